@@ -1,0 +1,71 @@
+// pixelon: the batch command line over the same operations as the Vistrel window.
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "cli/Args.h"
+#include "cli/Commands.h"
+
+namespace pixelon::cli {
+namespace {
+
+constexpr Command commands[] = {
+    {"info", "print a portfolio's name, metrics, notes, pictures and animations", runInfo},
+    {"copy", "read a portfolio and write it again", runCopy},
+    {"dump", "write one picture as the program draws it, as PPM", runDump},
+    {"settings", "print the loaded settings record", runSettings},
+    {"decode", "decode a GIF, BMP, WBMP or JPEG file to PPM", runDecode},
+    {"import", "import picture files into a portfolio", runImport},
+    {"export", "write one picture as the phone would receive it", runExport},
+    {"csource", "write one picture as C source", runCsource},
+    {"encode", "encode a PPM image as JPEG or GIF", runEncode},
+    {"phone", "search for a phone, send or receive a picture", runPhone},
+    {"edit", "apply picture editor operations to one picture", runEdit},
+};
+
+void usage(std::FILE* out) {
+    std::fprintf(out, "Usage: pixelon COMMAND [ARGS...]\n\nCommands:\n");
+    for (const Command& c : commands)
+        std::fprintf(out, "  %-9s %s\n", c.name, c.summary);
+    std::fprintf(out, "\n'pixelon COMMAND --help' describes one command.\n");
+}
+
+} // namespace
+
+int notBuilt(const char* name) {
+    std::fprintf(stderr, "pixelon %s is not built into this program yet\n", name);
+    return 1;
+}
+
+} // namespace pixelon::cli
+
+int main(int argc, char** argv) {
+    using namespace pixelon::cli;
+    if (argc < 2) {
+        usage(stderr);
+        return 1;
+    }
+    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
+        usage(stdout);
+        return 0;
+    }
+    std::vector<std::string> args(argv + 2, argv + argc);
+    for (const Command& c : commands) {
+        if (std::strcmp(c.name, argv[1]) != 0)
+            continue;
+        try {
+            return c.run(args);
+        } catch (const UsageError& e) {
+            std::fprintf(stderr, "pixelon %s: %s\n", c.name, e.what());
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+        }
+        return 1;
+    }
+    std::fprintf(stderr, "pixelon: unknown command '%s'\n\n", argv[1]);
+    usage(stderr);
+    return 1;
+}

@@ -1,0 +1,22 @@
+# Helpers shared by the module CMakeLists files.
+
+# pixelon_module(NAME [DEPENDS libs...]) declares a static library of the *.cpp files in the
+# calling folder (subfolders such as ui/ are separate targets).
+function(pixelon_module name)
+    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    if(ARG_DEPENDS)
+        target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+    endif()
+endfunction()
+
+# pixelon_test(NAME SOURCES... DEPENDS libs...) declares a GoogleTest program registered with CTest.
+function(pixelon_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "PIXELON_SOURCE_DIR=${CMAKE_SOURCE_DIR};PIXELON_BINARY_DIR=${CMAKE_BINARY_DIR}")
+endfunction()

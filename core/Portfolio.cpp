@@ -1,0 +1,29 @@
+#include "core/Portfolio.h"
+
+#include <algorithm>
+
+namespace pixelon {
+
+void CPortfolio::DeleteAllPictures() { m_pictures.clear(); }
+
+int CPortfolio::InsertSorted(std::unique_ptr<CPicture> picture) {
+    auto at = m_pictures.begin();
+    while (at != m_pictures.end() && (*at)->m_nId <= picture->m_nId)
+        ++at;
+    int index = int(at - m_pictures.begin());
+    m_pictures.insert(at, std::move(picture));
+    return index;
+}
+
+void CPortfolio::InsertAt(std::unique_ptr<CPicture> picture, int index) {
+    index = std::clamp(index, 0, Count());
+    m_pictures.insert(m_pictures.begin() + index, std::move(picture));
+}
+
+void CPortfolio::SortById() {
+    // Equal IDs keep their order, as the passes of moving a picture behind a smaller successor do.
+    std::stable_sort(m_pictures.begin(), m_pictures.end(),
+                     [](const auto& a, const auto& b) { return a->m_nId < b->m_nId; });
+}
+
+} // namespace pixelon

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Animation.h"
+#include "core/Picture.h"
+
+namespace pixelon {
+
+class Feedback;
+
+// The portfolio: pictures in ascending ID order, name, notes, font metrics and animations.
+class CPortfolio {
+public:
+    std::string m_strNotes;
+    std::string m_strName;
+    std::vector<std::unique_ptr<CPicture>> m_pictures;
+    int m_nAscent = 0;
+    int m_nWeight = 400;
+    int m_nSpacing = 0;
+    int m_nHeight = 0;
+    int m_bItalic = 0;
+    std::vector<Animation> m_animations;
+
+    int Count() const { return int(m_pictures.size()); }
+    CPicture& Picture(int index) { return *m_pictures[std::size_t(index)]; }
+    const CPicture& Picture(int index) const { return *m_pictures[std::size_t(index)]; }
+
+    void DeleteAllPictures();
+    int InsertSorted(std::unique_ptr<CPicture> picture);
+    void InsertAt(std::unique_ptr<CPicture> picture, int index);
+    void SortById();
+
+    // Reads a portfolio file (PortfolioFile.cpp). `onName` runs when the name line is read, so
+    // a window can refresh its caption. Failures are shown through `feedback`.
+    bool ReadFile(const std::filesystem::path& path, Feedback& feedback,
+                  const std::function<void()>& onName = {});
+    bool WriteFile(const std::filesystem::path& path, Feedback& feedback);
+};
+
+} // namespace pixelon
