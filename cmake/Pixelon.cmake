@@ -5,6 +5,9 @@
 function(pixelon_module name)
     cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    if(NOT sources)
+        return() # a module without sources yet
+    endif()
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
     if(ARG_DEPENDS)
@@ -15,6 +18,14 @@ endfunction()
 # pixelon_test(NAME SOURCES... DEPENDS libs...) declares a GoogleTest program registered with CTest.
 function(pixelon_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+    if(NOT ARG_SOURCES)
+        return()
+    endif()
+    foreach(lib ${ARG_DEPENDS})
+        if(NOT TARGET ${lib})
+            return() # the module under test is not built yet
+        endif()
+    endforeach()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
