@@ -1,0 +1,237 @@
+#include "phone/SerialChannel.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace pixelon {
+
+namespace {
+
+constexpr int OverlappedPolls = 10;
+constexpr std::uint32_t PollMs = 50;
+constexpr int ProbeRetries = 10;
+
+std::string printable(std::span<const std::uint8_t> bytes) {
+    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+} // namespace
+
+std::string CommsException::FormatError() const {
+    char buffer[256] = {};
+    const char* text = nullptr;
+#if defined(__GLIBC__) && defined(_GNU_SOURCE)
+    text = strerror_r(m_nError, buffer, sizeof buffer);
+#else
+    if (strerror_r(m_nError, buffer, sizeof buffer) == 0)
+        text = buffer;
+#endif
+    std::string system = text ? text : "";
+    while (!system.empty() && std::strchr(" \t\r\n", system.back()))
+        system.pop_back();
+    if (system.empty() || system.rfind("Unknown error", 0) == 0)
+        return formatText("Error #%d: *UNKNOWN* %s", m_nError, m_strMessage.c_str());
+    return formatText("Error #%d: \"%s\"  %s", m_nError, system.c_str(), m_strMessage.c_str());
+}
+
+int CSerialFile::Open(const std::string& path, bool overlapped) {
+    m_strFileName = path;
+    m_bOverlapped = overlapped ? 1 : 0;
+    return m_device.open(path, overlapped);
+}
+
+int CSerialFile::Read(std::span<std::uint8_t> buffer, std::size_t& count) {
+    count = 0;
+    SerialIo io = m_device.read(buffer);
+    if (!m_bOverlapped)
+        return io.error;
+    if (io.error != 0 && io.error != EAGAIN)
+        return io.error;
+    count = io.count;
+    // The read completes at once (reads return what has arrived); the poll still waits once.
+    m_clock.sleep(PollMs);
+    return SerialOk;
+}
+
+int CSerialFile::Write(std::span<const std::uint8_t> data, std::size_t& count) {
+    SerialIo io = m_device.write(data);
+    count = io.count;
+    if (!m_bOverlapped)
+        return io.error;
+    if (io.error != 0 && io.error != EAGAIN)
+        return io.error;
+    for (int poll = 0; poll < OverlappedPolls; ++poll) {
+        m_clock.sleep(PollMs);
+        if (count >= data.size())
+            return SerialOk;
+        io = m_device.write(data.subspan(count));
+        count += io.count;
+        if (io.error != 0 && io.error != EAGAIN)
+            return io.error;
+    }
+    return count >= data.size() ? SerialOk : SerialTimedOut;
+}
+
+CSerialChannel::CSerialChannel(SerialDevice& device, Clock& clock, CCommsLog& log,
+                               PortPathFunction paths)
+    : m_file(device, clock), m_clock(clock), m_log(log), m_paths(std::move(paths)) {}
+
+CSerialChannel::~CSerialChannel() {
+    if (m_file.isOpen())
+        m_file.Close();
+}
+
+void CSerialChannel::openDevice(bool overlapped) {
+    int error = m_file.Open(devicePath(m_nPort), overlapped);
+    if (error != 0)
+        throw CommsException("OpenPort - Open failed", error);
+    log(formatText("Open (m_hFile=0x%08x)\r\n", unsigned(m_file.handle())));
+}
+
+void CSerialChannel::purgeBuffers() {
+    int error = m_file.device().purge();
+    CheckResult("PurgeComm failed", error == 0, error);
+}
+
+void CSerialChannel::OpenPort() {
+    if (m_file.isOpen())
+        ClosePort();
+    log("Opening in overlapped mode...\r\n");
+    m_file.m_nPort = m_nPort;
+    openDevice(true);
+
+    // Probe the non-blocking mode with one space.
+    static const std::uint8_t space[] = {' '};
+    std::size_t count = 0;
+    int result = m_file.Write(space, count);
+    for (int retry = 0; result == SerialNotReady && retry < ProbeRetries; ++retry) {
+        m_clock.sleep(50);
+        result = m_file.Write(space, count);
+    }
+    if (result != SerialNotReady)
+        purgeBuffers();
+    if (result == SerialInvalidParameter || result == SerialNotReady) {
+        log("No good. Opening in non-overlapped mode...\r\n");
+        ClosePort();
+        openDevice(false);
+    }
+
+    SerialDevice& device = m_file.device();
+    int error = device.readState();
+    CheckResult("OpenPort - GetCommState failed", error == 0, error);
+    SerialSettings settings;
+    settings.baudRate = m_nBaud;
+    error = device.writeState(settings);
+    CheckResult("OpenPort - SetCommState failed", error == 0, error);
+    error = device.readTimeouts();
+    CheckResult("OpenPort - GetCommTimeouts failed", error == 0, error);
+    error = device.writeReturnAtOnce();
+    CheckResult("OpenPort - SetCommTimeouts failed", error == 0, error);
+    error = device.setQueueSizes(4096, 4096);
+    CheckResult("OpenPort - SetupComm failed", error == 0, error);
+    purgeBuffers();
+    error = device.raiseDtr();
+    CheckResult("OpenPort - SETDTR failed", error == 0, error);
+    log("Initialised\r\n");
+}
+
+void CSerialChannel::ClosePort() {
+    if (!m_file.isOpen())
+        return;
+    m_file.Close();
+    log("Close\r\n");
+}
+
+void CSerialChannel::PurgePort() {
+    purgeBuffers();
+    WaitForReply("Purge", {}, 128, 3);
+}
+
+int CSerialChannel::ReadPort(std::string_view label, std::span<std::uint8_t> buffer) {
+    std::size_t count = 0;
+    int result = m_file.Read(buffer, count);
+    std::string data = printable(buffer.first(std::min(count, buffer.size())));
+    std::string name(label);
+    if (result == SerialOk) {
+        log(formatText("%s - Read (%d bytes) \"%s\"\r\n", name.c_str(), int(count), data.c_str()));
+    } else if (result == SerialTimedOut) {
+        log(formatText("%s - Timed out reading (%d bytes) \"%s\"\r\n", name.c_str(), int(count),
+                       data.c_str()));
+    } else {
+        throw CommsException(formatText("%s - reading (%d bytes) \"%s\"\r\n", name.c_str(),
+                                        int(count), data.c_str()),
+                             result);
+    }
+    return int(count);
+}
+
+void CSerialChannel::WritePort(std::string_view data) {
+    std::size_t count = 0;
+    auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
+    int result = m_file.Write(bytes, count);
+    std::string text(data);
+    if (result == SerialOk) {
+        log(formatText("Written (%d/%d bytes) \"%s\"\r\n", int(data.size()), int(count),
+                       text.c_str()));
+    } else if (result == SerialTimedOut) {
+        log(formatText("Timed out writing (%d bytes) \"%s\"\r\n", int(count), text.c_str()));
+    } else {
+        throw CommsException(formatText("writing (%d/%d bytes) \"%s\"\r\n", int(data.size()),
+                                        int(count), text.c_str()),
+                             result);
+    }
+}
+
+void CSerialChannel::SendCommand(std::uint32_t delayMs, const char* format, ...) {
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (n < 0)
+        n = 0;
+    std::size_t length = std::min<std::size_t>(std::size_t(n), sizeof buffer - 1);
+    m_clock.sleep(delayMs);
+    WritePort(std::string_view(buffer, length));
+}
+
+Reply CSerialChannel::WaitForReply(std::string_view label, std::string_view expected,
+                                   std::size_t size, int retries) {
+    Reply reply;
+    if (retries <= 0 || size == 0)
+        return reply;
+    std::vector<std::uint8_t> chunk;
+    bool matched = false;
+    std::string name(label), wanted(expected);
+    while (retries > 0) {
+        m_clock.sleep(100);
+        std::size_t room = size - 1 - reply.text.size();
+        chunk.assign(room, 0);
+        int n = ReadPort(label, chunk);
+        if (n == 0)
+            --retries;
+        else
+            reply.text.append(reinterpret_cast<const char*>(chunk.data()), std::size_t(n));
+        if (!matched && !expected.empty()) {
+            reply.found = reply.text.find(expected) != std::string::npos;
+            bool error = reply.text.find("ERROR") != std::string::npos;
+            if ((reply.found || error) && retries > 2) {
+                log(formatText("%s - Found \"%s\" or ERROR at timeout=%d\r\n", name.c_str(),
+                               wanted.c_str(), retries));
+                retries = 2;
+                matched = true;
+                reply.found = true;
+            }
+        }
+    }
+    return reply;
+}
+
+void CSerialChannel::CheckResult(std::string_view message, bool ok, int error) const {
+    if (!ok)
+        throw CommsException(std::string(message), error);
+}
+
+} // namespace pixelon
