@@ -62,7 +62,9 @@ bool isLightGrey(Colour c) {
 }
 
 // Pixels of one column sharing a byte at 1, 2 and 8 bits.
-int bitsOf(const PaletteMap& map) { return depthOfCount(map.count); }
+int bitsOf(const PaletteMap& map) {
+    return depthOfCount(map.count);
+}
 
 Rect clipRect(std::optional<Rect> rect, const Rect& bounds) {
     return rect ? rect->intersected(bounds) : bounds;
@@ -78,7 +80,7 @@ int twoBitIndex(std::uint16_t v) {
 
 } // namespace
 
-int CPicture::ClassifyDepth() {
+int CPicture::DepthClass() const {
     int result = 0;
     const std::size_t count = std::size_t(m_nWidth) * std::size_t(m_nHeight);
     for (std::size_t i = 0; i < count && i * 2 + 1 < m_pixels.size(); ++i) {
@@ -92,7 +94,6 @@ int CPicture::ClassifyDepth() {
             break;
         }
     }
-    m_nSaveDepth = result;
     return result;
 }
 
@@ -228,7 +229,8 @@ void CPicture::Draw(Surface& dc, int x, int y, int skipValue, int maxWidth, int 
                     bool showTransparent, Colour transparentColour) const {
     const int columns = std::min(maxWidth, m_nWidth);
     const int rows = std::min(maxHeight, m_nHeight);
-    const Colour transparent = transparentColour == InvalidColour ? TransparentKey : transparentColour;
+    const Colour transparent =
+        transparentColour == InvalidColour ? TransparentKey : transparentColour;
     const bool showMask = showTransparent && m_bMasked;
     for (int row = 0; row < rows; ++row)
         for (int column = 0; column < columns; ++column) {

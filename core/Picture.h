@@ -68,7 +68,12 @@ public:
     int GetStoredDepth() const { return m_nStoredDepth == DepthNotSet ? m_nDepth : m_nStoredDepth; }
     Rect Bounds() const { return {0, 0, m_nWidth, m_nHeight}; }
 
-    int ClassifyDepth();
+    // The smallest depth that represents the picture (0 when empty), without storing it.
+    int DepthClass() const;
+    int ClassifyDepth() {
+        m_nSaveDepth = DepthClass();
+        return m_nSaveDepth;
+    }
     bool NeedsColour() { return (1 << ClassifyDepth()) > 4; }
 
     // The pixels of `rect` (default: all) in the packed layout of the target map's depth.

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Animation.h"
@@ -12,6 +14,9 @@
 namespace pixelon {
 
 class Feedback;
+class LineReader;
+class LineWriter;
+class ProgressWindow;
 
 // The portfolio: pictures in ascending ID order, name, notes, font metrics and animations.
 class CPortfolio {
@@ -40,6 +45,15 @@ public:
     bool ReadFile(const std::filesystem::path& path, Feedback& feedback,
                   const std::function<void()>& onName = {});
     bool WriteFile(const std::filesystem::path& path, Feedback& feedback);
+
+    // ReadFile over any line source; `length` is the progress range, `shownPath` its text.
+    bool ReadFrom(LineReader& file, std::uint64_t length, std::string_view shownPath,
+                  Feedback& feedback, const std::function<void()>& onName = {});
+    // The whole file text; throws EString. `progress` (optional) advances once per picture.
+    void WriteTo(LineWriter& file, std::string_view shownPath, ProgressWindow* progress = nullptr);
+
+private:
+    void ReadAnimation(LineReader& file, std::string_view line);
 };
 
 } // namespace pixelon

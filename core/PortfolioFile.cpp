@@ -1,0 +1,527 @@
+// The portfolio text file: the reader, the writer and a picture's entry.
+
+#include "core/PortfolioFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <ctime>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/AtomicFile.h"
+#include "core/EString.h"
+#include "core/LineReader.h"
+#include "core/LineWriter.h"
+#include "core/Portfolio.h"
+#include "platform/Feedback.h"
+
+namespace pixelon {
+
+namespace {
+
+constexpr int WatchdogLimit = 1000;
+
+bool isBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+std::string_view from(std::string_view line, std::size_t offset) {
+    return offset < line.size() ? line.substr(offset) : std::string_view{};
+}
+
+std::string_view skipSign(std::string_view text, bool& negative) {
+    std::size_t i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        negative = text[i++] == '-';
+    return text.substr(i);
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// A data line: at most two characters read as a hexadecimal byte.
+std::uint8_t dataByte(std::string_view line) {
+    if (line.size() == 2) {
+        int high = hexDigit(line[0]), low = hexDigit(line[1]);
+        if (high >= 0 && low >= 0)
+            return std::uint8_t(high << 4 | low);
+    }
+    return std::uint8_t(parseHex(line));
+}
+
+// Splits at spaces and tabs, skipping empty tokens.
+class Tokens {
+public:
+    explicit Tokens(std::string_view line) : m_rest(line) {}
+    bool next(std::string_view& token) {
+        std::size_t start = m_rest.find_first_not_of(" \t");
+        if (start == std::string_view::npos)
+            return false;
+        std::size_t stop = m_rest.find_first_of(" \t", start);
+        if (stop == std::string_view::npos)
+            stop = m_rest.size();
+        token = m_rest.substr(start, stop - start);
+        m_rest.remove_prefix(stop);
+        return true;
+    }
+
+private:
+    std::string_view m_rest;
+};
+
+std::string hex4(int value) {
+    LineWriter w;
+    w.putHex(std::uint32_t(value), 4);
+    return w.text();
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
+           });
+}
+
+// Data lines (at most two characters each) go into `bytes` until it is full; further ones are
+// read and dropped. Returns the first longer line, or an empty line at the end of the file.
+std::string readDataLines(LineReader& file, std::vector<std::uint8_t>& bytes) {
+    std::size_t stored = 0;
+    std::string_view line;
+    while (file.next(line)) {
+        if (line.size() > 2)
+            return std::string(line);
+        if (stored < bytes.size())
+            bytes[stored++] = dataByte(line);
+    }
+    return {};
+}
+
+const PaletteMap& unpackSourceMap(int depth) {
+    return depth == 1 ? MonoMap : depth == 2 ? GreyMap : depth == 8 ? CubeMap : DirectMap;
+}
+const PaletteMap& unpackTargetMap(int depth) {
+    return depth <= 2 ? GreyMap : depth == 8 ? CubeMap : DirectMap;
+}
+const PaletteMap& packSourceMap(int depth) {
+    return depth <= 2 ? GreyMap : depth == 8 ? CubeMap : DirectMap;
+}
+const PaletteMap& packTargetMap(int depth) {
+    return depth == 1 ? MonoMap : depth == 2 ? GreyMap : depth == 8 ? CubeMap : DirectMap;
+}
+
+std::size_t packedLength(int width, int height, int depth) {
+    if (depth == 16)
+        return std::size_t(width) * std::size_t(height) * 2;
+    const int perByte = 8 / depth;
+    return std::size_t(width) * std::size_t((height + perByte - 1) / perByte);
+}
+
+// Grey indices read as the colours they show, in RGB565, so the packing rules apply.
+CPicture rgbCopy(const CPicture& picture) {
+    CPicture copy;
+    copy.CopyFrom(picture);
+    copy.m_nStoredDepth = picture.m_nStoredDepth;
+    copy.m_bMasked = picture.m_bMasked;
+    copy.m_nDepth = 16;
+    for (int y = 0; y < picture.m_nHeight; ++y)
+        for (int x = 0; x < picture.m_nWidth; ++x)
+            copy.SetPixel(x, y, toRgb565(picture.PixelColour(x, y)));
+    return copy;
+}
+
+bool holdsGreyIndices(const CPicture& picture) {
+    return picture.m_nDepth == 1 || picture.m_nDepth == 2;
+}
+
+int depthClassOf(const CPicture& picture) {
+    return holdsGreyIndices(picture) ? rgbCopy(picture).DepthClass() : picture.DepthClass();
+}
+
+std::string_view typeFor(const CPicture& picture, int depthClass) {
+    return picture.m_bMasked ? "Icon" : depthClass == 1 ? "Glyph" : "Image";
+}
+
+// Names and animation names must stay on their line and one token; an empty name would shift
+// every field after it.
+std::string oneLine(std::string_view text) {
+    std::string out(text);
+    std::replace(out.begin(), out.end(), '\n', ' ');
+    std::replace(out.begin(), out.end(), '\r', ' ');
+    return out;
+}
+std::string oneToken(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (isBlank(c))
+            c = '_';
+    return out.empty() ? "_" : out;
+}
+
+std::string localDateTime() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[80];
+    std::size_t n = std::strftime(text, sizeof text, "%A, %B %d, %Y %H:%M:%S", &local);
+    return std::string(text, n);
+}
+
+int clampToInt(std::uint64_t value) {
+    return int(std::min<std::uint64_t>(value, std::uint64_t(INT_MAX)));
+}
+
+} // namespace
+
+int parseDecimal(std::string_view text) {
+    bool negative;
+    std::string_view digits = skipSign(text, negative);
+    std::int64_t value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            break;
+        value = std::min<std::int64_t>(value * 10 + (c - '0'), std::int64_t(INT_MAX) + 1);
+    }
+    if (negative)
+        value = -value;
+    return int(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
+}
+
+int parseHex(std::string_view text) {
+    bool negative;
+    std::string_view digits = skipSign(text, negative);
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X') &&
+        hexDigit(digits[2]) >= 0)
+        digits.remove_prefix(2);
+    std::uint32_t value = 0;
+    for (char c : digits) {
+        int d = hexDigit(c);
+        if (d < 0)
+            break;
+        value = value << 4 | std::uint32_t(d);
+    }
+    return int(negative ? 0 - value : value);
+}
+
+std::string_view entryTypeOf(const CPicture& picture) {
+    return typeFor(picture, depthClassOf(picture));
+}
+
+int entryDepthOf(const CPicture& picture) {
+    return std::max(depthClassOf(picture), 1);
+}
+
+std::string CPicture::ReadItem(LineReader& file, const std::string& typeLine) {
+    const std::string_view type = std::string_view(typeLine).substr(0, 5);
+    const bool icon = type == "Icon";
+    const bool glyph = type == "Glyph";
+    if (!icon && !glyph && type != "Image")
+        throw EString("Glyph data error: " + typeLine);
+
+    std::string_view line;
+    file.next(line);
+    m_nId = parseHex(line);
+    file.next(line);
+    const int width = parseDecimal(line);
+    file.next(line);
+    const int height = parseDecimal(line);
+    int depth = 1;
+    if (!glyph) {
+        file.next(line);
+        const int colours = parseDecimal(line);
+        if (icon && colours != 2 && colours != 4 && colours != 256 && colours != 65536)
+            throw EString("Glyph data error: " + typeLine);
+        depth = depthOfCount(colours);
+    }
+    if (width < 0 || height < 0 || width > MaxWidth || height > MaxHeight)
+        throw EString("Glyph data error: picture " + hex4(m_nId) + " has the size " +
+                      std::to_string(width) + " x " + std::to_string(height) + " (at most " +
+                      std::to_string(MaxWidth) + " x " + std::to_string(MaxHeight) +
+                      " is supported)");
+
+    m_nStoredDepth = depth;
+    m_nDepth = 16;
+    m_nWidth = width;
+    m_nHeight = height;
+    ResizeStorage();
+
+    std::vector<std::uint8_t> bytes(packedLength(width, height, depth), 0);
+    std::string pending = readDataLines(file, bytes);
+    Unpack(unpackSourceMap(depth), unpackTargetMap(depth), bytes);
+    CurrentMap = &unpackTargetMap(depth);
+
+    if (equalsIgnoringCase(pending, "mask")) {
+        std::vector<std::uint8_t> mask(packedLength(width, height, 1), 0);
+        pending = readDataLines(file, mask);
+        UnpackMask(mask);
+    }
+    // An Icon stays an Icon when it is saved again.
+    if (icon)
+        m_bMasked = true;
+
+    if (depth <= 2) {
+        std::uint16_t colourOf[4];
+        if (depth == 1) {
+            colourOf[0] = colourOf[1] = colourOf[2] = toRgb565(colourBlack);
+        } else {
+            colourOf[0] = toRgb565(colourBlack);
+            colourOf[1] = toRgb565(colourDarkGrey);
+            colourOf[2] = toRgb565(colourLightGrey);
+        }
+        colourOf[3] = toRgb565(colourWhite);
+        for (std::size_t i = 0; i + 1 < m_pixels.size(); i += 2) {
+            std::uint16_t v = colourOf[m_pixels[i + 1] & 3];
+            m_pixels[i] = std::uint8_t(v >> 8);
+            m_pixels[i + 1] = std::uint8_t(v);
+        }
+    }
+    m_nSaveDepth = 0;
+    return pending;
+}
+
+void CPicture::WriteItem(LineWriter& file) {
+    // Grey indices are written as the colours they show; the picture itself is left alone.
+    CPicture converted;
+    const CPicture* source = this;
+    if (holdsGreyIndices(*this)) {
+        converted = rgbCopy(*this);
+        source = &converted;
+    }
+    m_nSaveDepth = source->DepthClass();
+    const std::string_view type = typeFor(*this, m_nSaveDepth);
+    const int depth = std::max(m_nSaveDepth, 1);
+
+    file.line(type);
+    file.putHex(std::uint32_t(m_nId), 4).endLine();
+    file.putDecimal(m_nWidth).endLine();
+    file.putDecimal(m_nHeight).endLine();
+    if (type != "Glyph")
+        file.putDecimal(std::int64_t(1) << depth).endLine();
+    for (std::uint8_t byte : source->Pack(packSourceMap(depth), packTargetMap(depth)))
+        file.hexByteLine(byte);
+    CurrentMap = &packSourceMap(depth);
+    if (m_bMasked) {
+        file.line("mask");
+        for (std::uint8_t byte : source->PackMask())
+            file.hexByteLine(byte);
+    }
+}
+
+bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_view shownPath,
+                          Feedback& feedback, const std::function<void()>& onName) {
+    m_strNotes.clear();
+    m_nAscent = 0;
+    m_nWeight = 400;
+    m_bItalic = 0;
+    m_nSpacing = 0;
+    m_nHeight = 0;
+    m_animations.clear();
+
+    ProgressWindow& progress = feedback.progress();
+    progress.Open("Opening file...", shownPath, 0, clampToInt(length));
+    try {
+        bool inNotes = false;
+        std::string pending;
+        bool usePending = false;
+        std::string_view line;
+        for (;;) {
+            if (usePending)
+                line = pending;
+            else
+                file.next(line); // the end of the file reads as an empty line
+            usePending = false;
+            progress.Step(clampToInt(file.position()));
+
+            if (line.starts_with("//")) {
+                if (inNotes && line.size() > 4) {
+                    m_strNotes.append(line.substr(4));
+                    m_strNotes.push_back('\n');
+                } else if (line.find("FONT_DESCRIPTION") != std::string_view::npos) {
+                    inNotes = true;
+                }
+            } else if (line.starts_with("FONTTABLE")) {
+                m_strName = std::string(from(line, 10));
+                if (onName)
+                    onName();
+            } else if (line.starts_with("BEGIN")) {
+            } else if (line.starts_with("ASCENT")) {
+                m_nAscent = parseDecimal(from(line, 7));
+            } else if (line.starts_with("WEIGHT")) {
+                m_nWeight = parseDecimal(from(line, 7));
+            } else if (line.starts_with("ITALIC")) {
+                m_bItalic = parseDecimal(from(line, 7));
+            } else if (line.starts_with("HEIGHT")) {
+                m_nHeight = parseDecimal(from(line, 7));
+            } else if (line.starts_with("SPACING")) {
+                m_nSpacing = parseDecimal(from(line, 8));
+            } else if (line.starts_with("ANIMATION")) {
+                ReadAnimation(file, line);
+            } else if (line.starts_with("Glyph") || line.starts_with("Image") || line == "Icon") {
+                auto picture = std::make_unique<CPicture>();
+                pending = picture->ReadItem(file, std::string(line));
+                m_pictures.push_back(std::move(picture));
+                usePending = true;
+            } else if (line.starts_with("END")) {
+                progress.Close();
+                if (m_pictures.empty())
+                    feedback.message("This file contains no font information!",
+                                     MessageIcon::Exclamation);
+                else
+                    SortById();
+                return true;
+            } else {
+                throw EString("Unsupported data: \"" + std::string(line) + "\"");
+            }
+        }
+    } catch (const EString& e) {
+        progress.Close();
+        feedback.message(std::string("Unable to open file:\n") + e.what(), MessageIcon::Stop);
+    } catch (const std::bad_alloc&) {
+        progress.Close();
+        feedback.message("Unable to open file:\nNot enough memory", MessageIcon::Stop);
+    }
+    return false;
+}
+
+void CPortfolio::ReadAnimation(LineReader& file, std::string_view line) {
+    Animation animation;
+    Tokens tokens(line);
+    std::string_view token;
+    tokens.next(token); // the keyword
+    if (tokens.next(token))
+        animation.name = std::string(token);
+    int* const fields[] = {
+        &animation.width,    &animation.height,   &animation.loopstart,         &animation.loopend,
+        &animation.nrepeats, &animation.loopmode, &animation.clearbetweenframes};
+    for (int* field : fields)
+        if (tokens.next(token))
+            *field = parseDecimal(token);
+    const int frameCount = tokens.next(token) ? parseDecimal(token) : 0;
+    // A count beyond the end of the file stops there; the reader then meets the empty line.
+    for (int i = 0; i < frameCount; ++i) {
+        std::string_view frameLine;
+        if (!file.next(frameLine))
+            break;
+        AnimationFrame frame;
+        Tokens frameTokens(frameLine);
+        if (frameTokens.next(token))
+            frame.id = parseHex(token);
+        for (int* field : {&frame.xoffset, &frame.yoffset, &frame.disposal, &frame.framedelay})
+            if (frameTokens.next(token))
+                *field = parseDecimal(token);
+        animation.frames.push_back(frame);
+    }
+    m_animations.push_back(std::move(animation));
+}
+
+bool CPortfolio::ReadFile(const std::filesystem::path& path, Feedback& feedback,
+                          const std::function<void()>& onName) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode))) {
+        ::close(fd);
+        fd = -1;
+    }
+    if (fd < 0) {
+        feedback.message("Unable to open file:\nOpen file failed", MessageIcon::Stop);
+        return false;
+    }
+    LineReader reader(fd);
+    bool ok = ReadFrom(reader, std::uint64_t(info.st_size), path.string(), feedback, onName);
+    ::close(fd);
+    return ok;
+}
+
+void CPortfolio::WriteTo(LineWriter& file, std::string_view shownPath, ProgressWindow* progress) {
+    file.line("//");
+    file.put("//\t\tIMAGE PORTFOLIO FILE - ").line(shownPath);
+    file.line("//");
+    file.put("//\t\tGENERATED BY Vistrel, Version ")
+        .put(PortfolioVersion)
+        .put(" - ")
+        .line(localDateTime());
+    file.line("//\t\tKivo Norvane phone picture portfolio; lines starting // are comments.");
+    file.line("//");
+    file.line("//\t\tFONT_DESCRIPTION:");
+    std::string_view notes = m_strNotes;
+    for (int passes = 0;;) {
+        std::size_t end = notes.find('\n');
+        std::string_view piece = notes.substr(0, end);
+        if (!piece.empty())
+            file.put("//\t\t").line(piece);
+        if (end == std::string_view::npos)
+            break;
+        notes.remove_prefix(end + 1);
+        if (++passes >= WatchdogLimit)
+            throw EString("Error: Watchdog exceeded 1000");
+    }
+    file.line("//");
+    file.put("FONTTABLE ").line(oneLine(m_strName));
+    file.line("BEGIN");
+    if (m_nAscent != 0)
+        file.put("ASCENT ").putDecimal(m_nAscent).endLine();
+    if (m_nWeight != 400)
+        file.put("WEIGHT ").putDecimal(m_nWeight).endLine();
+    if (m_bItalic != 0)
+        file.line("ITALIC 1");
+    if (m_nSpacing != 0)
+        file.put("SPACING ").putDecimal(m_nSpacing).endLine();
+    if (m_nHeight != 0)
+        file.put("HEIGHT ").putDecimal(m_nHeight).endLine();
+    for (const Animation& a : m_animations) {
+        file.put("ANIMATION ").put(oneToken(a.name));
+        for (int value : {a.width, a.height, a.loopstart, a.loopend, a.nrepeats, a.loopmode,
+                          a.clearbetweenframes, int(a.frames.size())})
+            file.put(" ").putDecimal(value);
+        file.endLine();
+        for (const AnimationFrame& f : a.frames) {
+            file.putHex(std::uint32_t(f.id), 4);
+            for (int value : {f.xoffset, f.yoffset, f.disposal, f.framedelay})
+                file.put(" ").putDecimal(value);
+            file.endLine();
+        }
+    }
+    int written = 0;
+    for (auto& picture : m_pictures) {
+        picture->WriteItem(file);
+        if (progress)
+            progress->Step(++written);
+    }
+    file.line("END");
+}
+
+bool CPortfolio::WriteFile(const std::filesystem::path& path, Feedback& feedback) {
+    ProgressWindow& progress = feedback.progress();
+    try {
+        AtomicFile out(path);
+        progress.Open("Save file...", path.string(), 0, Count());
+        LineWriter writer(out.fd());
+        std::error_code ec;
+        std::filesystem::path shown = std::filesystem::absolute(path, ec);
+        WriteTo(writer, (ec ? path : shown.lexically_normal()).string(), &progress);
+        writer.flush();
+        out.commit();
+        progress.Close();
+        return true;
+    } catch (const EString& e) {
+        progress.Close();
+        feedback.message(std::string("Unable to save file.\n") + e.what(), MessageIcon::Stop);
+    } catch (const std::bad_alloc&) {
+        progress.Close();
+        feedback.message("Unable to save file.\nNot enough memory", MessageIcon::Stop);
+    }
+    return false;
+}
+
+} // namespace pixelon
