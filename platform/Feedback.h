@@ -28,6 +28,8 @@ public:
     const std::string& title() const { return m_title; }
     const std::string& text() const { return m_text; }
     int shownPosition() const { return m_shown; }
+    int low() const { return m_low; }
+    int high() const { return m_high; }
 
 protected:
     virtual void onOpen() {}
