@@ -1,0 +1,307 @@
+#include "codecs/GifReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "codecs/ByteReader.h"
+#include "codecs/FileBytes.h"
+
+namespace pixelon {
+
+namespace {
+
+constexpr int MaxCodes = 4096;
+constexpr std::uintmax_t MaxGifFileSize = std::uintmax_t(256) << 20;
+
+// Reads codes LSB-first. A read that starts at or beyond the end gives -1; bits that a read
+// would take from beyond the end are 0.
+class CodeReader {
+public:
+    explicit CodeReader(std::span<const std::uint8_t> codes)
+        : m_codes(codes), m_totalBits(codes.size() * 8) {}
+
+    int Read(int width) {
+        if (m_bit >= m_totalBits)
+            return -1;
+        const std::size_t at = m_bit >> 3;
+        std::uint32_t window = byteAt(at) | byteAt(at + 1) << 8 | byteAt(at + 2) << 16;
+        const int value = int(window >> (m_bit & 7) & ((1u << width) - 1));
+        m_bit += std::size_t(width);
+        return value;
+    }
+
+private:
+    std::uint32_t byteAt(std::size_t i) const { return i < m_codes.size() ? m_codes[i] : 0; }
+
+    std::span<const std::uint8_t> m_codes;
+    std::size_t m_totalBits;
+    std::size_t m_bit = 0;
+};
+
+// Writes decoded pixels with `bits` bits each, LSB-first, dropping what does not fit.
+class PixelSink {
+public:
+    PixelSink(std::span<std::uint8_t> out, int bits)
+        : m_out(out), m_bits(bits), m_capacity(out.size() * 8) {}
+
+    void Put(const std::uint8_t* string, std::size_t length) {
+        if (m_bits == 8) {
+            const std::size_t at = m_bit >> 3;
+            if (at < m_out.size())
+                std::memcpy(m_out.data() + at, string, std::min(length, m_out.size() - at));
+            m_bit += length * 8;
+            return;
+        }
+        for (std::size_t i = 0; i < length; ++i)
+            PutOne(string[i]);
+    }
+
+    std::size_t BytesProduced() const { return (std::min(m_bit, m_capacity) + 7) / 8; }
+
+private:
+    void PutOne(unsigned value) {
+        for (int done = 0; done < m_bits;) {
+            if (m_bit >= m_capacity) {
+                m_bit += std::size_t(m_bits - done);
+                return;
+            }
+            const std::size_t at = m_bit >> 3;
+            const int offset = int(m_bit & 7);
+            if (offset == 0)
+                m_out[at] = 0;
+            const int take = std::min(m_bits - done, 8 - offset);
+            m_out[at] |= std::uint8_t((value >> done & ((1u << take) - 1)) << offset);
+            done += take;
+            m_bit += std::size_t(take);
+        }
+    }
+
+    std::span<std::uint8_t> m_out;
+    int m_bits;
+    std::size_t m_capacity;
+    std::size_t m_bit = 0;
+};
+
+std::optional<GifColourTable> readColourTable(ByteReader& in, int flags) {
+    const int count = 2 << (flags & 7);
+    GifColourTable table;
+    table.colours.assign(std::size_t(count), 0);
+    for (int i = 0; i < count; ++i) {
+        auto entry = in.Take(3);
+        if (entry.size() < 3)
+            break; // the file ends inside the table: the rest stays black
+        table.colours[std::size_t(i)] = rgb(entry[0], entry[1], entry[2]);
+    }
+    return table;
+}
+
+void skipSubBlocks(ByteReader& in) {
+    while (auto length = in.U8()) {
+        if (*length == 0 || !in.Skip(*length))
+            return;
+    }
+}
+
+std::vector<std::uint8_t> readSubBlocks(ByteReader& in) {
+    std::vector<std::uint8_t> data;
+    while (auto length = in.U8()) {
+        if (*length == 0)
+            break;
+        auto block = in.Take(*length);
+        data.insert(data.end(), block.begin(), block.end());
+        if (block.size() < *length)
+            break;
+    }
+    return data;
+}
+
+// Reads one image after its separator; false when the file ends inside the descriptor or the
+// image is beyond what the reader accepts, which ends the file.
+bool readImage(GifFile& gif, ByteReader& in, const GifReadLimits& limits,
+               std::size_t& totalPixels) {
+    GifImage image;
+    auto left = in.U16le(), top = in.U16le(), width = in.U16le(), height = in.U16le();
+    auto flags = in.U8();
+    if (!left || !top || !width || !height || !flags)
+        return false;
+    image.left = *left;
+    image.top = *top;
+    image.width = *width;
+    image.height = *height;
+    image.flags = *flags;
+    if (image.flags & 0x80)
+        image.localTable = readColourTable(in, image.flags);
+    auto minCodeSize = in.U8();
+    if (!minCodeSize || *minCodeSize < 1 || *minCodeSize > 8)
+        return false;
+    image.bitsPerPixel = *minCodeSize;
+    if (image.width > limits.maxDimension || image.height > limits.maxDimension)
+        return false;
+    if (image.PixelCount() > limits.maxTotalPixels - totalPixels)
+        return false;
+    totalPixels += image.PixelCount();
+    image.pixels.assign(image.BufferSize(), 0);
+    std::vector<std::uint8_t> codes = readSubBlocks(in);
+    LzwDecode(image.bitsPerPixel, codes, image.pixels);
+    gif.images.push_back(std::move(image));
+    return true;
+}
+
+} // namespace
+
+std::size_t LzwDecode(int minCodeSize, std::span<const std::uint8_t> codes,
+                      std::span<std::uint8_t> pixels) {
+    if (minCodeSize < 1 || minCodeSize > 8)
+        return 0;
+    const int clear = 1 << minCodeSize;
+    const int end = clear + 1;
+    std::uint16_t prefix[MaxCodes];
+    std::uint8_t suffix[MaxCodes];
+    std::uint8_t first[MaxCodes];
+    std::uint16_t length[MaxCodes];
+    std::uint8_t stack[MaxCodes + 1];
+    for (int i = 0; i < clear; ++i) {
+        prefix[i] = 0;
+        suffix[i] = first[i] = std::uint8_t(i);
+        length[i] = 1;
+    }
+
+    CodeReader reader(codes);
+    PixelSink sink(pixels, minCodeSize);
+    int next = clear + 2;
+    int width = minCodeSize + 1;
+    int previous = -1;
+    for (;;) {
+        const int code = reader.Read(width);
+        if (code < 0 || code > next || code == end)
+            break;
+        if (code == clear) {
+            next = clear + 2;
+            width = minCodeSize + 1;
+            previous = -1;
+            continue;
+        }
+        if (previous < 0) {
+            if (code >= clear)
+                break; // nothing defined to refer to yet
+            stack[0] = std::uint8_t(code);
+            sink.Put(stack, 1);
+            previous = code;
+            continue;
+        }
+        if (next == MaxCodes)
+            break; // the table is full and no clear code came
+        // A code equal to `next` is the previous string followed by its own first pixel.
+        const int known = code == next ? previous : code;
+        std::size_t count = length[known];
+        std::size_t at = count;
+        for (int c = known; at > 0; c = prefix[c])
+            stack[--at] = suffix[c];
+        if (code == next)
+            stack[count++] = first[previous];
+        sink.Put(stack, count);
+
+        prefix[next] = std::uint16_t(previous);
+        suffix[next] = first[known];
+        first[next] = first[previous];
+        length[next] = std::uint16_t(length[previous] + 1);
+        ++next;
+        if (next >= (1 << width) && next < MaxCodes)
+            ++width;
+        previous = code;
+    }
+    return sink.BytesProduced();
+}
+
+bool ReadGifBytes(GifFile& gif, std::span<const std::uint8_t> bytes, const GifReadLimits& limits) {
+    gif.images.clear();
+    gif.globalTable.reset();
+    ByteReader in(bytes);
+    auto signature = in.Take(6);
+    if (signature.size() < 6 || (std::memcmp(signature.data(), "GIF87a", 6) != 0 &&
+                                 std::memcmp(signature.data(), "GIF89a", 6) != 0))
+        return false;
+    std::copy(signature.begin(), signature.end(), gif.signature.begin());
+    auto width = in.U16le(), height = in.U16le();
+    auto flags = in.U8(), background = in.U8(), aspect = in.U8();
+    if (!width || !height || !flags || !background || !aspect)
+        return true;
+    gif.screenWidth = *width;
+    gif.screenHeight = *height;
+    gif.flags = *flags;
+    gif.background = *background;
+    if (gif.flags & 0x80)
+        gif.globalTable = readColourTable(in, gif.flags);
+
+    std::size_t totalPixels = 0;
+    while (auto introducer = in.U8()) {
+        if (*introducer == 0x21) {
+            in.U8(); // the label: every extension is skipped
+            skipSubBlocks(in);
+        } else if (*introducer == 0x2C) {
+            if (!readImage(gif, in, limits, totalPixels))
+                break;
+        } else {
+            break; // the trailer, or anything else, ends the file
+        }
+    }
+    return true;
+}
+
+bool ReadGifFile(GifFile& gif, const std::filesystem::path& path, const GifReadLimits& limits) {
+    gif.images.clear();
+    auto bytes = ReadFileBytes(path, MaxGifFileSize);
+    if (!bytes)
+        return false;
+    return ReadGifBytes(gif, *bytes, limits);
+}
+
+GifPixelCursor::GifPixelCursor(const GifImage& image)
+    : m_image(image), m_reader(image.pixels, BitOrder::LsbFirst) {
+    StartPass(0);
+}
+
+void GifPixelCursor::StartPass(int pass) {
+    static constexpr int start[] = {0, 4, 2, 1};
+    m_pass = pass;
+    m_y = start[pass];
+}
+
+GifPixelCursor::Pixel GifPixelCursor::Next() {
+    static constexpr int step[] = {8, 8, 4, 2};
+    Pixel p{int(m_reader.Read(m_image.bitsPerPixel)), m_x, m_y};
+    if (++m_x >= m_image.width) {
+        m_x = 0;
+        if (!m_image.Interlaced()) {
+            ++m_y;
+        } else {
+            m_y += step[m_pass];
+            // A pass whose first row is below the image has no rows: go on to the next one.
+            while (m_y >= m_image.height && m_pass < 3)
+                StartPass(m_pass + 1);
+        }
+    }
+    return p;
+}
+
+Surface RenderGifImage(const GifFile& gif, std::size_t index) {
+    if (index >= gif.images.size())
+        return {};
+    const GifImage& image = gif.images[index];
+    Surface bitmap(image.width, image.height, rgb(255, 0, 0));
+    const GifColourTable* table = image.localTable  ? &*image.localTable
+                                  : gif.globalTable ? &*gif.globalTable
+                                                    : nullptr;
+    GifPixelCursor cursor(image);
+    for (std::size_t i = 0, n = image.PixelCount(); i < n; ++i) {
+        const auto p = cursor.Next();
+        if (p.value < 0)
+            break;
+        const Colour c =
+            table && p.value < table->Count() ? table->colours[std::size_t(p.value)] : 0;
+        bitmap.setPixel(p.x, p.y, c);
+    }
+    return bitmap;
+}
+
+} // namespace pixelon

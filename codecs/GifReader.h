@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+#include "codecs/GifFile.h"
+#include "platform/Surface.h"
+
+namespace pixelon {
+
+// What a reader accepts before it stops: images wider or higher than maxDimension end the file,
+// and so does an image that would take the file's pixels beyond maxTotalPixels.
+struct GifReadLimits {
+    int maxDimension = 16384;
+    std::size_t maxTotalPixels = std::size_t(16384) * 16384;
+};
+
+// Reads a GIF file into `gif` (its images are replaced). False when the file cannot be opened
+// or does not start with "GIF87a" or "GIF89a"; a file that ends early keeps what was read.
+bool ReadGifFile(GifFile& gif, const std::filesystem::path& path, const GifReadLimits& limits = {});
+bool ReadGifBytes(GifFile& gif, std::span<const std::uint8_t> bytes,
+                  const GifReadLimits& limits = {});
+
+// Decodes a GIF LZW code stream into `pixels`, each pixel taking `minCodeSize` bits, LSB-first.
+// Returns the number of bytes written, a partly filled last byte counting as one. Output beyond
+// the buffer is dropped; a corrupt stream ends the decoding.
+std::size_t LzwDecode(int minCodeSize, std::span<const std::uint8_t> codes,
+                      std::span<std::uint8_t> pixels);
+
+// The image drawn on its own: a bitmap of its size filled red, each pixel in the colour of its
+// index in the local table, else the global one (black when the index has no colour).
+Surface RenderGifImage(const GifFile& gif, std::size_t index);
+
+} // namespace pixelon
