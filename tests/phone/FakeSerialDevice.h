@@ -16,7 +16,8 @@ public:
     std::function<std::string(const std::string& written)> respond;
     std::size_t readChunk = 64;
 
-    int openError = 0;            // returned by open
+    int openError = 0; // returned by open
+    std::function<int(const std::string& path)> openCheck; // per-path open result
     std::deque<int> writeResults; // errors for the next writes (then success)
     int readStateError = 0, writeStateError = 0, purgeError = 0, dtrError = 0;
     int readError = 0; // returned by every read once set
@@ -30,6 +31,10 @@ public:
         opens.emplace_back(path, nonBlocking);
         if (openError != 0)
             return openError;
+        if (openCheck)
+            if (int e = openCheck(path); e != 0)
+                return e;
+        path_ = path;
         m_handle = nextHandle++;
         return 0;
     }
@@ -78,6 +83,9 @@ public:
 
 private:
     int m_handle = -1;
+
+public:
+    std::string path_; // the path opened last
 };
 
 } // namespace pixelon::test
