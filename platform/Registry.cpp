@@ -58,15 +58,24 @@ bool HiveData::hasKey(std::string_view key) const {
 }
 
 void HiveData::createKey(std::string_view key) {
-    // Like the system registry, creating a key creates its missing parents.
+    // Like the system registry, creating a key creates its missing parents. A new key is
+    // spelled as its existing parent is, followed by its own name as given.
     const std::string path = normaliseKey(key);
-    std::size_t end = 0;
-    while (end != std::string::npos && !path.empty()) {
-        end = path.find('\\', end + 1);
-        const std::string prefix = path.substr(0, end);
-        auto [it, inserted] = m_keys.try_emplace(lowerCopy(prefix));
-        if (inserted)
-            it->second.name = prefix;
+    std::string storedParent;
+    std::size_t start = 0;
+    while (start < path.size()) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string::npos)
+            end = path.size();
+        auto [it, inserted] = m_keys.try_emplace(lowerCopy(path.substr(0, end)));
+        if (inserted) {
+            it->second.name = storedParent;
+            if (!storedParent.empty())
+                it->second.name += '\\';
+            it->second.name.append(path, start, end - start);
+        }
+        storedParent = it->second.name;
+        start = end + 1;
     }
 }
 

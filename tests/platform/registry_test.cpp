@@ -185,6 +185,9 @@ TEST(HiveData, KeysHaveParentsAndDeleteWithTheirSubkeys) {
     EXPECT_TRUE(d.deleteValue("ab", "V"));
     EXPECT_FALSE(d.deleteValue("ab", "v"));
     EXPECT_FALSE(d.value("Missing", "v").has_value());
+    d.createKey("a\\NEW");
+    EXPECT_NE(d.toRegText("R").find("[R\\A\\NEW]"), std::string::npos)
+        << "a new key takes its parent's spelling";
 }
 
 TEST(Registry, WritesCreateFoldersAndReadsFindTheValues) {
