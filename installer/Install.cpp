@@ -58,17 +58,17 @@ bool takeRestartRequest() {
 
 void logFields(const VERRINPARAMS& p, const CParamsView& view) {
     auto text = [&](std::uint32_t offset) { return view.text(offset).value_or("(none)"); };
-    debugLog(1, "VERRINPARAMS.bInstallFromInet %i", static_cast<int>(p.bInstallFromInet));
-    debugLog(1, "VERRINPARAMS.bIsUpgrade %i", static_cast<int>(p.bIsUpgrade));
-    debugLog(1, "VERRINPARAMS.hWnd 0x%08x", p.hWnd);
-    debugLog(1, "VERRINPARAMS.bVisible %i", static_cast<int>(p.bVisible));
-    debugLog(1, "VERRINPARAMS.szPath %s", text(p.szPath).c_str());
-    debugLog(1, "VERRINPARAMS.bNeedRestart %u", p.bNeedRestart);
-    debugLog(1, "VERRINPARAMS.LanguageId %i", static_cast<int>(p.LanguageId));
-    debugLog(1, "VERRINPARAMS.szInstallPath %s", text(p.szInstallPath).c_str());
+    debugLog(2, "VERRINPARAMS.bInstallFromInet %i", static_cast<int>(p.bInstallFromInet));
+    debugLog(2, "VERRINPARAMS.bIsUpgrade %i", static_cast<int>(p.bIsUpgrade));
+    debugLog(2, "VERRINPARAMS.hWnd 0x%08x", p.hWnd);
+    debugLog(2, "VERRINPARAMS.bVisible %i", static_cast<int>(p.bVisible));
+    debugLog(2, "VERRINPARAMS.szPath %s", text(p.szPath).c_str());
+    debugLog(2, "VERRINPARAMS.bNeedRestart %u", p.bNeedRestart);
+    debugLog(2, "VERRINPARAMS.LanguageId %i", static_cast<int>(p.LanguageId));
+    debugLog(2, "VERRINPARAMS.szInstallPath %s", text(p.szInstallPath).c_str());
     if (p.sizeOfStruct == VERRINPARAMS_SIZE_LONG) {
-        debugLog(1, "VERRINPARAMS.szTSPath %s", text(p.szTSPath).c_str());
-        debugLog(1, "VERRINPARAMS.bInstallTS %i", static_cast<int>(p.bInstallTS));
+        debugLog(2, "VERRINPARAMS.szTSPath %s", text(p.szTSPath).c_str());
+        debugLog(2, "VERRINPARAMS.bInstallTS %i", static_cast<int>(p.bInstallTS));
     }
 }
 

@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kHelper = "RezeRazovu.exe";
+constexpr std::chrono::milliseconds kHelperWait{10000};
 
 std::optional<std::string> readText(const Registry& registry, std::string_view name) {
     return registry.readString(Hive::LocalMachine, kKey, name);
@@ -36,11 +37,16 @@ void deleteOrSchedule(const fs::path& file) {
 
 // Runs the uninstaller on one log and waits for it to end. Returns true when it started.
 bool runUninstaller(const fs::path& exe, const std::string& log, const fs::path& helper) {
-    std::optional<CProcess> helperProcess;
     if (!helper.empty()) {
+        // The helper stops the component's processes so the uninstaller can remove their files;
+        // it is given a short while to finish before the uninstaller starts.
         const SpawnResult h = spawnProcess(helper, {});
         if (h.started()) {
-            helperProcess.emplace(h.pid);
+            CProcess helperProcess(h.pid);
+            if (!helperProcess.wait(
+                    std::min<std::chrono::milliseconds>(waitLimit(), kHelperWait))) {
+                debugLog(0, "VerrinDLL::Uninstall %s is still running", helper.c_str());
+            }
         } else {
             debugLog(0, "VerrinDLL::Uninstall cannot start %s: %s", helper.c_str(),
                      std::strerror(h.error));
