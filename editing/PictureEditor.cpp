@@ -449,10 +449,11 @@ void PictureEditor::backspace() {
     s.erase(end);
 }
 
-void PictureEditor::drawText(Surface& target, bool preview) const {
-    (void)preview;
-    if (!m_text || !m_font)
-        return;
+std::pair<int, int> PictureEditor::drawText(Surface& target, int offX, int offY) const {
+    if (!m_text)
+        return {0, 0};
+    if (!m_font)
+        return {m_text->x, m_text->y};
     const Rect limit = clip();
     const std::optional<Colour> own = m_font->colour();
     const int blank = m_font->blankWidth(), line = m_font->lineHeight();
@@ -476,7 +477,8 @@ void PictureEditor::drawText(Surface& target, bool preview) const {
                         continue;
                     const int cx = m_ec.originX + penX + i, cy = m_ec.originY + penY + j;
                     if (limit.contains(cx, cy))
-                        target.setPixel(cx, cy, own ? *own : m_text->brush.at(cx, cy));
+                        target.setPixel(cx - offX, cy - offY,
+                                        own ? *own : m_text->brush.at(cx, cy));
                 }
             penX += ink.width();
         }
@@ -485,11 +487,88 @@ void PictureEditor::drawText(Surface& target, bool preview) const {
         penX += blank;
         at = end + 1;
     }
+    return {penX, penY};
+}
+
+void PictureEditor::renderView(Surface& out) const {
+    if (out.width() != m_viewWidth || out.height() != m_viewHeight)
+        out = Surface(m_viewWidth, m_viewHeight, ViewBackground);
+    else
+        out.fill(ViewBackground);
+    const int w = m_ec.width, h = m_ec.height, z = m_zoom, off = viewOffset();
+    const Rect window = m_ec.window();
+    // The line and the text being placed are shown on a copy of the picture window.
+    const bool overlay = (m_lineStart && m_pressed) || m_text;
+    Surface work;
+    std::pair<int, int> caret{0, 0};
+    if (overlay) {
+        work = Surface(w, h);
+        work.copyFrom(m_ec.canvas, window, 0, 0);
+        if (m_lineStart && m_pressed) {
+            const ColourPair brush = *m_pressed == MouseButton::Left ? m_left : m_right;
+            const Rect limit = clip();
+            forLine(m_lineStart->first, m_lineStart->second, m_lineEnd.first, m_lineEnd.second,
+                    [&](int px, int py) {
+                        const int cx = window.left + px, cy = window.top + py;
+                        if (limit.contains(cx, cy))
+                            work.setPixel(px, py, brush.at(cx, cy));
+                    });
+        }
+        if (m_text)
+            caret = drawText(work, window.left, window.top);
+    }
+    const int rows = std::min(m_viewHeight, z * h);
+    for (int vy = 0; vy < rows; ++vy) {
+        const int py = vy / z;
+        auto line = out.row(vy);
+        for (int px = 0; px < w; ++px) {
+            const int x0 = off + px * z;
+            if (x0 >= m_viewWidth)
+                break;
+            const Colour c =
+                overlay ? work.pixel(px, py) : m_ec.canvas.pixel(window.left + px, window.top + py);
+            const int x1 = std::min(x0 + z, m_viewWidth);
+            std::fill(line.begin() + x0, line.begin() + x1, c);
+        }
+    }
+    const int right = std::min(off + z * w, m_viewWidth);
+    if (m_grid && z > 1) {
+        for (int k = 0; k <= h && k * z < m_viewHeight; ++k)
+            for (int x = off; x < right; ++x)
+                out.setPixel(x, k * z, GridColour);
+        for (int k = 0; k <= w && off + k * z < m_viewWidth; ++k)
+            for (int y = 0; y < rows; ++y)
+                out.setPixel(off + k * z, y, GridColour);
+    }
+    if (m_ascent > 0) {
+        const int y = m_ascent * z + (m_grid ? 1 : 0);
+        for (int x = off; x < right; ++x)
+            out.setPixel(x, y, AscentColour);
+    }
+    if (const auto s = selection()) {
+        const int x0 = off + s->left * z, y0 = s->top * z;
+        const int x1 = off + s->right * z - 1, y1 = s->bottom * z - 1;
+        for (int x = x0; x <= x1; ++x)
+            if ((x - x0) / 2 % 2 == 0) {
+                out.setPixel(x, y0, SelectionColour);
+                out.setPixel(x, y1, SelectionColour);
+            }
+        for (int y = y0; y <= y1; ++y)
+            if ((y - y0) / 2 % 2 == 0) {
+                out.setPixel(x0, y, SelectionColour);
+                out.setPixel(x1, y, SelectionColour);
+            }
+    }
+    if (m_text) {
+        const int height = m_font ? m_font->lineHeight() : 1;
+        for (int y = caret.second * z; y < (caret.second + height) * z; ++y)
+            out.setPixel(off + caret.first * z, y, 0);
+    }
 }
 
 void PictureEditor::commitText() {
     if (m_text && !m_text->characters.empty())
-        drawText(m_ec.canvas, false);
+        drawText(m_ec.canvas, 0, 0);
     m_text.reset();
 }
 

@@ -149,7 +149,9 @@ private:
     void selectPress(int px, int py);
     void selectMove(int px, int py);
     void moveFloating(int dx, int dy);
-    void drawText(Surface& target, bool preview) const;
+    // Draws the placed text into `target`, whose (0, 0) is canvas point (offX, offY); returns
+    // the caret position in picture pixels.
+    std::pair<int, int> drawText(Surface& target, int offX, int offY) const;
 
     struct Floating {
         Surface pixels;
