@@ -143,5 +143,16 @@ TEST_F(UninstallTest, QlxWorkerIsSeenWhileItRuns) {
     EXPECT_EQ(verrin.isQlxActive(), 0);
 }
 
+TEST_F(UninstallTest, FilesScheduledForDeletionGoWhenTheLibraryIsNextLoaded) {
+    writeFile(dir / "leftover.exe", "x");
+    ASSERT_TRUE(scheduleDeletion(dir / "leftover.exe"));
+    ASSERT_TRUE(fs::exists(dir / "reg" / "pending-deletions"));
+    EXPECT_EQ(runShell("\"" + (binaryDir() / "installer" / "verrin-cli").string() +
+                       "\" refcount > /dev/null"),
+              0);
+    EXPECT_FALSE(fs::exists(dir / "leftover.exe"));
+    EXPECT_FALSE(fs::exists(dir / "reg" / "pending-deletions"));
+}
+
 } // namespace
 } // namespace pixelon::testing
