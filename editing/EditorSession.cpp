@@ -1,0 +1,166 @@
+#include "editing/EditorSession.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/Portfolio.h"
+
+namespace pixelon {
+
+namespace {
+
+constexpr std::string_view SettingsKey = "Software\\Kivo Norvane\\Vistrel\\Settings";
+
+std::string fiveDigits(int id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%05d", id);
+    return text;
+}
+
+bool idUsed(const CPortfolio& portfolio, int id) {
+    for (const auto& p : portfolio.m_pictures)
+        if (p && p->m_nId == id)
+            return true;
+    return false;
+}
+
+int parseDecimal(std::string_view text) {
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            break;
+        v = std::min(v * 10 + (c - '0'), 99999);
+    }
+    return v;
+}
+
+} // namespace
+
+void greyIndicesToRgb565(CPicture& picture) {
+    if (picture.m_nDepth > 2)
+        return;
+    const std::uint16_t colours[4] = {toRgb565(colourBlack), toRgb565(colourDarkGrey),
+                                      toRgb565(colourLightGrey), toRgb565(colourWhite)};
+    const std::size_t count = picture.m_pixels.size() / 2;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint16_t v =
+            std::uint16_t(picture.m_pixels[i * 2] << 8 | picture.m_pixels[i * 2 + 1]);
+        const std::uint16_t c = colours[std::min<std::uint16_t>(v, 3)];
+        picture.m_pixels[i * 2] = std::uint8_t(c >> 8);
+        picture.m_pixels[i * 2 + 1] = std::uint8_t(c);
+    }
+    picture.m_nDepth = 16;
+}
+
+int NextFreeId(const CPortfolio& portfolio, std::string_view text) {
+    const int start = parseDecimal(text);
+    for (int i = 1; i <= 5000; ++i) {
+        const int id = start + i;
+        if (id > 0xFFFF)
+            break;
+        if (!idUsed(portfolio, id))
+            return id;
+    }
+    return start;
+}
+
+NewPictureModel::NewPictureModel(const CPortfolio& portfolio, int caret) {
+    if (portfolio.Count() == 0) {
+        m_id = "00001";
+        return;
+    }
+    const int line = caret >= 0 && caret < portfolio.Count() ? caret : portfolio.Count() - 1;
+    const CPicture& p = portfolio.Picture(line);
+    m_id = fiveDigits(NextFreeId(portfolio, fiveDigits(p.m_nId)));
+    m_width = p.m_nWidth;
+    m_height = p.m_nHeight;
+}
+
+std::optional<std::string> NewPictureModel::validate() const {
+    if (m_id.empty() || m_id.size() > 5 ||
+        m_id.find_first_not_of("0123456789") != std::string::npos || parseDecimal(m_id) > 0xFFFF)
+        return "Please enter an integer between 0 and 65535.";
+    if (m_width < 1 || m_width > MaxWidth)
+        return "Please enter an integer between 1 and 1300.";
+    if (m_height < 1 || m_height > MaxHeight)
+        return "Please enter an integer between 1 and 1360.";
+    return {};
+}
+
+std::unique_ptr<CPicture> NewPictureModel::create() const {
+    if (validate())
+        return nullptr;
+    auto picture = std::make_unique<CPicture>();
+    picture->m_nId = parseDecimal(m_id);
+    picture->m_nWidth = m_width;
+    picture->m_nHeight = m_height;
+    if (!picture->ResizeStorage())
+        return nullptr;
+    for (int y = 0; y < m_height; ++y)
+        for (int x = 0; x < m_width; ++x)
+            picture->SetPixel(x, y, 3);
+    picture->m_nDepth = 1;
+    return picture;
+}
+
+EditorResult editNewPicture(CPicture& picture, const EditorRunner& runner) {
+    const EditorResult result = runner(picture);
+    if (result != EditorResult::Ok)
+        greyIndicesToRgb565(picture);
+    return result;
+}
+
+std::unique_ptr<CPicture> importForEditing(const Surface& bitmap, int id,
+                                           const EditorRunner& runner) {
+    if (bitmap.empty())
+        return nullptr;
+    auto picture = std::make_unique<CPicture>();
+    picture->Create(bitmap.width(), bitmap.height(), id);
+    picture->GrabFrom(bitmap, *CurrentMap);
+    if (runner(*picture) != EditorResult::Ok)
+        return nullptr;
+    return picture;
+}
+
+EditorPlacement EditorPlacement::load(const HiveData& hive) {
+    auto number = [&](std::string_view name) -> std::optional<std::uint32_t> {
+        const auto v = hive.value(SettingsKey, name);
+        if (!v)
+            return {};
+        if (const auto* n = std::get_if<std::uint32_t>(&*v))
+            return *n;
+        return {};
+    };
+    EditorPlacement p;
+    // The editor's place is taken as stored; the EasyPalette's must lie within 0..65535.
+    p.editorX = int(std::int32_t(number("EditorPositionX").value_or(0)));
+    p.editorY = int(std::int32_t(number("EditorPositionY").value_or(0)));
+    const std::uint32_t visible = number("EasyPalatteVisible").value_or(0);
+    p.easyPaletteVisible = visible == 1;
+    const std::uint32_t x = number("EasyPalattePositionX").value_or(0);
+    const std::uint32_t y = number("EasyPalattePositionY").value_or(0);
+    p.easyPaletteX = x <= 65535 ? int(x) : 0;
+    p.easyPaletteY = y <= 65535 ? int(y) : 0;
+    return p;
+}
+
+EditorPlacement EditorPlacement::load(const Registry& registry) {
+    return load(registry.load(Hive::CurrentUser));
+}
+
+void EditorPlacement::save(HiveData& hive) const {
+    hive.setValue(SettingsKey, "EasyPalatteVisible", std::uint32_t(easyPaletteVisible ? 1 : 0));
+    hive.setValue(SettingsKey, "EasyPalattePositionX",
+                  std::uint32_t(std::clamp(easyPaletteX, 0, 65535)));
+    hive.setValue(SettingsKey, "EasyPalattePositionY",
+                  std::uint32_t(std::clamp(easyPaletteY, 0, 65535)));
+    hive.setValue(SettingsKey, "EditorPositionX", std::uint32_t(editorX));
+    hive.setValue(SettingsKey, "EditorPositionY", std::uint32_t(editorY));
+}
+
+bool EditorPlacement::save(Registry& registry) const {
+    return registry.update(Hive::CurrentUser, [this](HiveData& hive) { save(hive); });
+}
+
+} // namespace pixelon

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/Picture.h"
+#include "editing/PictureEditor.h"
+#include "platform/Registry.h"
+
+namespace pixelon {
+
+class CPortfolio;
+
+// Opens the editor on a picture and returns how it ended; on OK the picture holds the edit.
+// The window layer supplies the real one; tests supply their own.
+using EditorRunner = std::function<EditorResult(CPicture&)>;
+
+// Turns GreyMap indices (depth 1 or 2) into RGB565 colours, so the picture saves and reloads
+// as it is shown. Pictures already holding colours are left alone.
+void greyIndicesToRgb565(CPicture& picture);
+
+// "Add New Portfolio ID and Picture Size" without its window.
+class NewPictureModel {
+public:
+    static constexpr int MaxWidth = 1300;
+    static constexpr int MaxHeight = 1360;
+
+    // `caret` is the index of the caret line, or -1 when no line is selected.
+    NewPictureModel(const CPortfolio& portfolio, int caret);
+
+    std::string idText() const { return m_id; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    void setIdText(std::string_view id) { m_id = std::string(id); }
+    void setWidth(int w) { m_width = w; }
+    void setHeight(int h) { m_height = h; }
+
+    // The message that refuses the entries, or nothing when OK may close the dialog.
+    std::optional<std::string> validate() const;
+    // A white picture of the entered size and ID in grey-index form (every value 3, depth 1).
+    std::unique_ptr<CPicture> create() const;
+
+private:
+    std::string m_id;
+    int m_width = 101;
+    int m_height = 80;
+};
+
+// The first value above `text`'s whose five-digit text is not a picture ID of `portfolio`;
+// after 5000 tries the value of `text` itself.
+int NextFreeId(const CPortfolio& portfolio, std::string_view text);
+
+// Opens the editor on a new picture (already added to the portfolio). If the editor is
+// cancelled the picture keeps its white pixels, turned into colours so they save correctly.
+EditorResult editNewPicture(CPicture& picture, const EditorRunner& runner);
+
+// The interactive import of one decoded bitmap: a picture of at most 1280 x 1024 taken under
+// CurrentMap, returned only when the editor ends with OK.
+std::unique_ptr<CPicture> importForEditing(const Surface& bitmap, int id,
+                                           const EditorRunner& runner);
+
+// The editor's window place and the EasyPalette's, kept under the settings key.
+struct EditorPlacement {
+    int editorX = 0;
+    int editorY = 0;
+    bool easyPaletteVisible = false;
+    int easyPaletteX = 0;
+    int easyPaletteY = 0;
+
+    static EditorPlacement load(const HiveData& userHive);
+    static EditorPlacement load(const Registry& registry);
+    void save(HiveData& userHive) const;
+    bool save(Registry& registry) const;
+};
+
+} // namespace pixelon
