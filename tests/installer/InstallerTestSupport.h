@@ -21,9 +21,15 @@ namespace pixelon::testing {
 
 namespace fs = std::filesystem;
 
+// The build folder: $PIXELON_BINARY_DIR, else two levels above this test program
+// (<build>/tests/installer/installer_tests).
 inline fs::path binaryDir() {
-    const char* dir = std::getenv("PIXELON_BINARY_DIR");
-    return dir != nullptr ? fs::path(dir) : fs::current_path();
+    if (const char* dir = std::getenv("PIXELON_BINARY_DIR"); dir != nullptr && *dir != 0) {
+        return dir;
+    }
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::current_path() : self.parent_path().parent_path().parent_path();
 }
 
 // A fresh folder, removed with everything in it at the end of the test.
