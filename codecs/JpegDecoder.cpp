@@ -1,0 +1,416 @@
+#include "codecs/JpegDecoder.h"
+
+#include <algorithm>
+#include <string>
+
+#include "codecs/Errors.h"
+#include "codecs/JpegDct.h"
+#include "codecs/JpegDecodeContext.h"
+#include "codecs/JpegTables.h"
+
+namespace pixelon::jpeg {
+namespace {
+
+[[noreturn]] void fatal(const std::string& why) {
+    throw EFatalError("JPEG: " + why);
+}
+
+// A bounded view of one marker segment's payload.
+class Segment {
+public:
+    explicit Segment(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    std::size_t Remaining() const { return m_bytes.size() - m_pos; }
+    int Byte() {
+        if (m_pos >= m_bytes.size())
+            fatal("segment too short");
+        return m_bytes[m_pos++];
+    }
+    int Word() {
+        int high = Byte();
+        return high << 8 | Byte();
+    }
+    bool StartsWith(std::string_view tag) const {
+        return m_bytes.size() >= tag.size() &&
+               std::equal(tag.begin(), tag.end(), m_bytes.begin(),
+                          [](char a, std::uint8_t b) { return std::uint8_t(a) == b; });
+    }
+    void Skip(std::size_t n) { m_pos = std::min(m_bytes.size(), m_pos + n); }
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_pos = 0;
+};
+
+void installStandardTables(DecodeContext& ctx) {
+    ctx.quant[0] = LuminanceQuant;
+    ctx.quant[1] = ctx.quant[2] = ctx.quant[3] = ChrominanceQuant;
+    auto make = [](const auto& bits, const auto& values, HuffmanDecodeTable& table) {
+        HuffmanSpec spec;
+        std::copy(bits.begin(), bits.end(), spec.bits.begin());
+        spec.values.assign(values.begin(), values.end());
+        MakeDecodeTable(spec, table);
+    };
+    make(DcLuminanceBits, DcLuminanceValues, ctx.dcTables[0]);
+    make(DcChrominanceBits, DcChrominanceValues, ctx.dcTables[1]);
+    make(AcLuminanceBits, AcLuminanceValues, ctx.acTables[0]);
+    make(AcChrominanceBits, AcChrominanceValues, ctx.acTables[1]);
+}
+
+// APPn: the JFIF densities from APP0 and the Adobe colour transform from APP14.
+void readApp(DecodeContext& ctx, int code, Segment s) {
+    if (code == 0xE0 && s.StartsWith(std::string_view("JFIF\0", 5))) {
+        s.Skip(5 + 2);
+        ctx.jfif = true;
+        ctx.result.hasDensity = true;
+        ctx.result.densityUnits = s.Byte();
+        ctx.result.xDensity = s.Word();
+        ctx.result.yDensity = s.Word();
+    } else if (code == 0xEE && s.StartsWith("Adobe") && s.Remaining() >= 12) {
+        s.Skip(11);
+        ctx.adobeTransform = s.Byte();
+    }
+}
+
+// B.2.2 frame header.
+void readFrame(DecodeContext& ctx, int code, Segment s) {
+    if (code == 0xC3 || (code >= 0xC5 && code <= 0xC7))
+        fatal("lossless and hierarchical frames are not supported");
+    if (code >= 0xC9)
+        fatal("arithmetic coding is not supported");
+    if (ctx.haveFrame)
+        fatal("more than one frame");
+    ctx.progressive = code == 0xC2;
+    ctx.precision = s.Byte();
+    if (ctx.precision != 8 && !(ctx.precision == 12 && code != 0xC0))
+        fatal("unsupported sample precision");
+    ctx.height = s.Word();
+    ctx.width = s.Word();
+    if (ctx.width == 0 || ctx.height == 0)
+        fatal("empty frame");
+    if (ctx.width > ctx.limits.maxDimension || ctx.height > ctx.limits.maxDimension ||
+        std::uint64_t(ctx.width) * std::uint64_t(ctx.height) > ctx.limits.maxPixels)
+        fatal("frame too large");
+    int count = s.Byte();
+    if (count != 1 && count != 3 && count != 4)
+        fatal("unsupported number of components");
+    for (int i = 0; i < count; ++i) {
+        FrameComponent c;
+        c.id = s.Byte();
+        int sampling = s.Byte();
+        c.h = sampling >> 4;
+        c.v = sampling & 15;
+        c.quantTable = s.Byte();
+        if (c.h < 1 || c.h > 4 || c.v < 1 || c.v > 4 || c.quantTable > 3)
+            fatal("bad component");
+        for (const FrameComponent& other : ctx.components)
+            if (other.id == c.id)
+                fatal("duplicate component");
+        ctx.hMax = std::max(ctx.hMax, c.h);
+        ctx.vMax = std::max(ctx.vMax, c.v);
+        ctx.components.push_back(c);
+    }
+    ctx.mcusWide = (ctx.width + 8 * ctx.hMax - 1) / (8 * ctx.hMax);
+    ctx.mcusHigh = (ctx.height + 8 * ctx.vMax - 1) / (8 * ctx.vMax);
+    for (FrameComponent& c : ctx.components) {
+        c.blocksWide = ctx.mcusWide * c.h;
+        c.blocksHigh = ctx.mcusHigh * c.v;
+        int w = (ctx.width * c.h + ctx.hMax - 1) / ctx.hMax;
+        int h = (ctx.height * c.v + ctx.vMax - 1) / ctx.vMax;
+        c.usedWide = (w + 7) / 8;
+        c.usedHigh = (h + 7) / 8;
+    }
+    ctx.haveFrame = true;
+}
+
+// B.2.4.2 Huffman table specification.
+void readHuffman(DecodeContext& ctx, int, Segment s) {
+    while (s.Remaining() > 0) {
+        int tcth = s.Byte();
+        int tc = tcth >> 4, th = tcth & 15;
+        if (tc > 1 || th > 3)
+            fatal("bad Huffman table");
+        HuffmanSpec spec;
+        int total = 0;
+        for (int len = 1; len <= 16; ++len) {
+            spec.bits[std::size_t(len)] = std::uint8_t(s.Byte());
+            total += spec.bits[std::size_t(len)];
+        }
+        if (total > 256)
+            fatal("bad Huffman table");
+        for (int i = 0; i < total; ++i)
+            spec.values.push_back(std::uint8_t(s.Byte()));
+        HuffmanDecodeTable& table =
+            tc == 0 ? ctx.dcTables[std::size_t(th)] : ctx.acTables[std::size_t(th)];
+        if (!MakeDecodeTable(spec, table))
+            fatal("bad Huffman table");
+    }
+}
+
+// B.2.4.1 quantisation table specification; entries arrive in zig-zag order.
+void readQuant(DecodeContext& ctx, int, Segment s) {
+    while (s.Remaining() > 0) {
+        int pqtq = s.Byte();
+        int pq = pqtq >> 4, tq = pqtq & 15;
+        if (pq > 1 || tq > 3)
+            fatal("bad quantisation table");
+        for (int k = 0; k < 64; ++k)
+            ctx.quant[std::size_t(tq)][ZigZag[std::size_t(k)]] =
+                std::uint16_t(pq ? s.Word() : s.Byte());
+    }
+}
+
+void readRestart(DecodeContext& ctx, int, Segment s) {
+    ctx.restartInterval = s.Word();
+}
+
+struct MarkerHandler {
+    bool (*handles)(int code);
+    void (*read)(DecodeContext& ctx, int code, Segment segment);
+};
+
+constexpr MarkerHandler markerHandlers[] = {
+    {[](int c) { return c >= 0xE0 && c <= 0xEF; }, readApp},
+    {[](int c) { return c >= 0xC0 && c <= 0xCF && c != 0xC4 && c != 0xC8 && c != 0xCC; },
+     readFrame},
+    {[](int c) { return c == 0xC4; }, readHuffman},
+    {[](int c) { return c == 0xDB; }, readQuant},
+    {[](int c) { return c == 0xDD; }, readRestart},
+};
+
+// B.2.3 scan header, checked against the frame before any data is decoded.
+ScanHeader readScanHeader(DecodeContext& ctx, Segment s) {
+    if (!ctx.haveFrame)
+        fatal("scan before frame");
+    if (++ctx.scans > ctx.limits.maxScans)
+        fatal("too many scans");
+    ScanHeader scan;
+    int count = s.Byte();
+    if (count < 1 || count > 4)
+        fatal("bad scan");
+    int blocksPerMcu = 0;
+    for (int i = 0; i < count; ++i) {
+        int id = s.Byte();
+        int tables = s.Byte();
+        auto it = std::find_if(ctx.components.begin(), ctx.components.end(),
+                               [&](const FrameComponent& c) { return c.id == id; });
+        if (it == ctx.components.end())
+            fatal("scan names an unknown component");
+        int index = int(it - ctx.components.begin());
+        if (std::find(scan.components.begin(), scan.components.end(), index) !=
+            scan.components.end())
+            fatal("component twice in a scan");
+        it->dcTable = tables >> 4;
+        it->acTable = tables & 15;
+        if (it->dcTable > 3 || it->acTable > 3)
+            fatal("bad scan table");
+        blocksPerMcu += it->h * it->v;
+        scan.components.push_back(index);
+    }
+    if (count > 1 && blocksPerMcu > 10)
+        fatal("too many blocks in an MCU");
+    scan.ss = s.Byte();
+    scan.se = s.Byte();
+    int ahal = s.Byte();
+    scan.ah = ahal >> 4;
+    scan.al = ahal & 15;
+    if (!ctx.progressive) {
+        // Sequential scans always cover the whole spectrum.
+        scan.ss = 0;
+        scan.se = 63;
+        scan.ah = scan.al = 0;
+    } else if (scan.ss > scan.se || scan.se > 63 || (scan.ss == 0 && scan.se != 0) ||
+               (scan.ss > 0 && count != 1) || scan.ah > 13 || scan.al > 13) {
+        fatal("bad progressive scan");
+    }
+    for (int index : scan.components) {
+        FrameComponent& c = ctx.components[std::size_t(index)];
+        bool needsDc = !ctx.progressive || (scan.ss == 0 && scan.ah == 0);
+        bool needsAc = !ctx.progressive || scan.ss > 0;
+        if ((needsDc && !ctx.dcTables[std::size_t(c.dcTable)].defined) ||
+            (needsAc && !ctx.acTables[std::size_t(c.acTable)].defined))
+            fatal("scan uses an undefined Huffman table");
+        if (!c.quantLatched) {
+            c.quant = ctx.quant[std::size_t(c.quantTable)];
+            c.quantLatched = true;
+        }
+    }
+    if (!ctx.coefficientsAllocated) {
+        for (FrameComponent& c : ctx.components)
+            c.coef.assign(std::size_t(c.blocksWide) * std::size_t(c.blocksHigh) * 64, 0);
+        ctx.coefficientsAllocated = true;
+    }
+    return scan;
+}
+
+// Skips to the next marker, passing stuffed bytes, fill bytes and stray restart markers.
+// Returns its code, or -1 at the end of the data.
+int nextMarker(DecodeContext& ctx) {
+    const auto& d = ctx.data;
+    while (ctx.pos + 1 < d.size()) {
+        if (d[ctx.pos] != 0xFF) {
+            ++ctx.pos;
+            continue;
+        }
+        int code = d[ctx.pos + 1];
+        if (code == 0xFF) {
+            ++ctx.pos;
+            continue;
+        }
+        ctx.pos += 2;
+        if (code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xD7))
+            continue;
+        return code;
+    }
+    ctx.pos = d.size();
+    return -1;
+}
+
+void readMarkers(DecodeContext& ctx, const std::function<void(int)>& progress) {
+    for (;;) {
+        int code = nextMarker(ctx);
+        if (code < 0 || code == 0xD9)
+            return;
+        if (code == 0xD8)
+            continue;
+        if (ctx.pos + 2 > ctx.data.size())
+            return;
+        std::size_t length = std::size_t(ctx.data[ctx.pos]) << 8 | ctx.data[ctx.pos + 1];
+        if (length < 2)
+            fatal("bad segment length");
+        if (ctx.pos + length > ctx.data.size())
+            return; // truncated inside a segment
+        Segment segment(ctx.data.subspan(ctx.pos + 2, length - 2));
+        ctx.pos += length;
+        if (code == 0xDA) {
+            ScanHeader scan = readScanHeader(ctx, segment);
+            DecodeScan(ctx, scan);
+            if (progress)
+                progress(int(80 * ctx.pos / ctx.data.size()));
+            continue;
+        }
+        for (const MarkerHandler& handler : markerHandlers) {
+            if (handler.handles(code)) {
+                handler.read(ctx, code, segment);
+                break;
+            }
+        }
+    }
+}
+
+void inverseTransform(DecodeContext& ctx, FrameComponent& c, std::vector<std::uint8_t>& plane,
+                      std::size_t stride) {
+    const std::array<float, 64> multipliers = InverseDctMultipliers(c.quant);
+    const int centre = 1 << (ctx.precision - 1);
+    const int maxValue = (1 << ctx.precision) - 1;
+    const int shift = ctx.precision - 8;
+    for (int by = 0; by < c.usedHigh; ++by)
+        for (int bx = 0; bx < c.usedWide; ++bx)
+            InverseDct(c.Block(bx, by), multipliers,
+                       plane.data() + std::size_t(by) * 8 * stride + std::size_t(bx) * 8, stride,
+                       centre, maxValue, shift);
+}
+
+std::uint8_t clampByte(int v) {
+    return std::uint8_t(std::clamp(v, 0, 255));
+}
+
+// Up-sampling by replication and colour conversion into the output rows.
+void writeOutput(DecodeContext& ctx) {
+    const int n = int(ctx.components.size());
+    const std::size_t count = std::size_t(n);
+    std::vector<std::vector<std::uint8_t>> planes(count);
+    std::vector<std::size_t> strides(count);
+    std::vector<std::vector<int>> columns(count);
+    for (int i = 0; i < n; ++i) {
+        FrameComponent& c = ctx.components[std::size_t(i)];
+        strides[std::size_t(i)] = std::size_t(c.usedWide) * 8;
+        planes[std::size_t(i)].assign(strides[std::size_t(i)] * std::size_t(c.usedHigh) * 8, 0);
+        inverseTransform(ctx, c, planes[std::size_t(i)], strides[std::size_t(i)]);
+        c.coef = {};
+        columns[std::size_t(i)].resize(std::size_t(ctx.width));
+        for (int x = 0; x < ctx.width; ++x)
+            columns[std::size_t(i)][std::size_t(x)] = x * c.h / ctx.hMax;
+    }
+    DecodedImage& out = ctx.result;
+    out.width = ctx.width;
+    out.height = ctx.height;
+    out.channels = n == 1 ? 1 : 3;
+    out.samples.assign(std::size_t(ctx.width) * std::size_t(ctx.height) * std::size_t(out.channels),
+                       0);
+    const bool rgbFrame =
+        n == 3 && (ctx.adobeTransform == 0 ||
+                   (!ctx.jfif && ctx.adobeTransform < 0 && ctx.components[0].id == 'R' &&
+                    ctx.components[1].id == 'G' && ctx.components[2].id == 'B'));
+    const std::uint8_t* rows[4] = {};
+    for (int y = 0; y < ctx.height; ++y) {
+        for (int i = 0; i < n; ++i) {
+            const FrameComponent& c = ctx.components[std::size_t(i)];
+            rows[i] = planes[std::size_t(i)].data() +
+                      std::size_t(y * c.v / ctx.vMax) * strides[std::size_t(i)];
+        }
+        std::uint8_t* dst = out.samples.data() +
+                            std::size_t(y) * std::size_t(ctx.width) * std::size_t(out.channels);
+        if (n == 1) {
+            const int* cx = columns[0].data();
+            for (int x = 0; x < ctx.width; ++x)
+                dst[x] = rows[0][cx[x]];
+            continue;
+        }
+        const int* c0 = columns[0].data();
+        const int* c1 = columns[1].data();
+        const int* c2 = columns[2].data();
+        for (int x = 0; x < ctx.width; ++x, dst += 3) {
+            int a = rows[0][c0[x]], b = rows[1][c1[x]], c = rows[2][c2[x]];
+            int r = a, g = b, bl = c;
+            if (!rgbFrame && (n == 3 || ctx.adobeTransform == 2)) {
+                // JFIF Y Cb Cr to RGB in 16-bit fixed point.
+                b -= 128;
+                c -= 128;
+                r = clampByte(a + ((91881 * c + 32768) >> 16));
+                g = clampByte(a + ((-22554 * b - 46802 * c + 32768) >> 16));
+                bl = clampByte(a + ((116130 * b + 32768) >> 16));
+            }
+            if (n == 4) {
+                // Adobe files store inverted CMYK; YCCK decodes to the complement of those.
+                int k = rows[3][columns[3][std::size_t(x)]];
+                if (ctx.adobeTransform == 2) {
+                    r = 255 - r;
+                    g = 255 - g;
+                    bl = 255 - bl;
+                }
+                r = r * k / 255;
+                g = g * k / 255;
+                bl = bl * k / 255;
+            }
+            dst[0] = std::uint8_t(r);
+            dst[1] = std::uint8_t(g);
+            dst[2] = std::uint8_t(bl);
+        }
+    }
+}
+
+} // namespace
+
+DecodedImage DecodeJpeg(std::span<const std::uint8_t> data, const DecodeLimits& limits,
+                        const std::function<void(int)>& progress) {
+    if (data.size() < 2 || data[0] != 0xFF || data[1] != 0xD8)
+        fatal("not a JPEG file");
+    DecodeContext ctx;
+    ctx.data = data;
+    ctx.pos = 2;
+    ctx.limits = limits;
+    installStandardTables(ctx);
+    try {
+        readMarkers(ctx, progress);
+    } catch (const EFatalError&) {
+        // Damage after image data was read keeps what was decoded.
+        if (ctx.scans == 0 || !ctx.coefficientsAllocated)
+            throw;
+    }
+    if (!ctx.haveFrame || !ctx.coefficientsAllocated)
+        fatal("no image data");
+    writeOutput(ctx);
+    return std::move(ctx.result);
+}
+
+} // namespace pixelon::jpeg

@@ -1,0 +1,412 @@
+#include "codecs/JpegEncoder.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+
+#include "codecs/Errors.h"
+#include "codecs/JpegDct.h"
+#include "codecs/JpegHuffman.h"
+#include "codecs/JpegTables.h"
+
+namespace pixelon::jpeg {
+namespace {
+
+// Collects output bytes and hands them on 4096 at a time.
+class ByteWriter {
+public:
+    explicit ByteWriter(const ByteSink& sink) : m_sink(sink) {}
+    ~ByteWriter() = default;
+
+    void Byte(int b) {
+        m_buffer[m_used++] = std::uint8_t(b);
+        if (m_used == m_buffer.size())
+            Flush();
+    }
+    void Word(int w) {
+        Byte(w >> 8);
+        Byte(w & 0xFF);
+    }
+    void Marker(int code) {
+        Byte(0xFF);
+        Byte(code);
+    }
+    void Flush() {
+        if (m_used > 0)
+            m_sink(std::span<const std::uint8_t>(m_buffer.data(), m_used));
+        m_used = 0;
+    }
+
+private:
+    const ByteSink& m_sink;
+    std::array<std::uint8_t, 4096> m_buffer{};
+    std::size_t m_used = 0;
+};
+
+// Entropy-coded output with a zero byte stuffed after every 0xFF.
+class BitWriter {
+public:
+    explicit BitWriter(ByteWriter& out) : m_out(out) {}
+
+    void Put(std::uint32_t code, int size) {
+        m_acc = (m_acc << size) | (code & ((1u << size) - 1));
+        m_count += size;
+        while (m_count >= 8) {
+            m_count -= 8;
+            int b = int(m_acc >> m_count) & 0xFF;
+            m_out.Byte(b);
+            if (b == 0xFF)
+                m_out.Byte(0);
+        }
+    }
+    // Pads the last byte with 1 bits.
+    void Align() {
+        if (m_count > 0)
+            Put(0x7F, 8 - m_count);
+    }
+
+private:
+    ByteWriter& m_out;
+    std::uint64_t m_acc = 0;
+    int m_count = 0;
+};
+
+// One component's quantised coefficients, zig-zag order, blocks in raster order.
+struct Plane {
+    int h = 1;
+    int v = 1;
+    int table = 0; // quantisation and Huffman table number
+    int blocksWide = 0;
+    int blocksHigh = 0;
+    std::vector<std::int16_t> coef;
+    const std::int16_t* Block(int bx, int by) const {
+        return coef.data() + (std::size_t(by) * std::size_t(blocksWide) + std::size_t(bx)) * 64;
+    }
+};
+
+int magnitude(int v) {
+    return int(std::bit_width(unsigned(v < 0 ? -v : v)));
+}
+
+// Samples of one channel, padded to `padW` x `padH` by repeating the last column and row.
+std::vector<float> channelPlane(const CImageBuffer& buffer, int channel, int converted, int padW,
+                                int padH) {
+    const int w = buffer.Width(), h = buffer.Height(), n = buffer.SamplesPerPixel();
+    std::vector<float> plane(std::size_t(padW) * std::size_t(padH));
+    std::vector<int> row(std::size_t(w) * 3);
+    for (int y = 0; y < padH; ++y) {
+        std::span<const std::uint8_t> src = buffer.Row(std::min(y, h - 1));
+        float* dst = plane.data() + std::size_t(y) * std::size_t(padW);
+        for (int x = 0; x < w; ++x) {
+            int value;
+            if (converted) {
+                int yy, cb, cr;
+                RgbToYcc(src[std::size_t(3 * x)], src[std::size_t(3 * x + 1)],
+                         src[std::size_t(3 * x + 2)], yy, cb, cr);
+                value = channel == 0 ? yy : channel == 1 ? cb : cr;
+            } else {
+                value = src[std::size_t(x * n + channel)];
+            }
+            dst[x] = float(value);
+        }
+        for (int x = w; x < padW; ++x)
+            dst[x] = dst[w - 1];
+    }
+    return plane;
+}
+
+std::vector<float> halve(const std::vector<float>& full, int padW, int padH) {
+    const int w = padW / 2, h = padH / 2;
+    std::vector<float> out(std::size_t(w) * std::size_t(h));
+    for (int y = 0; y < h; ++y) {
+        const float* a = full.data() + std::size_t(2 * y) * std::size_t(padW);
+        const float* b = a + padW;
+        for (int x = 0; x < w; ++x)
+            out[std::size_t(y) * std::size_t(w) + std::size_t(x)] =
+                (a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1]) * 0.25f;
+    }
+    return out;
+}
+
+// Forward DCT and quantisation of every block; the divisors fold in the AAN scale factors.
+Plane transform(const std::vector<float>& samples, int width, int height,
+                const std::array<std::uint16_t, 64>& quant) {
+    std::array<float, 64> reciprocal;
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c)
+            reciprocal[std::size_t(r * 8 + c)] =
+                float(1.0 / (quant[std::size_t(r * 8 + c)] * AanScale[std::size_t(r)] *
+                             AanScale[std::size_t(c)] * 8.0));
+    Plane p;
+    p.blocksWide = width / 8;
+    p.blocksHigh = height / 8;
+    p.coef.resize(std::size_t(p.blocksWide) * std::size_t(p.blocksHigh) * 64);
+    std::array<float, 64> block;
+    for (int by = 0; by < p.blocksHigh; ++by) {
+        for (int bx = 0; bx < p.blocksWide; ++bx) {
+            for (int y = 0; y < 8; ++y) {
+                const float* src = samples.data() + std::size_t(by * 8 + y) * std::size_t(width) +
+                                   std::size_t(bx) * 8;
+                for (int x = 0; x < 8; ++x)
+                    block[std::size_t(y * 8 + x)] = src[x] - 128.0f;
+            }
+            ForwardDct(block);
+            std::int16_t* out =
+                p.coef.data() +
+                (std::size_t(by) * std::size_t(p.blocksWide) + std::size_t(bx)) * 64;
+            for (int k = 0; k < 64; ++k) {
+                std::size_t at = ZigZag[std::size_t(k)];
+                // Baseline coding carries at most 10 bits of AC magnitude.
+                long v = std::lround(block[at] * reciprocal[at]);
+                out[k] = std::int16_t(std::clamp(v, -1023L, 1023L));
+            }
+        }
+    }
+    return p;
+}
+
+struct Tables {
+    HuffmanSpec dcSpec[2], acSpec[2];
+    HuffmanEncodeTable dc[2], ac[2];
+};
+
+// Walks the blocks in MCU order, restart by restart, handing each to `visit` with its DC
+// difference. `restart` is called between intervals.
+template <class Visit, class Restart>
+void forEachBlock(const std::vector<Plane>& planes, int mcusWide, int mcusHigh, int interval,
+                  Visit visit, Restart restart) {
+    std::array<int, 3> pred{};
+    long long mcu = 0;
+    for (int my = 0; my < mcusHigh; ++my) {
+        for (int mx = 0; mx < mcusWide; ++mx, ++mcu) {
+            if (interval > 0 && mcu > 0 && mcu % interval == 0) {
+                pred = {};
+                restart(int((mcu / interval - 1) & 7));
+            }
+            for (std::size_t c = 0; c < planes.size(); ++c) {
+                const Plane& p = planes[c];
+                for (int by = 0; by < p.v; ++by)
+                    for (int bx = 0; bx < p.h; ++bx) {
+                        const std::int16_t* block = p.Block(mx * p.h + bx, my * p.v + by);
+                        visit(p.table, block, block[0] - pred[c]);
+                        pred[c] = block[0];
+                    }
+            }
+        }
+    }
+}
+
+void countBlock(std::array<std::uint32_t, 256>& dc, std::array<std::uint32_t, 256>& ac,
+                const std::int16_t* block, int diff) {
+    ++dc[std::size_t(magnitude(diff))];
+    int run = 0;
+    for (int k = 1; k < 64; ++k) {
+        int v = block[k];
+        if (v == 0) {
+            ++run;
+            continue;
+        }
+        for (; run > 15; run -= 16)
+            ++ac[0xF0];
+        ++ac[std::size_t(run << 4 | magnitude(v))];
+        run = 0;
+    }
+    if (run > 0)
+        ++ac[0];
+}
+
+void encodeBlock(BitWriter& bits, const HuffmanEncodeTable& dc, const HuffmanEncodeTable& ac,
+                 const std::int16_t* block, int diff) {
+    int s = magnitude(diff);
+    bits.Put(dc.code[std::size_t(s)], dc.size[std::size_t(s)]);
+    if (s > 0)
+        bits.Put(std::uint32_t(diff < 0 ? diff - 1 : diff), s);
+    int run = 0;
+    for (int k = 1; k < 64; ++k) {
+        int v = block[k];
+        if (v == 0) {
+            ++run;
+            continue;
+        }
+        for (; run > 15; run -= 16)
+            bits.Put(ac.code[0xF0], ac.size[0xF0]);
+        int m = magnitude(v);
+        std::size_t symbol = std::size_t(run << 4 | m);
+        bits.Put(ac.code[symbol], ac.size[symbol]);
+        bits.Put(std::uint32_t(v < 0 ? v - 1 : v), m);
+        run = 0;
+    }
+    if (run > 0)
+        bits.Put(ac.code[0], ac.size[0]);
+}
+
+void writeHuffman(ByteWriter& out, int tableClass, int id, const HuffmanSpec& spec) {
+    out.Byte(tableClass << 4 | id);
+    for (int len = 1; len <= 16; ++len)
+        out.Byte(spec.bits[std::size_t(len)]);
+    for (std::uint8_t v : spec.values)
+        out.Byte(v);
+}
+
+int densityValue(double dotsPerMillimetre) {
+    return int(std::clamp(std::lround(dotsPerMillimetre * 10.0), 1L, 65535L));
+}
+
+} // namespace
+
+std::array<std::uint16_t, 64> ScaledQuantTable(std::span<const std::uint16_t, 64> table,
+                                               std::uint16_t parameter) {
+    std::array<std::uint16_t, 64> out;
+    for (std::size_t i = 0; i < 64; ++i)
+        out[i] = std::uint16_t(std::clamp(int(table[i]) * int(parameter) / 256, 1, 255));
+    return out;
+}
+
+void EncodeJpeg(const CImageObject& image, const EncodeOptions& options, const ByteSink& sink,
+                const std::function<void(int)>& progress) {
+    const CImageBuffer* buffer = image.GetBuffer();
+    if (!buffer)
+        throw EFatalError("JPEG: no image to write");
+    auto report = [&](int percent) {
+        if (progress)
+            progress(percent);
+    };
+    const bool grey = buffer->Channels() == LuminanceChannels;
+    const bool fromRgb = buffer->Channels() == RgbChannels;
+    const int width = buffer->Width(), height = buffer->Height();
+    const int mcuSize = grey ? 8 : 16;
+    const int mcusWide = (width + mcuSize - 1) / mcuSize;
+    const int mcusHigh = (height + mcuSize - 1) / mcuSize;
+    const int padW = mcusWide * mcuSize, padH = mcusHigh * mcuSize;
+
+    const std::array<std::uint16_t, 64> quant[2] = {
+        ScaledQuantTable(LuminanceQuant, options.qualityParameter),
+        ScaledQuantTable(ChrominanceQuant, options.qualityParameter)};
+
+    std::vector<Plane> planes;
+    if (grey) {
+        planes.push_back(
+            transform(channelPlane(*buffer, 0, false, padW, padH), padW, padH, quant[0]));
+    } else {
+        planes.push_back(
+            transform(channelPlane(*buffer, 0, fromRgb, padW, padH), padW, padH, quant[0]));
+        planes[0].h = planes[0].v = 2;
+        report(30);
+        for (int c = 1; c < 3; ++c) {
+            std::vector<float> chroma =
+                halve(channelPlane(*buffer, c, fromRgb, padW, padH), padW, padH);
+            planes.push_back(transform(chroma, padW / 2, padH / 2, quant[1]));
+            planes.back().table = 1;
+            report(30 + 20 * c);
+        }
+    }
+    report(70);
+
+    // First pass: symbol statistics per table, in the order the blocks will be written.
+    std::array<std::uint32_t, 256> dcCount[2] = {}, acCount[2] = {};
+    forEachBlock(
+        planes, mcusWide, mcusHigh, options.restartInterval,
+        [&](int t, const std::int16_t* block, int diff) {
+            countBlock(dcCount[t], acCount[t], block, diff);
+        },
+        [](int) {});
+    report(80);
+    Tables tables;
+    const int tableCount = grey ? 1 : 2;
+    for (int t = 0; t < tableCount; ++t) {
+        tables.dcSpec[t] = BuildHuffmanSpec(dcCount[t]);
+        tables.acSpec[t] = BuildHuffmanSpec(acCount[t]);
+        tables.dc[t] = MakeEncodeTable(tables.dcSpec[t]);
+        tables.ac[t] = MakeEncodeTable(tables.acSpec[t]);
+    }
+    report(85);
+
+    ByteWriter out(sink);
+    out.Marker(0xD8);
+    // JFIF APP0: version 1.02, densities in dots per centimetre, no thumbnail.
+    out.Marker(0xE0);
+    out.Word(16);
+    for (char c : std::string_view("JFIF\0", 5))
+        out.Byte(c);
+    out.Byte(1);
+    out.Byte(2);
+    out.Byte(2);
+    out.Word(densityValue(options.xDensity));
+    out.Word(densityValue(options.yDensity));
+    out.Byte(0);
+    out.Byte(0);
+
+    out.Marker(0xC0);
+    out.Word(8 + 3 * int(planes.size()));
+    out.Byte(8);
+    out.Word(height);
+    out.Word(width);
+    out.Byte(int(planes.size()));
+    for (std::size_t c = 0; c < planes.size(); ++c) {
+        out.Byte(int(c) + 1);
+        out.Byte(planes[c].h << 4 | planes[c].v);
+        out.Byte(planes[c].table);
+    }
+    out.Marker(0xDB);
+    out.Word(2 + 65 * tableCount);
+    for (int t = 0; t < tableCount; ++t) {
+        out.Byte(t);
+        for (int k = 0; k < 64; ++k)
+            out.Byte(quant[t][ZigZag[std::size_t(k)]]);
+    }
+    out.Marker(0xC4);
+    int dhtLength = 2;
+    for (int t = 0; t < tableCount; ++t)
+        dhtLength += 34 + int(tables.dcSpec[t].values.size() + tables.acSpec[t].values.size());
+    out.Word(dhtLength);
+    for (int t = 0; t < tableCount; ++t) {
+        writeHuffman(out, 0, t, tables.dcSpec[t]);
+        writeHuffman(out, 1, t, tables.acSpec[t]);
+    }
+    if (options.restartInterval > 0) {
+        out.Marker(0xDD);
+        out.Word(4);
+        out.Word(options.restartInterval);
+    }
+    out.Marker(0xDA);
+    out.Word(6 + 2 * int(planes.size()));
+    out.Byte(int(planes.size()));
+    for (std::size_t c = 0; c < planes.size(); ++c) {
+        out.Byte(int(c) + 1);
+        out.Byte(planes[c].table << 4 | planes[c].table);
+    }
+    out.Byte(0);
+    out.Byte(63);
+    out.Byte(0);
+
+    BitWriter bits(out);
+    long long blocksDone = 0;
+    const long long blocksTotal = (long long)mcusWide * mcusHigh * (grey ? 1 : 6);
+    forEachBlock(
+        planes, mcusWide, mcusHigh, options.restartInterval,
+        [&](int t, const std::int16_t* block, int diff) {
+            encodeBlock(bits, tables.dc[t], tables.ac[t], block, diff);
+            if (++blocksDone % 4096 == 0)
+                report(85 + int(15 * blocksDone / blocksTotal));
+        },
+        [&](int n) {
+            bits.Align();
+            out.Marker(0xD0 + n);
+        });
+    bits.Align();
+    out.Marker(0xD9);
+    out.Flush();
+    report(100);
+}
+
+std::vector<std::uint8_t> EncodeJpegToMemory(const CImageObject& image,
+                                             const EncodeOptions& options) {
+    std::vector<std::uint8_t> bytes;
+    EncodeJpeg(image, options, [&](std::span<const std::uint8_t> piece) {
+        bytes.insert(bytes.end(), piece.begin(), piece.end());
+    });
+    return bytes;
+}
+
+} // namespace pixelon::jpeg
