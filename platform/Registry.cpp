@@ -393,13 +393,23 @@ bool Registry::deleteKey(Hive hive, std::string_view key) {
 }
 
 bool Registry::update(Hive hive, const std::function<void(HiveData&)>& change) {
-    const std::filesystem::path& file = path(hive);
+    const std::filesystem::path& hivePath = path(hive);
     std::error_code ec;
-    if (file.has_parent_path())
-        std::filesystem::create_directories(file.parent_path(), ec);
-    const HiveLock lock(file, true);
+    if (hivePath.has_parent_path())
+        std::filesystem::create_directories(hivePath.parent_path(), ec);
+    const HiveLock lock(hivePath, true);
     if (!lock.locked())
         return false;
+
+    // A hive that is a symbolic link (into a folder of dotfiles, say) stays one: the file it
+    // points to is replaced.
+    std::filesystem::path file = hivePath;
+    for (int depth = 0; depth < 8 && std::filesystem::is_symlink(file, ec); ++depth) {
+        const auto target = std::filesystem::read_symlink(file, ec);
+        if (ec)
+            break;
+        file = target.is_absolute() ? target : file.parent_path() / target;
+    }
 
     std::string old;
     const ReadStatus status = readFile(file, old);

@@ -330,3 +330,18 @@ TEST(Registry, ConcurrentProcessesNeverLoseEachOthersValues) {
     }
     expectAll(reg, {"p", "q", "r"}, 60);
 }
+
+TEST(Registry, ALinkedHiveStaysALinkAndAnUnreadableOneIsNeverReplaced) {
+    TempDir dir;
+    fs::create_directory(dir.path / "dotfiles");
+    fs::create_symlink(dir.path / "dotfiles" / "user.reg", dir.path / "user.reg");
+    fs::create_directory(dir.path / "machine.reg");
+    Registry reg(dir.path / "user.reg", dir.path / "machine.reg");
+    ASSERT_TRUE(reg.writeDword(Hive::CurrentUser, "K", "n", 1));
+    ASSERT_TRUE(reg.writeDword(Hive::CurrentUser, "K", "m", 2));
+    EXPECT_TRUE(fs::is_symlink(dir.path / "user.reg"));
+    EXPECT_EQ(reg.readDword(Hive::CurrentUser, "K", "n"), 1u);
+
+    EXPECT_FALSE(reg.writeDword(Hive::LocalMachine, "K", "n", 1));
+    EXPECT_TRUE(fs::is_directory(dir.path / "machine.reg"));
+}
