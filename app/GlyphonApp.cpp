@@ -1,0 +1,118 @@
+#include "app/GlyphonApp.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/GlyphonView.h"
+#include "app/MainFrame.h"
+#include "app/QtFileChooser.h"
+#include "core/Colours.h"
+#include "platform/qt/QtFeedback.h"
+
+namespace pixelon::app {
+
+namespace {
+
+// What the screen can show of a colour: itself on a true-colour screen, else its RGB565 value.
+Colour nearestOnScreen(Colour c) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || screen->depth() >= 24)
+        return c;
+    return fromRgb565(toRgb565(c));
+}
+
+} // namespace
+
+CGlyphonApp::CGlyphonApp(AppServices services) {
+    if (!services.feedback) {
+        m_ownFeedback = std::make_unique<QtFeedback>();
+        services.feedback = m_ownFeedback.get();
+    }
+    if (!services.chooser) {
+        m_ownChooser = std::make_unique<QtFileChooser>();
+        services.chooser = m_ownChooser.get();
+    }
+    if (!services.dialogs) {
+        m_ownDialogs = std::make_unique<QtViewDialogs>(*services.feedback);
+        services.dialogs = m_ownDialogs.get();
+    }
+    if (!services.store) {
+        m_ownStore = std::make_unique<FilePortfolioStore>();
+        services.store = m_ownStore.get();
+    }
+    m_feedbackRef = services.feedback;
+    m_chooserRef = services.chooser;
+    m_dialogsRef = services.dialogs;
+    m_storeRef = services.store;
+    m_registry = services.registry ? services.registry : &Registry::instance();
+    m_settings = services.settings ? services.settings : &CAppSettings::instance();
+
+    m_recent.load(*m_registry);
+    m_doc = std::make_unique<CGlyphonDoc>(*m_feedbackRef, *m_chooserRef, *m_storeRef);
+    m_doc->m_addToRecent = [this](const std::string& path) { addRecentFile(path); };
+
+    m_frame = std::make_unique<CMainFrame>();
+    adaptPhoneColours(nearestOnScreen);
+    m_view =
+        new CGlyphonView(*m_frame, *m_doc, *m_settings, *m_registry, *m_dialogsRef, m_frame.get());
+    m_frame->setCentralWidget(m_view);
+    if (auto* qt = dynamic_cast<QtFeedback*>(m_feedbackRef))
+        qt->setParent(m_frame.get());
+    if (m_ownChooser)
+        m_ownChooser->setParent(m_frame.get());
+    if (m_ownDialogs)
+        m_ownDialogs->setParent(m_frame.get());
+
+    registerCommands();
+    m_frame->buildCommands(*m_view);
+    m_frame->setRecentFiles(m_recent.entries());
+    m_frame->m_openRecent = [this](const std::string& path) { openRecentFile(path); };
+    m_frame->m_canClose = [this] { return m_doc->SaveModified(); };
+    m_frame->m_moved = [this](int x, int y) {
+        m_settings->m_nMainWinX = std::max(0, x);
+        m_settings->m_nMainWinY = std::max(0, y);
+    };
+}
+
+CGlyphonApp::~CGlyphonApp() {
+    // The view writes the settings back as it is destroyed, before the document goes.
+    m_frame.reset();
+    m_recent.save(*m_registry);
+}
+
+void CGlyphonApp::registerCommands() {
+    m_view->addCommand(ID_APP_EXIT, [this] { m_frame->close(); });
+}
+
+bool CGlyphonApp::InitInstance(const std::optional<std::string>& path, bool show) {
+    if (path && !path->empty() && !m_doc->OnOpenDocument(*path))
+        return false;
+    m_view->OnInitialUpdate();
+    if (show) {
+        m_frame->show();
+        m_frame->raise();
+    }
+    return true;
+}
+
+void CGlyphonApp::addRecentFile(const std::string& path) {
+    m_recent.add(path);
+    m_recent.save(*m_registry);
+    m_frame->setRecentFiles(m_recent.entries());
+}
+
+void CGlyphonApp::openRecentFile(const std::string& path) {
+    // A portfolio replaces the open one, so its changes are asked about first.
+    if (isPortfolioPath(path) && !m_doc->SaveModified())
+        return;
+    if (!m_doc->OnOpenDocument(path)) {
+        m_recent.remove(path);
+        m_recent.save(*m_registry);
+        m_frame->setRecentFiles(m_recent.entries());
+        return;
+    }
+    m_view->OnInitialUpdate();
+}
+
+} // namespace pixelon::app
