@@ -1,0 +1,147 @@
+#include "codecs/PictureImport.h"
+
+#include <algorithm>
+
+#include "codecs/Errors.h"
+#include "codecs/GifReader.h"
+#include "codecs/RasterFile.h"
+#include "core/Colours.h"
+#include "core/Picture.h"
+#include "core/Portfolio.h"
+#include "platform/Feedback.h"
+
+namespace pixelon {
+
+namespace {
+
+constexpr int IdCount = 65536;
+
+bool idUsed(const CPortfolio& portfolio, int id) {
+    return std::any_of(portfolio.m_pictures.begin(), portfolio.m_pictures.end(),
+                       [id](const auto& p) { return p->m_nId == id; });
+}
+
+std::unique_ptr<CPicture> grabPicture(const Surface& bitmap, int id) {
+    auto picture = std::make_unique<CPicture>();
+    picture->Create(bitmap.width(), bitmap.height(), id);
+    picture->GrabFrom(bitmap, *CurrentMap);
+    return picture;
+}
+
+// A single bitmap: added at once in batch mode, through the editor otherwise.
+void addBitmap(CPortfolio& portfolio, const Surface& bitmap, const ImportOptions& options,
+               ImportReport& report, const std::filesystem::path& path) {
+    auto picture = grabPicture(bitmap, NewPictureId(portfolio));
+    if (options.editor && !options.editor(*picture, bitmap)) {
+        report.skipped.push_back(path);
+        return;
+    }
+    AddPicture(portfolio, std::move(picture));
+    ++report.picturesAdded;
+}
+
+void importGif(CPortfolio& portfolio, const std::filesystem::path& path, Feedback& feedback,
+               const ImportOptions& options, ImportReport& report) {
+    GifFile gif;
+    if (!ReadGifFile(gif, path) || gif.images.empty()) {
+        report.skipped.push_back(path);
+        return;
+    }
+    if (gif.images.size() == 1) {
+        addBitmap(portfolio, RenderGifImage(gif, 0), options, report, path);
+        return;
+    }
+    Animation animation;
+    animation.name = "New_Animation";
+    int id = NewPictureId(portfolio);
+    for (std::size_t i = 0; i < gif.images.size(); ++i) {
+        if (i > 0)
+            id = NextFreeId(portfolio, id);
+        const GifImage& image = gif.images[i];
+        AddPicture(portfolio, grabPicture(RenderGifImage(gif, i), id));
+        ++report.picturesAdded;
+        animation.frames.push_back({id, image.left, image.top, 0, 100});
+    }
+    feedback.message(AnimationImportedText, MessageIcon::Information);
+    portfolio.m_animations.push_back(std::move(animation));
+    ++report.animationsAdded;
+}
+
+} // namespace
+
+int NextFreeId(const CPortfolio& portfolio, int start) {
+    for (int step = 1; step <= 5000; ++step) {
+        const int candidate = (start + step) % IdCount;
+        if (!idUsed(portfolio, candidate))
+            return candidate;
+    }
+    return start;
+}
+
+int NewPictureId(const CPortfolio& portfolio) {
+    if (portfolio.m_pictures.empty())
+        return 1;
+    // The last line of the ID-ordered list: the highest ID.
+    int last = 0;
+    for (const auto& p : portfolio.m_pictures)
+        last = std::max(last, p->m_nId);
+    return NextFreeId(portfolio, last);
+}
+
+int AddPicture(CPortfolio& portfolio, std::unique_ptr<CPicture> picture) {
+    return portfolio.InsertSorted(std::move(picture));
+}
+
+Surface DecodeJpegFile(const std::filesystem::path&) {
+    throw EFatalError("JPEG files are not supported yet");
+}
+
+Surface DecodePictureBitmap(const std::filesystem::path& path, PictureFileType type,
+                            const JpegFileDecoder& decodeJpeg) {
+    switch (type) {
+    case PictureFileType::Gif: {
+        GifFile gif;
+        if (!ReadGifFile(gif, path))
+            throw EFatalError("Error opening file");
+        if (gif.images.empty())
+            throw EFatalError("The GIF file holds no image");
+        return RenderGifImage(gif, 0);
+    }
+    case PictureFileType::Jpeg:
+        return decodeJpeg ? decodeJpeg(path) : DecodeJpegFile(path);
+    case PictureFileType::Raster:
+        return LoadRasterBitmap(path);
+    case PictureFileType::None:
+        break;
+    }
+    throw EFatalError("Unknown file type");
+}
+
+ImportReport ImportPictureFiles(CPortfolio& portfolio, std::span<const std::filesystem::path> files,
+                                Feedback& feedback, const ImportOptions& options) {
+    ImportReport report;
+    ProgressWindow& progress = feedback.progress();
+    progress.Open("Importing files...", "", 0, int(files.size()));
+    int done = 0;
+    for (const auto& path : files) {
+        const PictureFileType type = DecidePictureFileType(path.string());
+        if (type == PictureFileType::Gif) {
+            importGif(portfolio, path, feedback, options, report);
+        } else if (type != PictureFileType::None) {
+            try {
+                const Surface bitmap = DecodePictureBitmap(path, type, options.decodeJpeg);
+                addBitmap(portfolio, bitmap, options, report, path);
+            } catch (const EFatalError& e) {
+                feedback.message(e.what(), MessageIcon::Stop);
+                report.skipped.push_back(path);
+            }
+        } else {
+            report.skipped.push_back(path);
+        }
+        progress.Step(++done);
+    }
+    progress.Close();
+    return report;
+}
+
+} // namespace pixelon

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "codecs/FileType.h"
+#include "platform/Surface.h"
+
+namespace pixelon {
+
+class CPicture;
+class CPortfolio;
+class Feedback;
+
+// The first ID after `start` that no picture uses, counting on past 65535 from 0; `start`
+// itself when 5000 tries find none.
+int NextFreeId(const CPortfolio& portfolio, int start);
+
+// The ID a new picture gets: 1 in an empty portfolio, else the next free one after the last.
+int NewPictureId(const CPortfolio& portfolio);
+
+// Inserts the picture in ID order and returns its index.
+int AddPicture(CPortfolio& portfolio, std::unique_ptr<CPicture> picture);
+
+// Opens the picture editor on `picture` with `source` as the bitmap it came from; true on OK.
+using PictureEditor = std::function<bool(CPicture& picture, const Surface& source)>;
+// Decodes a JPEG file into a bitmap; raises EFatalError with the text to show.
+using JpegFileDecoder = std::function<Surface(const std::filesystem::path&)>;
+
+struct ImportOptions {
+    // Set for an interactive import: single-image files go through the editor and are added only
+    // on OK. Unset: batch mode, every picture is added at once.
+    PictureEditor editor;
+    // Unset: the built-in JPEG decoder.
+    JpegFileDecoder decodeJpeg;
+};
+
+struct ImportReport {
+    int picturesAdded = 0;
+    int animationsAdded = 0;
+    std::vector<std::filesystem::path> skipped; // files that added nothing
+};
+
+// Imports picture files, one progress step a file. GIF, JPEG, BMP and WBMP files are told apart
+// by name; a multi-image GIF becomes one picture an image and an animation "New_Animation".
+// Bitmaps are taken under CurrentMap, at most 1280 x 1024 from their top-left corner. Decoding
+// failures are shown through `feedback` and the file is skipped.
+ImportReport ImportPictureFiles(CPortfolio& portfolio, std::span<const std::filesystem::path> files,
+                                Feedback& feedback, const ImportOptions& options = {});
+
+// The bitmap a JPEG, BMP or WBMP file decodes to, or a GIF's first image as drawn; raises
+// EFatalError for a file that cannot be decoded, with the text to show.
+Surface DecodePictureBitmap(const std::filesystem::path& path, PictureFileType type,
+                            const JpegFileDecoder& decodeJpeg = {});
+
+// The decoder used when ImportOptions names none.
+Surface DecodeJpegFile(const std::filesystem::path& path);
+
+inline constexpr const char* AnimationImportedText =
+    "GIF Animation frames added as Images to Resource.\n\n  You can also send the whole Animation "
+    "file to the "
+    "Phone\n  by using the SendFileToPhone Menu Option in Vistrel.";
+
+} // namespace pixelon

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "codec_test_util.h"
+#include "codecs/Errors.h"
+#include "codecs/GifWriter.h"
+#include "codecs/PictureImport.h"
+#include "codecs/RasterFile.h"
+#include "core/Colours.h"
+#include "core/Picture.h"
+#include "core/Portfolio.h"
+#include "platform/Feedback.h"
+
+namespace pixelon {
+namespace {
+
+using test::ScratchDir;
+
+void addIds(CPortfolio& portfolio, std::initializer_list<int> ids) {
+    for (int id : ids) {
+        auto p = std::make_unique<CPicture>();
+        p->Create(2, 2, id);
+        AddPicture(portfolio, std::move(p));
+    }
+}
+
+std::vector<int> idsOf(const CPortfolio& portfolio) {
+    std::vector<int> ids;
+    for (const auto& p : portfolio.m_pictures)
+        ids.push_back(p->m_nId);
+    return ids;
+}
+
+TEST(PictureIds, NextFreeAndNew) {
+    CPortfolio portfolio;
+    EXPECT_EQ(NewPictureId(portfolio), 1);
+    addIds(portfolio, {4, 1, 2});
+    EXPECT_EQ(idsOf(portfolio), (std::vector<int>{1, 2, 4}));
+    EXPECT_EQ(NextFreeId(portfolio, 1), 3);
+    EXPECT_EQ(NewPictureId(portfolio), 5);
+    // Past the top of the 16-bit range the search goes on from 0.
+    addIds(portfolio, {65535});
+    EXPECT_EQ(NewPictureId(portfolio), 0);
+}
+
+GifImage imageOf(int left, int top, int w, int h, int index) {
+    GifImage image;
+    image.left = std::uint16_t(left);
+    image.top = std::uint16_t(top);
+    image.width = std::uint16_t(w);
+    image.height = std::uint16_t(h);
+    image.bitsPerPixel = 8;
+    image.pixels.assign(std::size_t(w) * std::size_t(h), std::uint8_t(index));
+    return image;
+}
+
+class Import : public ::testing::Test {
+protected:
+    void TearDown() override { CurrentMap = &DirectMap; }
+    ScratchDir dir;
+    RecordingFeedback feedback;
+    CPortfolio portfolio;
+};
+
+TEST_F(Import, MultiImageGifBecomesPicturesAndAnimation) {
+    GifFile gif;
+    gif.screenWidth = 40;
+    gif.screenHeight = 30;
+    gif.globalTable = CubeColourTable();
+    gif.images = {imageOf(0, 0, 20, 20, 0xE0), imageOf(10, 5, 8, 6, 0x03),
+                  imageOf(3, 4, 5, 5, 0xFF)};
+    ASSERT_TRUE(WriteGifFile(gif, dir / "anim.GIF"));
+    addIds(portfolio, {7, 8});
+
+    std::vector<std::filesystem::path> files = {dir / "anim.GIF"};
+    ImportReport report = ImportPictureFiles(portfolio, files, feedback);
+    EXPECT_EQ(report.picturesAdded, 3);
+    EXPECT_EQ(idsOf(portfolio), (std::vector<int>{7, 8, 9, 10, 11}));
+    ASSERT_EQ(portfolio.m_animations.size(), 1u);
+    const Animation& a = portfolio.m_animations[0];
+    EXPECT_EQ(a.name, "New_Animation");
+    ASSERT_EQ(a.frames.size(), 3u);
+    EXPECT_EQ(a.frames[1], (AnimationFrame{10, 10, 5, 0, 100}));
+    // Each picture holds only its own image, grabbed under the current map.
+    const CPicture& second = portfolio.Picture(3);
+    EXPECT_EQ(second.m_nWidth, 8);
+    EXPECT_EQ(second.m_nHeight, 6);
+    EXPECT_EQ(second.GetPixel(0, 0), toRgb565(cubePalette()[0x03]));
+    ASSERT_EQ(feedback.messages().size(), 1u);
+    EXPECT_EQ(feedback.messages()[0].text, AnimationImportedText);
+    EXPECT_EQ(feedback.messages()[0].icon, MessageIcon::Information);
+    EXPECT_EQ(feedback.progressEvents().front(), "open Importing files...|");
+    EXPECT_EQ(feedback.progressEvents().back(), "close");
+}
+
+TEST_F(Import, BatchOfBitmapsUnderCurrentMapAndErrors) {
+    CPicture wide;
+    wide.Create(1280, 3, 1);
+    wide.m_nDepth = 16;
+    for (int x = 0; x < 1280; ++x)
+        wide.SetPixel(x, 1, 0xFFFF);
+    ASSERT_TRUE(WritePictureWbmp(wide, dir / "wide.wbmp")); // leaves DirectMap for a colour picture
+    std::vector<std::uint8_t> bigBmp =
+        EncodeBmp8(1400, 1100, std::vector<Colour>(256, rgb(200, 200, 200)), {});
+    test::writeBytes(dir / "big.bmp", bigBmp);
+    test::writeBytes(dir / "bad.bmp", {0x00, 0x01, 0x02});
+    test::writeBytes(dir / "notes.txt", {1, 2, 3});
+
+    CurrentMap = &GreyMap;
+    std::vector<std::filesystem::path> files = {dir / "wide.wbmp", dir / "bad.bmp",
+                                                dir / "notes.txt", dir / "big.bmp",
+                                                dir / "missing.gif"};
+    ImportReport report = ImportPictureFiles(portfolio, files, feedback);
+    EXPECT_EQ(report.picturesAdded, 2);
+    EXPECT_EQ(report.skipped.size(), 3u);
+    ASSERT_EQ(portfolio.Count(), 2);
+    EXPECT_EQ(idsOf(portfolio), (std::vector<int>{1, 2}));
+    const CPicture& first = portfolio.Picture(0);
+    EXPECT_EQ(first.m_nDepth, 2); // grabbed under GreyMap
+    EXPECT_EQ(first.GetPixel(5, 1), 3);
+    EXPECT_EQ(first.GetPixel(5, 0), 0);
+    const CPicture& big = portfolio.Picture(1);
+    EXPECT_EQ(big.m_nWidth, 1280);
+    EXPECT_EQ(big.m_nHeight, 1024);
+    EXPECT_EQ(big.GetPixel(1279, 1023), 2); // light grey through GreyMap
+    // Only the undecodable raster file is reported; the others are skipped quietly.
+    ASSERT_EQ(feedback.messages().size(), 1u);
+    EXPECT_EQ(feedback.messages()[0].text, "Unknown file type");
+    EXPECT_EQ(feedback.messages()[0].icon, MessageIcon::Stop);
+}
+
+TEST_F(Import, EditorDecidesInInteractiveMode) {
+    CPicture p;
+    p.Create(4, 4, 1);
+    ASSERT_TRUE(WritePictureGif(p, dir / "one.gif", 101, 80));
+    std::vector<std::filesystem::path> files = {dir / "one.gif"};
+    int opened = 0;
+    ImportOptions cancel{[&](CPicture&, const Surface& source) {
+                             ++opened;
+                             EXPECT_EQ(source.width(), 4);
+                             return false;
+                         },
+                         {}};
+    EXPECT_EQ(ImportPictureFiles(portfolio, files, feedback, cancel).picturesAdded, 0);
+    ImportOptions ok{[&](CPicture&, const Surface&) { return ++opened > 0; }, {}};
+    EXPECT_EQ(ImportPictureFiles(portfolio, files, feedback, ok).picturesAdded, 1);
+    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(portfolio.Count(), 1);
+}
+
+TEST_F(Import, JpegGoesThroughTheDecoder) {
+    test::writeBytes(dir / "photo.jpg", {0xFF, 0xD8});
+    std::vector<std::filesystem::path> files = {dir / "photo.jpg", dir / "broken.jpeg"};
+    ImportOptions options{{}, [](const std::filesystem::path& path) {
+                              if (path.filename() == "broken.jpeg")
+                                  throw EFatalError("Not a JPEG file");
+                              return Surface(3, 2, rgb(255, 0, 0));
+                          }};
+    ImportReport report = ImportPictureFiles(portfolio, files, feedback, options);
+    EXPECT_EQ(report.picturesAdded, 1);
+    EXPECT_EQ(portfolio.Picture(0).GetPixel(2, 1), 0xF800);
+    ASSERT_EQ(feedback.messages().size(), 1u);
+    EXPECT_EQ(feedback.messages()[0].text, "Not a JPEG file");
+}
+
+} // namespace
+} // namespace pixelon
