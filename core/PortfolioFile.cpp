@@ -24,6 +24,11 @@ namespace {
 
 constexpr int WatchdogLimit = 1000;
 
+// Entries are a few lines whatever their size, so a small file could ask for gigabytes of
+// pixels. The pictures of one file may hold this many pixels plus 16 for every byte of the file,
+// far more than any file that carries its pixel data needs.
+constexpr std::uint64_t BasePixelBudget = std::uint64_t(1) << 24;
+
 bool isBlank(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
@@ -330,6 +335,8 @@ bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_vi
 
     ProgressWindow& progress = feedback.progress();
     progress.Open("Opening file...", shownPath, 0, clampToInt(length));
+    const std::uint64_t pixelBudget = BasePixelBudget + std::min(length, UINT64_MAX / 32) * 16;
+    std::uint64_t pixels = 0;
     try {
         bool inNotes = false;
         std::string pending;
@@ -370,6 +377,11 @@ bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_vi
             } else if (line.starts_with("Glyph") || line.starts_with("Image") || line == "Icon") {
                 auto picture = std::make_unique<CPicture>();
                 pending = picture->ReadItem(file, std::string(line));
+                pixels += std::uint64_t(picture->m_nWidth) * std::uint64_t(picture->m_nHeight);
+                if (pixels > pixelBudget)
+                    throw EString("Glyph data error: picture " + hex4(picture->m_nId) +
+                                  " takes the pictures past " + std::to_string(pixelBudget) +
+                                  " pixels, more than a file of this size can describe");
                 m_pictures.push_back(std::move(picture));
                 usePending = true;
             } else if (line.starts_with("END")) {

@@ -291,6 +291,17 @@ TEST(PortfolioFile, ReaderErrorsAreReportedWithTheirLine) {
               "Unable to open file:\nGlyph data error: picture 0041 has the size 100000 x 100000 "
               "(at most 1280 x 1024 is supported)");
 
+    // Many large entries without data cannot make a small file allocate gigabytes.
+    std::string many;
+    for (int i = 0; i < 200; ++i)
+        many += "Glyph\n0001\n1280\n1024\n";
+    CPortfolio folio;
+    RecordingFeedback feedback;
+    EXPECT_FALSE(readText(folio, many + "END\n", feedback));
+    EXPECT_LE(folio.Count(), 13);
+    EXPECT_TRUE(feedback.messages().back().text.starts_with(
+        "Unable to open file:\nGlyph data error: picture 0001 takes the pictures past "));
+
     CPicture p;
     LineReader empty(std::string_view{});
     EXPECT_THROW(p.ReadItem(empty, "Icxx"), EString);
