@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace pixelon::verrin {
 
@@ -19,6 +22,55 @@ constexpr std::chrono::milliseconds kHelperWait{10000};
 
 std::optional<std::string> readText(const Registry& registry, std::string_view name) {
     return registry.readString(Hive::LocalMachine, kKey, name);
+}
+
+// Copies `source` to a new file `target` that only this user can run. Whatever stood at `target`
+// is removed first and the copy is created exclusively, so a file or link planted in a shared
+// temporary folder is never written through nor run. Returns the error text, empty on success.
+std::string copyExclusively(const fs::path& source, const fs::path& target) {
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return std::strerror(errno);
+    }
+    ::unlink(target.c_str());
+    const int out =
+        ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
+    if (out < 0) {
+        const int e = errno;
+        ::close(in);
+        return std::strerror(e);
+    }
+    std::string error;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            error = n < 0 ? std::strerror(errno) : "";
+            break;
+        }
+        for (ssize_t done = 0; done < n && error.empty();) {
+            const ssize_t w = ::write(out, buffer + done, static_cast<std::size_t>(n - done));
+            if (w < 0 && errno != EINTR) {
+                error = std::strerror(errno);
+            } else if (w > 0) {
+                done += w;
+            }
+        }
+        if (!error.empty()) {
+            break;
+        }
+    }
+    if (::close(out) != 0 && error.empty()) {
+        error = std::strerror(errno);
+    }
+    ::close(in);
+    if (!error.empty()) {
+        ::unlink(target.c_str());
+    }
+    return error;
 }
 
 // Deletes a file now, or at the next load of the library when it cannot be deleted now.
@@ -112,11 +164,9 @@ int uninstall(bool startKillHelper) {
     if (path) {
         const fs::path source = fs::path(*path) / kHelper;
         const fs::path copy = tempFolder() / kHelper;
-        std::error_code ec;
-        fs::copy_file(source, copy, fs::copy_options::overwrite_existing, ec);
-        if (ec) {
-            debugLog(0, "VerrinDLL::Uninstall cannot copy %s: %s", source.c_str(),
-                     ec.message().c_str());
+        if (const std::string error = copyExclusively(source, copy); !error.empty()) {
+            debugLog(0, "VerrinDLL::Uninstall cannot copy %s to %s: %s", source.c_str(),
+                     copy.c_str(), error.c_str());
         } else {
             helper = copy;
         }

@@ -91,6 +91,16 @@ TEST_F(UninstallTest, KillHelperFlagStartsTheCopiedHelperFirst) {
     EXPECT_TRUE(eventually([&] { return fs::exists(dir / "helper.ran"); }, 2s));
 }
 
+TEST_F(UninstallTest, LinkPlantedWhereTheHelperIsCopiedIsNotWrittenThrough) {
+    installedComponent();
+    count(1);
+    writeFile(dir / "victim", "keep");
+    fs::create_symlink(dir / "victim", dir / "tmp" / "RezeRazovu.exe");
+    EXPECT_EQ(verrin.uninstall(1), 1);
+    EXPECT_EQ(readFile(dir / "victim"), "keep");
+    EXPECT_TRUE(eventually([&] { return fs::exists(dir / "helper.ran"); }, 2s));
+}
+
 TEST_F(UninstallTest, NothingRunsWithoutAnUninstallerOrLog) {
     installedComponent();
     count(1);
