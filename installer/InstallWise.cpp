@@ -24,7 +24,9 @@ struct WiseInstallBlock {
 // value is copied into `buffer`, cut to fit.
 std::string_view variable(const DLLCALLPARAMS& block, std::string_view name,
                           std::span<char> buffer) {
-    const std::string wanted = "%" + std::string(name) + "%";
+    std::string wanted;
+    wanted.reserve(name.size() + 2);
+    wanted.append(1, '%').append(name).append(1, '%');
     copyBounded(buffer, "");
     if (block.pVariables == nullptr) {
         return {buffer.data(), 0};
