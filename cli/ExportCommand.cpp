@@ -1,7 +1,87 @@
+// pixelon export: one picture as the phone would receive it, as GIF, JPEG or WBMP.
+
+#include <cstdio>
+
+#include "cli/Args.h"
 #include "cli/Commands.h"
+#include "codecs/PictureExport.h"
+#include "core/Portfolio.h"
+#include "phone/PhoneTypes.h"
+#include "platform/Feedback.h"
 
 namespace pixelon::cli {
 
-int runExport(std::span<const std::string>) { return notBuilt("export"); }
+namespace {
+
+constexpr const char* help = R"(Usage: pixelon export PORTFOLIO --id N --format gif|jpg|wbmp -o OUT
+                      [--phone-type T] [--app-type A]
+
+Writes the picture with ID N (decimal, or hexadecimal with 0x) in the form the
+phone of format type T would receive it. For types 12 and 13 the picture is
+written as it is; for the others it is drawn at the top-left of a white
+preview of the application's size and taken back through the palette map of
+the phone type. A GIF is cut to the type's picture size (128 x 110 for type 3,
+else 101 x 80); a WBMP keeps the preview's size.
+
+  --id N           the picture's ID
+  --format F       gif, jpg (or jpeg) or wbmp
+  -o OUT           the file to write
+  --phone-type T   phone format type 0..14 (default 0)
+  --app-type A     application: 0 or Kto, 1 or BaP, 2 or EMS (default 1)
+)";
+
+ExportType formatOf(const std::string& text) {
+    if (text == "gif")
+        return ExportType::Gif;
+    if (text == "jpg" || text == "jpeg")
+        return ExportType::Jpeg;
+    if (text == "wbmp")
+        return ExportType::Wbmp;
+    throw UsageError("--format must be gif, jpg or wbmp");
+}
+
+ApplicationType appOf(const std::optional<std::string>& text) {
+    if (!text)
+        return ApplicationType::BackgroundPicture;
+    for (int i = 0; i < ApplicationTypeCount; ++i) {
+        const auto app = *applicationTypeFromInt(i);
+        if (*text == applicationShortName(app) || *text == std::to_string(i))
+            return app;
+    }
+    throw UsageError("--app-type must be 0, 1, 2, Kto, BaP or EMS");
+}
+
+} // namespace
+
+int runExport(std::span<const std::string> args) {
+    Args parsed(args, {"--id", "--format", "-o", "--phone-type", "--app-type"});
+    if (parsed.help()) {
+        std::fputs(help, stdout);
+        return 0;
+    }
+    if (parsed.positional().size() != 1)
+        throw UsageError("Expected one portfolio file (see --help)");
+    const auto id = parsed.integer("--id");
+    if (!id)
+        throw UsageError("Option --id is required (see --help)");
+    ExportRequest request;
+    request.type = formatOf(parsed.required("--format"));
+    request.path = parsed.required("-o");
+    request.phoneType = parsed.integer("--phone-type", 0);
+    if (request.phoneType < 0 || request.phoneType > PhoneFormatTypeMaxSetting)
+        throw UsageError("--phone-type must be 0 to " + std::to_string(PhoneFormatTypeMaxSetting));
+    request.app = appOf(parsed.value("--app-type"));
+
+    ConsoleFeedback feedback;
+    CPortfolio portfolio;
+    if (!portfolio.ReadFile(parsed.positional()[0], feedback))
+        return 1;
+    for (const auto& picture : portfolio.m_pictures)
+        if (picture->m_nId == *id)
+            return ExportPicture(*picture, request, feedback) ? 0 : 1;
+    std::fprintf(stderr, "No picture with ID %d (0x%04X) in %s\n", *id, unsigned(*id),
+                 parsed.positional()[0].c_str());
+    return 1;
+}
 
 } // namespace pixelon::cli
