@@ -119,7 +119,9 @@ WaitState runSetup(const fs::path& program, std::string_view parameters,
                    const SetupMarkers& markers, bool visible) {
     debugLog(1, "VerrinDLL::RunSetup %s %.*s", program.c_str(), static_cast<int>(parameters.size()),
              parameters.data());
-    const SpawnResult started = shellExecute(program, parameters);
+    // Started directly rather than through the desktop's opener: a file that cannot run must
+    // fail here, not count as a setup that ended.
+    const SpawnResult started = spawnProcess(program, splitCommandLine(parameters));
     if (!started.started()) {
         debugLog(0, "VerrinDLL::RunSetup cannot start %s: %s", program.c_str(),
                  std::strerror(started.error));

@@ -101,6 +101,10 @@ TEST_F(InstallTest, AbortedOrMissingSetupFails) {
     Block b = block();
     EXPECT_EQ(verrin.install(&b.p), 0);
 
+    // A setup that is there but cannot run is a failure too.
+    fs::permissions(dir / "inst" / "verrin.exe", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(verrin.install(&b.p), 0);
+
     fs::remove(dir / "inst" / "verrin.exe");
     EXPECT_EQ(verrin.install(&b.p), 0);
 
