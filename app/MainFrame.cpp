@@ -164,11 +164,12 @@ void CMainFrame::setStatusSummary(const QString& text) {
 }
 
 bool CMainFrame::ascentLineChecked() const {
-    QAction* a = action(ID_ASCENT_LINE);
-    return a && a->isChecked();
+    return m_bAscentLine;
 }
 
 void CMainFrame::setAscentLineChecked(bool on) {
+    // Kept apart from the action's own check state, which Qt flips before the handler runs.
+    m_bAscentLine = on;
     if (QAction* a = action(ID_ASCENT_LINE))
         a->setChecked(on);
 }

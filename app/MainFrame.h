@@ -70,6 +70,7 @@ private:
     QLabel* m_prompt = nullptr;
     QLabel* m_summary = nullptr;
     QAction* m_recentSeparator = nullptr;
+    bool m_bAscentLine = false;
     std::vector<QAction*> m_recentActions;
 };
 

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QTemporaryDir>
+
+#include <deque>
+#include <map>
+#include <memory>
+
+#include "app/GlyphonApp.h"
+#include "app/ViewDialogs.h"
+#include "core/Document.h"
+#include "platform/Feedback.h"
+
+namespace pixelon::app::test {
+
+// File dialogs answered from a queue; an empty queue cancels.
+class ScriptedChooser : public FileChooser {
+public:
+    std::deque<std::optional<FileAnswer>> answers;
+    std::vector<FileRequest> asked;
+    std::optional<FileAnswer> chooseOpen(const FileRequest& r) override { return next(r); }
+    std::optional<FileAnswer> chooseSave(const FileRequest& r) override { return next(r); }
+
+    void queuePath(const std::string& path, const std::string& name = {}) {
+        FileAnswer a;
+        a.paths = {path};
+        a.name = name;
+        answers.push_back(a);
+    }
+
+private:
+    std::optional<FileAnswer> next(const FileRequest& r) {
+        asked.push_back(r);
+        if (answers.empty())
+            return std::nullopt;
+        auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+// The view's dialogs answered from a script; nothing scripted cancels.
+class ScriptedDialogs : public ViewDialogs {
+public:
+    std::optional<std::string> name, notes;
+    std::optional<TextMetrics> metrics;
+    int asked = 0;
+    std::optional<std::string> askPortfolioName(const std::string&) override {
+        ++asked;
+        return name;
+    }
+    std::optional<std::string> askPortfolioNotes(const std::string&) override {
+        ++asked;
+        return notes;
+    }
+    std::optional<TextMetrics> editTextMetrics(const TextMetrics&) override {
+        ++asked;
+        return metrics;
+    }
+};
+
+// Real portfolio files in a temporary folder, with writes that can be made to fail.
+class TestStore : public PortfolioStore {
+public:
+    bool failWrites = false;
+    std::vector<std::string> written;
+    bool read(CPortfolio& p, const std::filesystem::path& path, Feedback& fb,
+              const std::function<void()>& onName) override {
+        return p.ReadFile(path, fb, onName);
+    }
+    bool write(CPortfolio& p, const std::filesystem::path& path, Feedback& fb) override {
+        if (failWrites)
+            return false;
+        written.push_back(path.string());
+        return p.WriteFile(path, fb);
+    }
+    std::optional<std::string> openError(const std::filesystem::path& path) override {
+        return fileOpenError(path);
+    }
+};
+
+// One application with every outside effect replaced, and a folder for its files.
+struct AppFixture {
+    QTemporaryDir dir;
+    RecordingFeedback feedback;
+    ScriptedChooser chooser;
+    ScriptedDialogs dialogs;
+    TestStore store;
+    Registry registry{dir.filePath("user.reg").toStdString(),
+                      dir.filePath("machine.reg").toStdString()};
+    CAppSettings settings;
+    std::unique_ptr<CGlyphonApp> app;
+
+    std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
+    CGlyphonApp& start(const std::optional<std::string>& file = {}) {
+        app = std::make_unique<CGlyphonApp>(
+            AppServices{&feedback, &chooser, &dialogs, &store, &registry, &settings});
+        app->InitInstance(file, false);
+        return *app;
+    }
+    // A portfolio file with pictures of the given IDs (4 x 3 pixels each).
+    std::string writePortfolio(const char* name, std::initializer_list<int> ids,
+                               const std::string& title = "Sample") {
+        CPortfolio p;
+        p.m_strName = title;
+        for (int id : ids) {
+            auto picture = std::make_unique<CPicture>();
+            picture->Create(4, 3, id);
+            p.InsertSorted(std::move(picture));
+        }
+        RecordingFeedback quiet;
+        p.WriteFile(path(name), quiet);
+        return path(name);
+    }
+};
+
+} // namespace pixelon::app::test

@@ -1,0 +1,230 @@
+// The document life cycle driven through the window's actions.
+
+#include <QAction>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "app/GlyphonView.h"
+#include "app/MainFrame.h"
+#include "app/QtFileChooser.h"
+#include "tests/app/TestDoubles.h"
+#include "tests/app/TestMain.h"
+
+namespace pixelon::app::test {
+
+class LifecycleTest : public QObject {
+    Q_OBJECT
+private slots:
+    void changedPromptAnswers_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<bool>("renewed");
+        QTest::newRow("yes saves, then starts anew") << int(Answer::Yes) << true << true;
+        QTest::newRow("no starts anew unsaved") << int(Answer::No) << false << true;
+        QTest::newRow("cancel keeps everything") << int(Answer::Cancel) << false << false;
+    }
+    void changedPromptAnswers() {
+        QFETCH(int, answer);
+        QFETCH(bool, saved);
+        QFETCH(bool, renewed);
+        AppFixture f;
+        std::string file = f.writePortfolio("set.pfo", {1, 2});
+        CGlyphonApp& app = f.start(file);
+        f.dialogs.name = "Edited";
+        app.frame().action(ID_PORTFOLIO_NAME)->trigger();
+        QVERIFY(app.doc().IsModified());
+        QCOMPARE(app.view().nameField()->text(), QString("Edited"));
+
+        f.feedback.queueAnswer(Answer(answer));
+        app.frame().action(ID_FILE_NEW)->trigger();
+        QCOMPARE(f.feedback.messages().size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(f.feedback.messages()[0].text),
+                 QString::fromStdString("Portfolio has changed!\n\nSave to: " + file + "   "));
+        QCOMPARE(f.store.written.size(), std::size_t(saved ? 1 : 0));
+        QCOMPARE(app.doc().m_portfolio.m_strName, std::string(renewed ? "MyPortfolio" : "Edited"));
+        QCOMPARE(app.view().list()->count(), renewed ? 0 : 2);
+        QCOMPARE(app.doc().IsModified(), !renewed);
+        if (renewed)
+            QCOMPARE(app.frame().windowTitle(), QString("Vistrel - MyPortfolio"));
+        if (saved) {
+            CPortfolio back;
+            QVERIFY(back.ReadFile(file, f.feedback));
+            QCOMPARE(back.m_strName, std::string("Edited"));
+        }
+    }
+
+    void saveOfNeverSavedPortfolioAsksWhere() {
+        AppFixture f;
+        CGlyphonApp& app = f.start();
+        app.frame().action(ID_FILE_NEW)->trigger();
+        f.dialogs.notes = "line one\nline two";
+        app.frame().action(ID_PORTFOLIO_NOTES)->trigger();
+        std::string target = f.path("fresh.pfo");
+        FileAnswer where;
+        where.paths = {target};
+        where.name = "Fresh";
+        where.notes = "line one\nline two";
+        f.chooser.answers.push_back(where);
+        app.frame().action(ID_FILE_SAVE)->trigger();
+        QCOMPARE(f.chooser.asked.size(), std::size_t(1));
+        QVERIFY(f.chooser.asked[0].nameSetsFileName);
+        QCOMPARE(f.store.written, std::vector<std::string>{target});
+        QCOMPARE(app.frame().windowTitle(), QString("Vistrel - fresh.pfo"));
+        QVERIFY(!app.doc().IsModified());
+        QCOMPARE(app.recentFiles().entries().front(), target);
+        QVERIFY(app.frame().menu(Menu::File)->actions().size() > 0);
+        bool listed = false;
+        for (QAction* a : app.frame().menu(Menu::File)->actions())
+            listed |= a->text().endsWith(QString::fromStdString(target));
+        QVERIFY(listed);
+    }
+
+    void saveFailureStaysModified() {
+        AppFixture f;
+        std::string file = f.writePortfolio("set.pfo", {7});
+        CGlyphonApp& app = f.start(file);
+        f.dialogs.name = "Other";
+        app.frame().action(ID_PORTFOLIO_NAME)->trigger();
+        f.store.failWrites = true;
+        app.frame().action(ID_FILE_SAVE)->trigger();
+        QCOMPARE(QString::fromStdString(f.feedback.messages().back().text),
+                 QString("Failed to write font data"));
+        QVERIFY(app.doc().IsModified());
+    }
+
+    void closeWithCancelKeepsThePortfolio() {
+        AppFixture f;
+        std::string file = f.writePortfolio("set.pfo", {1, 2, 3});
+        CGlyphonApp& app = f.start(file);
+        f.dialogs.name = "Changed";
+        app.frame().action(ID_PORTFOLIO_NAME)->trigger();
+        f.feedback.queueAnswer(Answer::Cancel);
+        app.frame().action(ID_FILE_CLOSE)->trigger();
+        QCOMPARE(app.view().list()->count(), 3);
+        QVERIFY(app.doc().IsModified());
+        QVERIFY(app.doc().m_bActive);
+
+        f.feedback.queueAnswer(Answer::No);
+        app.frame().action(ID_FILE_CLOSE)->trigger();
+        QCOMPARE(app.view().list()->count(), 0);
+        QCOMPARE(app.frame().windowTitle(), QString("Vistrel -  "));
+        QCOMPARE(app.frame().statusSummary(), QString());
+        QVERIFY(!app.frame().action(ID_FILE_SAVE)->isEnabled());
+    }
+
+    void windowCloseAsksAndCancelKeepsItOpen() {
+        AppFixture f;
+        CGlyphonApp& app = f.start();
+        app.frame().show();
+        app.frame().action(ID_FILE_NEW)->trigger();
+        f.dialogs.name = "X";
+        app.frame().action(ID_PORTFOLIO_NAME)->trigger();
+        f.feedback.queueAnswer(Answer::Cancel);
+        QVERIFY(!app.frame().close());
+        QVERIFY(app.frame().isVisible());
+        f.feedback.queueAnswer(Answer::No);
+        QVERIFY(app.frame().close());
+    }
+
+    void openingFilesFromTheCommandLine() {
+        AppFixture f;
+        std::string file = f.writePortfolio("set.r", {5, 6});
+        CGlyphonApp& app = f.start(file);
+        QVERIFY(app.doc().m_bActive);
+        QCOMPARE(app.doc().GetPathName(), file);
+        QCOMPARE(app.view().list()->item(0)->text(), QString("00005"));
+        QCOMPARE(app.recentFiles().entries().front(), file);
+
+        AppFixture missing;
+        missing.app = std::make_unique<CGlyphonApp>(
+            AppServices{&missing.feedback, &missing.chooser, &missing.dialogs, &missing.store,
+                        &missing.registry, &missing.settings});
+        QVERIFY(!missing.app->InitInstance(missing.path("gone.pfo"), false));
+
+        // A picture file starts a new portfolio; import is reported until it is built in.
+        AppFixture picture;
+        CGlyphonApp& p = picture.start(picture.path("photo.gif"));
+        QVERIFY(p.doc().m_bActive);
+        QCOMPARE(p.doc().m_portfolio.m_strName, std::string("MyPortfolio"));
+        QCOMPARE(p.doc().GetPathName(), std::string());
+    }
+
+    void openDialogRemembersTheFilter() {
+        AppFixture f;
+        std::string file = f.writePortfolio("set.pfo", {1});
+        CGlyphonApp& app = f.start();
+        FileAnswer pick;
+        pick.paths = {file};
+        pick.filterIndex = 2;
+        f.chooser.answers.push_back(pick);
+        app.frame().action(ID_FILE_OPEN)->trigger();
+        QCOMPARE(QString::fromStdString(f.chooser.asked[0].filter),
+                 QString::fromStdString(std::string(OpenFileFilter)));
+        QCOMPARE(app.view().list()->count(), 1);
+        QCOMPARE(f.settings.m_nDefaultImportType, 2);
+        app.frame().action(ID_FILE_OPEN)->trigger(); // cancelled
+        QCOMPARE(f.chooser.asked[1].filterIndex, 2);
+    }
+
+    void textMetricsTicksAscentLine() {
+        AppFixture f;
+        CGlyphonApp& app = f.start();
+        app.frame().action(ID_FILE_NEW)->trigger();
+        TextMetrics m;
+        m.ascent = 12;
+        m.bold = true;
+        f.dialogs.metrics = m;
+        app.view().runCommand(ID_TEXT_METRICS);
+        QCOMPARE(app.doc().m_portfolio.m_nWeight, 700);
+        QVERIFY(app.frame().ascentLineChecked());
+        QVERIFY(app.doc().IsModified());
+        m.ascent = 300; // outside the range: refused
+        f.dialogs.metrics = m;
+        app.view().runCommand(ID_TEXT_METRICS);
+        QCOMPARE(app.doc().m_portfolio.m_nAscent, 12);
+    }
+
+    void doubleClickOnNameEditsIt() {
+        AppFixture f;
+        CGlyphonApp& app = f.start();
+        QTest::mouseDClick(app.view().nameField(), Qt::LeftButton);
+        QCOMPARE(f.dialogs.asked, 0); // no portfolio is open
+        app.frame().action(ID_FILE_NEW)->trigger();
+        f.dialogs.name = "Clicked";
+        QTest::mouseDClick(app.view().nameField(), Qt::LeftButton);
+        QCOMPARE(f.dialogs.asked, 1);
+        QCOMPARE(app.doc().m_portfolio.m_strName, std::string("Clicked"));
+    }
+
+    void saveDialogProposesTheSanitisedName() {
+        QtFileChooser chooser;
+        FileRequest r;
+        r.filter = SaveAsFilter;
+        r.nameAndNotes = true;
+        r.nameSetsFileName = true;
+        r.name = "MyPortfolio";
+        auto save = chooser.makeSaveDialog(r);
+        QVERIFY(save.name && save.notes);
+        QCOMPARE(save.dialog->nameFilters().size(), 2);
+        save.name->clear();
+        QTest::keyClicks(save.name, "a/b:c");
+        auto* fileName = save.dialog->findChild<QLineEdit*>("fileNameEdit");
+        QVERIFY(fileName);
+        QCOMPARE(fileName->text(), QString("a_b_c"));
+
+        r.nameSetsFileName = false; // a document with a path keeps its file name
+        r.defaultName = "set.pfo";
+        auto keep = chooser.makeSaveDialog(r);
+        QTest::keyClicks(keep.name, "zz");
+        QCOMPARE(keep.dialog->findChild<QLineEdit*>("fileNameEdit")->text(), QString("set.pfo"));
+    }
+};
+
+PIXELON_QT_TEST(LifecycleTest)
+
+} // namespace pixelon::app::test
+
+#include "lifecycle_test.moc"
