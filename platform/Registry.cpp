@@ -109,9 +109,15 @@ std::optional<RegistryValue> HiveData::value(std::string_view key, std::string_v
 }
 
 void HiveData::setValue(std::string_view key, std::string_view name, RegistryValue v) {
-    createKey(key);
-    const std::string path = normaliseKey(key);
-    Key& k = m_keys[lowerCopy(path)];
+    const std::string lower = lowerCopy(normaliseKey(key));
+    auto it = m_keys.find(lower);
+    if (it == m_keys.end()) {
+        createKey(key);
+        it = m_keys.find(lower);
+        if (it == m_keys.end()) // the root, which createKey leaves implicit
+            it = m_keys.try_emplace(lower).first;
+    }
+    Key& k = it->second;
     for (auto& [n, old] : k.values) {
         if (equalsNoCase(n, name)) {
             old = std::move(v); // the name keeps the case it was first written with
