@@ -47,8 +47,10 @@ AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarg
         fail(errno);
 
     std::filesystem::path folder = m_target.parent_path();
-    std::string pattern = (folder.empty() ? std::filesystem::path(".") : folder) /
-                          ("." + m_target.filename().string() + ".XXXXXX");
+    std::string pattern = folder.empty() ? std::string(".") : folder.string();
+    pattern.append("/.");
+    pattern.append(m_target.filename().string());
+    pattern.append(".XXXXXX");
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     m_fd = ::mkstemp(name.data());

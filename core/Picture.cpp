@@ -78,21 +78,45 @@ int twoBitIndex(std::uint16_t v) {
     return v > 0xA9A8 ? 2 : 1;
 }
 
+// 1 for black or white, 2 for the greys, 3 for any other colour.
+int colourClass(std::uint16_t value) {
+    Colour c = fromRgb565(value);
+    if (c == colourWhite || c == colourBlack)
+        return 1;
+    return isDarkGrey(c) || isLightGrey(c) ? 2 : 3;
+}
+
 } // namespace
 
 int CPicture::DepthClass() const {
+    // Black, white and runs of one value are the common cases; they skip the colour tests.
+    const int blackClass = colourClass(0x0000), whiteClass = colourClass(0xFFFF);
+    std::uint16_t last = 0;
+    int lastClass = blackClass;
     int result = 0;
-    const std::size_t count = std::size_t(m_nWidth) * std::size_t(m_nHeight);
-    for (std::size_t i = 0; i < count && i * 2 + 1 < m_pixels.size(); ++i) {
-        Colour c = fromRgb565(std::uint32_t(m_pixels[i * 2] << 8 | m_pixels[i * 2 + 1]));
-        if (c == colourWhite || c == colourBlack) {
+    const std::size_t count =
+        std::min(std::size_t(m_nWidth) * std::size_t(m_nHeight), m_pixels.size() / 2);
+    const bool blackAndWhiteFast = blackClass == 1 && whiteClass == 1;
+    const std::uint8_t* bytes = m_pixels.data();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint16_t v = std::uint16_t(bytes[i * 2] << 8 | bytes[i * 2 + 1]);
+        // One well-predicted test for both black (0) and white (0xFFFF).
+        if (blackAndWhiteFast && std::uint16_t(v + 1) <= 1) {
             result = std::max(result, 1);
-        } else if (isDarkGrey(c) || isLightGrey(c)) {
-            result = 2;
-        } else {
-            result = m_nStoredDepth == 8 ? 8 : 16;
-            break;
+            continue;
         }
+        int k;
+        if (v == 0x0000)
+            k = blackClass;
+        else if (v == 0xFFFF)
+            k = whiteClass;
+        else if (v == last)
+            k = lastClass;
+        else
+            k = lastClass = colourClass(last = v);
+        if (k == 3)
+            return m_nStoredDepth == 8 ? 8 : 16;
+        result = std::max(result, k);
     }
     return result;
 }
