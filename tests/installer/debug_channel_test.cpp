@@ -253,5 +253,18 @@ TEST_F(ZevovoTest, OneViewerAtATimeAndHelp) {
     m_viewer.reset();
 }
 
+TEST_F(ZevovoTest, VerrinCliReportsUsageAndLoadErrors) {
+    ASSERT_TRUE(registry.deleteValue(Hive::LocalMachine, kSettings, "Enabled"));
+    EXPECT_EQ(cli("--help | grep -q install-wise"), 0);
+    EXPECT_EQ(cli("bogus 2>/dev/null"), 1);
+    EXPECT_EQ(cli("install --size 2>/dev/null"), 1);
+    EXPECT_EQ(cli("--lib /nonexistent/libverrin.so refcount 2>/dev/null"), 1);
+    const fs::path result = dir / "path.out";
+    ASSERT_TRUE(registry.writeString(Hive::LocalMachine, "Software\\Norvane\\Verrin", "Path",
+                                     "/opt/verrin"));
+    EXPECT_EQ(cli("path", result), 0);
+    EXPECT_EQ(readFile(result), "GetVerrinPath returned 1\n/opt/verrin\n");
+}
+
 } // namespace
 } // namespace pixelon::testing
