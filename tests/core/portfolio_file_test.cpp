@@ -498,3 +498,26 @@ TEST(LineReader, LinesAcrossBlockBoundariesAndOverlongLines) {
     EXPECT_THROW(longReader.next(line), EString);
     ::close(fd);
 }
+
+TEST(PortfolioFile, TheBundledSampleReadsCleanly) {
+    const char* sourceDir = std::getenv("PIXELON_SOURCE_DIR");
+    std::filesystem::path root = sourceDir
+                                     ? std::filesystem::path(sourceDir)
+                                     : std::filesystem::path(__FILE__).parent_path() / "../..";
+    CPortfolio folio;
+    RecordingFeedback feedback;
+    ASSERT_TRUE(folio.ReadFile(root / "samples" / "demo.pfo", feedback));
+    EXPECT_TRUE(feedback.messages().empty());
+    EXPECT_EQ(folio.m_strName, "Demo");
+    ASSERT_EQ(folio.Count(), 6);
+    std::vector<std::string> types;
+    for (int i = 0; i < folio.Count(); ++i)
+        types.emplace_back(entryTypeOf(folio.Picture(i)));
+    EXPECT_EQ(types,
+              (std::vector<std::string>{"Glyph", "Glyph", "Glyph", "Image", "Image", "Icon"}));
+    EXPECT_EQ(folio.Picture(3).GetStoredDepth(), 2);
+    EXPECT_EQ(folio.Picture(4).GetStoredDepth(), 16);
+    ASSERT_EQ(folio.m_animations.size(), 1u);
+    EXPECT_EQ(folio.m_animations[0].frames.size(), 3u);
+    CurrentMap = &DirectMap;
+}
