@@ -150,8 +150,8 @@ bool CDebugChannel::viewerListening() {
 }
 
 void CDebugChannel::start() {
-    if (!m_settings.enabled) {
-        return;
+    if (!m_settings.enabled || m_fd >= 0) {
+        return; // off, or started already
     }
     m_fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (m_fd >= 0) {
