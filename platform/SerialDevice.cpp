@@ -131,11 +131,16 @@ SerialIo PosixSerialDevice::read(std::span<std::uint8_t> buffer) {
     if (buffer.empty())
         return {};
     ssize_t n = ::read(m_fd, buffer.data(), buffer.size());
-    if (n >= 0)
+    if (n > 0)
         return {0, std::size_t(n)};
-    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
-        return {};
-    return {lastError(), 0};
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        return {lastError(), 0};
+    // Nothing arrived: tell a quiet line from one whose other end has gone (an unplugged
+    // adapter, a closed pseudo-terminal), which would otherwise look quiet for ever.
+    pollfd p{m_fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        return {EIO, 0};
+    return {};
 }
 
 SerialIo PosixSerialDevice::write(std::span<const std::uint8_t> data) {
