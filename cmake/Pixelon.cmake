@@ -26,8 +26,9 @@ function(pixelon_test name)
             return() # the module under test is not built yet
         endif()
     endforeach()
-    add_executable(${name} ${ARG_SOURCES})
+    add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/TestEnvironment.cpp)
     target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "PIXELON_SOURCE_DIR=${CMAKE_SOURCE_DIR};PIXELON_BINARY_DIR=${CMAKE_BINARY_DIR}")
+    target_compile_definitions(${name} PRIVATE
+        PIXELON_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}" PIXELON_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
