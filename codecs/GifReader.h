@@ -14,7 +14,7 @@ namespace pixelon {
 // and so does an image that would take the file's pixels beyond maxTotalPixels.
 struct GifReadLimits {
     int maxDimension = 16384;
-    std::size_t maxTotalPixels = std::size_t(16384) * 16384;
+    std::size_t maxTotalPixels = std::size_t(64) << 20; // a 256 MB bitmap once drawn
 };
 
 // Reads a GIF file into `gif` (its images are replaced). False when the file cannot be opened

@@ -129,7 +129,8 @@ void RasterFile::readBmpHeader() {
         *imageSize, std::int32_t(*xppm),  std::int32_t(*yppm),   *used,   *important};
     if (m_info.width <= 0 || m_info.height == 0 || m_info.height == INT32_MIN)
         fail(UnknownFileType);
-    if (m_info.width > MaxRasterDimension || Height() > MaxRasterDimension)
+    if (m_info.width > MaxRasterDimension || Height() > MaxRasterDimension ||
+        (long long)m_info.width * Height() > MaxRasterPixels)
         fail(UnsupportedSize);
     const int bpp = m_info.bitCount;
     const bool rle = (m_info.compression == 1 && bpp == 8) || (m_info.compression == 2 && bpp == 4);
@@ -185,7 +186,8 @@ void RasterFile::readWbmpHeader() {
     auto height = width ? readMultiByte(m_in) : std::nullopt;
     if (!height || *width == 0 || *height == 0)
         fail(UnknownFileType);
-    if (*width > std::uint32_t(MaxRasterDimension) || *height > std::uint32_t(MaxRasterDimension))
+    if (*width > std::uint32_t(MaxRasterDimension) || *height > std::uint32_t(MaxRasterDimension) ||
+        (long long)*width * *height > MaxRasterPixels)
         fail(UnsupportedSize);
     m_info.width = std::int32_t(*width);
     m_info.height = std::int32_t(*height);

@@ -40,6 +40,8 @@ struct BmpInfoHeader {
 
 // The largest width or height a BMP or WBMP may claim.
 constexpr int MaxRasterDimension = 16384;
+// The most pixels a file may claim, so a small file cannot ask for gigabytes.
+constexpr long long MaxRasterPixels = 64LL << 20;
 
 // A BMP or WBMP file being read from memory or written into memory. Reading: ReadHeader, then
 // per row ReadRow and Width() times ReadPixel. Writing: WriteHeader, then per row BeginRow,
