@@ -41,7 +41,8 @@ public:
     int SamplesPerPixel() const { return m_nSamples; }
     virtual ImageChannelSet Channels() const = 0;
 
-    void MoveTo(int x, int y) {
+    // The position is a cursor, not content, so moving it is allowed on a constant buffer.
+    void MoveTo(int x, int y) const {
         m_nX = x;
         m_nY = y;
     }
@@ -74,8 +75,8 @@ private:
     int m_nWidth;
     int m_nHeight;
     int m_nSamples;
-    int m_nX = 0;
-    int m_nY = 0;
+    mutable int m_nX = 0;
+    mutable int m_nY = 0;
     std::vector<std::uint8_t> m_samples;
     std::map<int, double> m_attributes;
 };

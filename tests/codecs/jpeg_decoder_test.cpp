@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include "codecs/Errors.h"
+#include "codecs/JpegDecoder.h"
+#include "tests/codecs/jpeg_support.h"
+
+namespace pixelon {
+namespace {
+
+using testing::photoLike;
+using testing::psnr;
+using testing::RawImage;
+using testing::readBytes;
+using testing::readPnm;
+using testing::run;
+using testing::TempDir;
+
+struct ReferenceCase {
+    const char* name;
+    const char* options;
+    int width;
+    int height;
+    bool grey;
+};
+
+class JpegDecoderReference : public ::testing::TestWithParam<ReferenceCase> {};
+
+// Files made by the reference encoder decode like the reference decoder's box up-sampling.
+TEST_P(JpegDecoderReference, MatchesReferenceDecoder) {
+    const ReferenceCase& c = GetParam();
+    TempDir dir(std::string("jpegdec-") + c.name);
+    testing::writePnm(dir / "in.pnm", photoLike(c.width, c.height, c.grey ? 1 : 3));
+    const std::string jpg = (dir / "in.jpg").string();
+    if (!run(std::string("cjpeg ") + c.options + " -outfile " + jpg + " " +
+             (dir / "in.pnm").string()))
+        GTEST_SKIP() << "cjpeg is not available";
+    ASSERT_TRUE(run("djpeg -nosmooth -outfile " + (dir / "ref.pnm").string() + " " + jpg));
+    RawImage ref = readPnm(dir / "ref.pnm");
+
+    jpeg::DecodedImage ours = jpeg::DecodeJpeg(readBytes(jpg));
+    EXPECT_EQ(ours.width, c.width);
+    EXPECT_EQ(ours.height, c.height);
+    ASSERT_EQ(ours.channels, ref.channels);
+    EXPECT_GE(psnr(ours.samples, ref.samples), 40.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, JpegDecoderReference,
+    ::testing::Values(ReferenceCase{"baseline", "", 96, 64, false},
+                      ReferenceCase{"progressive", "-progressive", 97, 61, false},
+                      ReferenceCase{"grey", "-grayscale", 50, 33, false},
+                      ReferenceCase{"greyFrame", "", 41, 17, true},
+                      ReferenceCase{"greyProgressive", "-progressive", 41, 17, true},
+                      ReferenceCase{"restart", "-restart 1", 131, 70, false},
+                      ReferenceCase{"restartBlocks", "-restart 3B -progressive", 75, 40, false},
+                      ReferenceCase{"h1v1", "-sample 1x1", 33, 47, false},
+                      ReferenceCase{"h2v1", "-sample 2x1", 35, 19, false},
+                      ReferenceCase{"h1v2", "-sample 1x2", 35, 19, false},
+                      ReferenceCase{"h2v2", "-sample 2x2", 51, 37, false},
+                      ReferenceCase{"h4v1", "-sample 4x1", 70, 9, false},
+                      ReferenceCase{"progressive444", "-progressive -sample 1x1", 29, 31, false},
+                      ReferenceCase{"optimized", "-optimize", 64, 64, false},
+                      ReferenceCase{"quality100", "-quality 100", 23, 23, false},
+                      ReferenceCase{"quality5", "-quality 5 -progressive", 40, 24, false},
+                      ReferenceCase{"onePixel", "", 1, 1, false},
+                      ReferenceCase{"onePixelProgressive", "-progressive", 1, 1, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+std::vector<std::uint8_t> referenceFile(const TempDir& dir, const std::string& options, int w = 64,
+                                        int h = 48) {
+    testing::writePnm(dir / "src.pnm", photoLike(w, h));
+    if (!run("cjpeg " + options + " -outfile " + (dir / "src.jpg").string() + " " +
+             (dir / "src.pnm").string()))
+        return {};
+    return readBytes(dir / "src.jpg");
+}
+
+void expectFatal(std::span<const std::uint8_t> data, const jpeg::DecodeLimits& limits = {}) {
+    EXPECT_THROW(jpeg::DecodeJpeg(data, limits), EFatalError);
+}
+
+std::size_t findMarker(const std::vector<std::uint8_t>& d, std::uint8_t code) {
+    for (std::size_t i = 0; i + 1 < d.size(); ++i)
+        if (d[i] == 0xFF && d[i + 1] == code)
+            return i;
+    return d.size();
+}
+
+TEST(JpegDecoderMalformed, RejectsWhatIsNotAJpeg) {
+    expectFatal(std::vector<std::uint8_t>{});
+    expectFatal(std::vector<std::uint8_t>{0xFF});
+    expectFatal(std::vector<std::uint8_t>{'B', 'M', 0, 0});
+    // A start marker and nothing else has no image.
+    expectFatal(std::vector<std::uint8_t>{0xFF, 0xD8, 0xFF, 0xD9});
+}
+
+TEST(JpegDecoderMalformed, TruncatedFilesDecodeWhatIsThereOrFailCleanly) {
+    TempDir dir("jpegtrunc");
+    for (const char* options : {"", "-progressive", "-restart 1"}) {
+        std::vector<std::uint8_t> full = referenceFile(dir, options, 80, 80);
+        if (full.empty())
+            GTEST_SKIP() << "cjpeg is not available";
+        const std::size_t sos = findMarker(full, 0xDA);
+        for (std::size_t cut = 0; cut < full.size(); cut += 37) {
+            std::span<const std::uint8_t> part(full.data(), cut);
+            if (cut < sos + 14) {
+                EXPECT_THROW(jpeg::DecodeJpeg(part), EFatalError) << options << " cut " << cut;
+                continue;
+            }
+            jpeg::DecodedImage img = jpeg::DecodeJpeg(part);
+            EXPECT_EQ(img.width, 80);
+            EXPECT_EQ(img.samples.size(), 80u * 80u * 3u);
+        }
+    }
+}
+
+TEST(JpegDecoderMalformed, TruncatedBaselineKeepsItsTopRows) {
+    TempDir dir("jpegtop");
+    std::vector<std::uint8_t> full = referenceFile(dir, "-sample 1x1", 64, 64);
+    if (full.empty())
+        GTEST_SKIP() << "cjpeg is not available";
+    jpeg::DecodedImage whole = jpeg::DecodeJpeg(full);
+    std::vector<std::uint8_t> half(full.begin(),
+                                   full.begin() + std::ptrdiff_t(full.size() * 3 / 4));
+    jpeg::DecodedImage part = jpeg::DecodeJpeg(half);
+    std::vector<std::uint8_t> topWhole(whole.samples.begin(), whole.samples.begin() + 64 * 16 * 3);
+    std::vector<std::uint8_t> topPart(part.samples.begin(), part.samples.begin() + 64 * 16 * 3);
+    EXPECT_EQ(topWhole, topPart);
+}
+
+TEST(JpegDecoderMalformed, FrameSizesAreChecked) {
+    TempDir dir("jpegsize");
+    std::vector<std::uint8_t> file = referenceFile(dir, "");
+    if (file.empty())
+        GTEST_SKIP() << "cjpeg is not available";
+    const std::size_t sof = findMarker(file, 0xC0);
+    ASSERT_LT(sof + 9, file.size());
+    auto withSize = [&](int w, int h) {
+        std::vector<std::uint8_t> d = file;
+        d[sof + 5] = std::uint8_t(h >> 8);
+        d[sof + 6] = std::uint8_t(h);
+        d[sof + 7] = std::uint8_t(w >> 8);
+        d[sof + 8] = std::uint8_t(w);
+        return d;
+    };
+    expectFatal(withSize(0, 48));
+    expectFatal(withSize(64, 0));
+    expectFatal(withSize(65535, 65535));
+    expectFatal(withSize(16385, 8));
+    jpeg::DecodeLimits small;
+    small.maxPixels = 1000;
+    expectFatal(withSize(64, 48), small);
+    // A larger frame than the data covers still decodes: missing blocks stay flat.
+    jpeg::DecodedImage big = jpeg::DecodeJpeg(withSize(300, 200));
+    EXPECT_EQ(big.width, 300);
+    EXPECT_EQ(big.height, 200);
+}
+
+TEST(JpegDecoderMalformed, BadSegmentsAndTables) {
+    TempDir dir("jpegbad");
+    std::vector<std::uint8_t> file = referenceFile(dir, "");
+    if (file.empty())
+        GTEST_SKIP() << "cjpeg is not available";
+    // Arithmetic coding and lossless frames are rejected.
+    for (std::uint8_t code : {0xC9, 0xCA, 0xC3, 0xC5}) {
+        std::vector<std::uint8_t> d = file;
+        d[findMarker(d, 0xC0) + 1] = code;
+        expectFatal(d);
+    }
+    // A scan naming a component the frame lacks.
+    std::vector<std::uint8_t> d = file;
+    d[findMarker(d, 0xDA) + 5] = 9;
+    expectFatal(d);
+    // An over-full Huffman table.
+    d = file;
+    std::size_t dht = findMarker(d, 0xC4);
+    d[dht + 5] = 200; // 200 codes of length 1
+    expectFatal(d);
+    // A segment length below 2.
+    d = file;
+    std::size_t dqt = findMarker(d, 0xDB);
+    d[dqt + 2] = 0;
+    d[dqt + 3] = 1;
+    expectFatal(d);
+    // Garbage in the entropy data decodes to something without failing.
+    d = file;
+    for (std::size_t i = findMarker(d, 0xDA) + 20; i + 2 < d.size(); i += 7)
+        d[i] = std::uint8_t(d[i] ^ 0x5A);
+    EXPECT_NO_THROW(jpeg::DecodeJpeg(d));
+}
+
+TEST(JpegDecoderMalformed, ScanCountIsCapped) {
+    TempDir dir("jpegscans");
+    std::vector<std::uint8_t> file = referenceFile(dir, "-progressive");
+    if (file.empty())
+        GTEST_SKIP() << "cjpeg is not available";
+    jpeg::DecodeLimits limits;
+    limits.maxScans = 2;
+    // The scans within the cap are kept; the image is whatever they carried.
+    jpeg::DecodedImage img = jpeg::DecodeJpeg(file, limits);
+    EXPECT_EQ(img.width, 64);
+    // Many empty scans in a row stop at the cap rather than running on.
+    std::vector<std::uint8_t> d(file.begin(),
+                                file.begin() + std::ptrdiff_t(findMarker(file, 0xDA)));
+    const std::uint8_t scan[] = {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x00, 0x00};
+    for (int i = 0; i < 5000; ++i)
+        d.insert(d.end(), std::begin(scan), std::end(scan));
+    EXPECT_NO_THROW(jpeg::DecodeJpeg(d));
+}
+
+TEST(JpegDecoderDensity, ReportsJfifDensities) {
+    TempDir dir("jpegdensity");
+    std::vector<std::uint8_t> file = referenceFile(dir, "");
+    if (file.empty())
+        GTEST_SKIP() << "cjpeg is not available";
+    jpeg::DecodedImage img = jpeg::DecodeJpeg(file);
+    EXPECT_TRUE(img.hasDensity);
+    EXPECT_EQ(img.densityUnits, 0); // the reference encoder writes an aspect ratio of 1:1
+    EXPECT_EQ(img.xDensity, 1);
+}
+
+} // namespace
+} // namespace pixelon
