@@ -98,6 +98,7 @@ public:
     CCommsLog& commsLog() { return m_log; }
     std::string devicePath(int port) const { return m_paths ? m_paths(port) : std::string(); }
     void setPortPaths(PortPathFunction paths) { m_paths = std::move(paths); }
+    const PortPathFunction& portPaths() const { return m_paths; }
 
     int m_nPort = 0;
     std::uint32_t m_nBaud = 9600;
