@@ -25,10 +25,12 @@ bool LineReader::fill() {
     if (rest >= MaxLineLength)
         throw EString("Unsupported data: a line longer than " + std::to_string(MaxLineLength) +
                       " characters");
+    // Growing the buffer moves it, so the rest is found again by its offset.
+    const std::size_t offset = std::size_t(m_begin - m_buffer.data());
     if (m_buffer.size() - rest < BlockSize / 2)
         m_buffer.resize(m_buffer.size() + BlockSize);
     if (rest)
-        std::memmove(m_buffer.data(), m_begin, rest);
+        std::memmove(m_buffer.data(), m_buffer.data() + offset, rest);
     char* base = m_buffer.data();
     for (;;) {
         ssize_t got = ::read(m_fd, base + rest, m_buffer.size() - rest);
