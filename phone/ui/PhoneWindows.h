@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+#include <optional>
+
+#include "phone/PhoneDialogs.h"
+
+class QButtonGroup;
+class QLabel;
+class QPlainTextEdit;
+class QTableWidget;
+
+namespace pixelon::ui {
+
+// The modeless "Comms Log" window: the log text with Copy and Clear. Its placement is kept in
+// the settings on every move or resize.
+class CommsLogWindow : public QDialog {
+    Q_OBJECT
+public:
+    CommsLogWindow(CCommsLog& log, CAppSettings& settings, QWidget* parent = nullptr);
+    ~CommsLogWindow() override;
+
+    CCommsLogPanel& panel() { return m_panel; }
+    void refresh();
+    void copyAll();
+
+signals:
+    void closed();
+
+protected:
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void storePlacement();
+
+    CCommsLog& m_log;
+    CCommsLogPanel m_panel;
+    QPlainTextEdit* m_edit;
+};
+
+// Shows or hides the process-wide log window, creating it on first use.
+CommsLogWindow& showCommsLog(CAppSettings& settings, bool show, QWidget* parent = nullptr);
+
+// "Search for Phone and type; set default COM Port#": surveys the ports when it opens.
+class SearchPhoneDialog : public QDialog {
+    Q_OBJECT
+public:
+    SearchPhoneDialog(PhoneLink& link, CAppSettings& settings, CPortTable table,
+                      QWidget* parent = nullptr);
+
+    CSearchPhoneModel& model() { return m_model; }
+    // Runs the survey (called once the dialog is shown; callable again by "Search Again").
+    void survey();
+    QString statusText() const;
+
+    void accept() override;
+
+private:
+    void showStatus();
+
+    CSearchPhoneModel m_model;
+    QButtonGroup* m_ports;
+    QLabel* m_status;
+    QTableWidget* m_devices;
+    bool m_surveyed = false;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+// A dialog of radio buttons over a CRadioChoice, with an optional note under them.
+class RadioChoiceDialog : public QDialog {
+    Q_OBJECT
+public:
+    RadioChoiceDialog(const QString& title, CRadioChoice choice, const QString& note = {},
+                      QWidget* parent = nullptr);
+    const CRadioChoice& choice() const { return m_choice; }
+    QButtonGroup* buttons() { return m_buttons; }
+
+private:
+    CRadioChoice m_choice;
+    QButtonGroup* m_buttons;
+};
+
+// "Phone Format Type..." and "Application Type...": the new value, or empty on Cancel.
+std::optional<int> choosePhoneFormatType(int current, QWidget* parent = nullptr);
+std::optional<int> chooseApplicationType(int current, QWidget* parent = nullptr);
+
+// The search dialog on the process-wide channel; true when OK stored a port.
+bool searchForPhone(CAppSettings& settings, Feedback& feedback, QWidget* parent = nullptr);
+
+} // namespace pixelon::ui
