@@ -292,16 +292,20 @@ Surface CPicture::MakeBitmap(int scale) const {
 }
 
 void CPicture::EnlargeHeight(int top, int bottom) {
-    Surface bitmap(m_nWidth, m_nHeight + top + bottom, colourWhite);
+    // Rows beyond the record's limit would be cut off by the grab anyway.
+    const int height =
+        int(std::clamp<long long>(static_cast<long long>(m_nHeight) + top + bottom, 0, MaxHeight));
+    Surface bitmap(m_nWidth, height, colourWhite);
     Draw(bitmap, 0, top);
-    m_nHeight = std::min(m_nHeight + top + bottom, MaxHeight);
+    m_nHeight = height;
     GrabFrom(bitmap, *CurrentMap);
 }
 
 void CPicture::CropHeight(int top, int bottom) {
     Surface bitmap = MakeBitmap();
     Draw(bitmap, 0, 0);
-    m_nHeight = std::max(m_nHeight - top - bottom, 0);
+    m_nHeight =
+        int(std::clamp<long long>(static_cast<long long>(m_nHeight) - top - bottom, 0, MaxHeight));
     GrabFrom(bitmap, *CurrentMap, 0, top);
 }
 

@@ -277,6 +277,12 @@ TEST(Picture, EnlargeAndCropHeightKeepThePictureAndClearTheMask) {
     EXPECT_EQ(p.GetPixel(0, 0), 0xF800);
     EXPECT_EQ(p.GetPixel(1, 1), Black);
 
+    CPicture tall = filled(1, 1000, Black);
+    tall.EnlargeHeight(2000000000, 2000000000);
+    EXPECT_EQ(tall.m_nHeight, 1024) << "no overflow, limited to the record's height";
+    tall.CropHeight(2000000000, 2000000000);
+    EXPECT_EQ(tall.m_nHeight, 0);
+
     CurrentMap = &GreyMap;
     p.EnlargeHeight(0, 1);
     EXPECT_EQ(p.m_nDepth, 2) << "the grab follows the current map";
