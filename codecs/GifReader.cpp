@@ -24,7 +24,13 @@ public:
         if (m_bit >= m_totalBits)
             return -1;
         const std::size_t at = m_bit >> 3;
-        std::uint32_t window = byteAt(at) | byteAt(at + 1) << 8 | byteAt(at + 2) << 16;
+        std::uint32_t window;
+        if (at + 3 <= m_codes.size()) {
+            const std::uint8_t* b = m_codes.data() + at;
+            window = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16;
+        } else {
+            window = byteAt(at) | byteAt(at + 1) << 8 | byteAt(at + 2) << 16;
+        }
         const int value = int(window >> (m_bit & 7) & ((1u << width) - 1));
         m_bit += std::size_t(width);
         return value;
@@ -43,6 +49,18 @@ class PixelSink {
 public:
     PixelSink(std::span<std::uint8_t> out, int bits)
         : m_out(out), m_bits(bits), m_capacity(out.size() * 8) {}
+
+    // Room for `length` whole bytes at the write position: a byte-per-pixel string can be
+    // unrolled straight into the output.
+    std::uint8_t* Direct(std::size_t length) {
+        if (m_bits != 8)
+            return nullptr;
+        const std::size_t at = m_bit >> 3;
+        if (at + length > m_out.size())
+            return nullptr;
+        m_bit += length * 8;
+        return m_out.data() + at;
+    }
 
     void Put(const std::uint8_t* string, std::size_t length) {
         if (m_bits == 8) {
@@ -193,13 +211,18 @@ std::size_t LzwDecode(int minCodeSize, std::span<const std::uint8_t> codes,
             break; // the table is full and no clear code came
         // A code equal to `next` is the previous string followed by its own first pixel.
         const int known = code == next ? previous : code;
-        std::size_t count = length[known];
+        const std::size_t count = length[known];
+        const std::size_t total = count + (code == next ? 1 : 0);
+        std::uint8_t* out = sink.Direct(total);
+        if (!out)
+            out = stack;
         std::size_t at = count;
         for (int c = known; at > 0; c = prefix[c])
-            stack[--at] = suffix[c];
+            out[--at] = suffix[c];
         if (code == next)
-            stack[count++] = first[previous];
-        sink.Put(stack, count);
+            out[count] = first[previous];
+        if (out == stack)
+            sink.Put(stack, total);
 
         prefix[next] = std::uint16_t(previous);
         suffix[next] = first[known];
@@ -292,14 +315,22 @@ Surface RenderGifImage(const GifFile& gif, std::size_t index) {
     const GifColourTable* table = image.localTable  ? &*image.localTable
                                   : gif.globalTable ? &*gif.globalTable
                                                     : nullptr;
+    // Every index of the image's depth gets a colour, black where the table has none.
+    Colour colours[256] = {};
+    if (table)
+        std::copy_n(table->colours.begin(), std::min(table->Count(), 256), colours);
+    if (image.bitsPerPixel == 8 && !image.Interlaced()) {
+        const std::size_t n = std::min(image.PixelCount(), image.pixels.size());
+        for (std::size_t i = 0; i < n; ++i)
+            bitmap.pixels()[i] = colours[image.pixels[i]];
+        return bitmap;
+    }
     GifPixelCursor cursor(image);
     for (std::size_t i = 0, n = image.PixelCount(); i < n; ++i) {
         const auto p = cursor.Next();
         if (p.value < 0)
             break;
-        const Colour c =
-            table && p.value < table->Count() ? table->colours[std::size_t(p.value)] : 0;
-        bitmap.setPixel(p.x, p.y, c);
+        bitmap.setPixel(p.x, p.y, colours[p.value & 0xFF]);
     }
     return bitmap;
 }
