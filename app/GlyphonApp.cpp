@@ -7,7 +7,9 @@
 #include "app/GlyphonView.h"
 #include "app/MainFrame.h"
 #include "app/QtFileChooser.h"
+#include "app/WiredCommands.h"
 #include "core/Colours.h"
+#include "core/FileTypes.h"
 #include "platform/qt/QtFeedback.h"
 
 namespace pixelon::app {
@@ -47,6 +49,8 @@ CGlyphonApp::CGlyphonApp(AppServices services) {
     m_storeRef = services.store;
     m_registry = services.registry ? services.registry : &Registry::instance();
     m_settings = services.settings ? services.settings : &CAppSettings::instance();
+    m_dataHome = services.dataHome ? *services.dataHome : desktopDataHome();
+    m_runUpdateTools = services.runUpdateTools;
 
     m_recent.load(*m_registry);
     m_doc = std::make_unique<CGlyphonDoc>(*m_feedbackRef, *m_chooserRef, *m_storeRef);
@@ -83,6 +87,18 @@ CGlyphonApp::~CGlyphonApp() {
 
 void CGlyphonApp::registerCommands() {
     m_view->addCommand(ID_APP_EXIT, [this] { m_frame->close(); });
+    m_view->addCommand(ID_RESTORE_ASSOCIATIONS, [this] {
+        // What restoreFileAssociations does, with the desktop's cache tools left to the caller.
+        registerFileTypes(*m_registry, currentExecutable(), kRestoredTypeName, m_dataHome,
+                          m_runUpdateTools);
+        m_feedbackRef->message(kRestoreReport, MessageIcon::Information);
+    });
+    m_view->m_afterSettingsLoad = [this] {
+        registerFileTypes(*m_registry, currentExecutable(), kPortfolioTypeName, m_dataHome,
+                          m_runUpdateTools);
+    };
+    registerPictureCommands(*this);
+    registerPhoneCommands(*this);
 }
 
 bool CGlyphonApp::InitInstance(const std::optional<std::string>& path, bool show) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,9 @@ struct AppServices {
     PortfolioStore* store = nullptr;
     Registry* registry = nullptr;
     CAppSettings* settings = nullptr;
+    // Where the desktop's file type entries go; unset: the user's data folder.
+    std::optional<std::filesystem::path> dataHome;
+    bool runUpdateTools = true;
 };
 
 // The application: settings and recent files, the one document and its window.
@@ -43,6 +47,10 @@ public:
     CGlyphonDoc& doc() { return *m_doc; }
     CAppSettings& settings() { return *m_settings; }
     Feedback& feedback() { return *m_feedbackRef; }
+    Registry& registry() { return *m_registry; }
+    ViewDialogs& dialogs() { return *m_dialogsRef; }
+    const std::filesystem::path& dataHome() const { return m_dataHome; }
+    bool runUpdateTools() const { return m_runUpdateTools; }
     const CRecentFileList& recentFiles() const { return m_recent; }
 
     void addRecentFile(const std::string& path);
@@ -62,6 +70,8 @@ private:
     Registry* m_registry;
     CAppSettings* m_settings;
     CRecentFileList m_recent;
+    std::filesystem::path m_dataHome;
+    bool m_runUpdateTools = true;
     std::unique_ptr<CGlyphonDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
     CGlyphonView* m_view = nullptr; // owned by the frame

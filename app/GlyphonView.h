@@ -78,6 +78,9 @@ public:
     PreviewSize previewSize() const { return m_previewSize; }
     void layoutForPhoneType();
 
+    // The size New Picture proposes, set by the colour phone type command.
+    PreviewSize m_newPictureSize{101, 80};
+
     // Runs after the settings were loaded (the file type registration).
     std::function<void()> m_afterSettingsLoad;
 

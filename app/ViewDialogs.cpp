@@ -43,6 +43,17 @@ std::optional<std::string> QtViewDialogs::askPortfolioNotes(const std::string& c
     return text.toStdString();
 }
 
+std::optional<int> QtViewDialogs::askPictureNumber(const std::string& label, int proposal,
+                                                   int maximum) {
+    bool ok = false;
+    int v = QInputDialog::getInt(m_parent, "Enter Picture #", QString::fromStdString(label),
+                                 std::clamp(proposal, 1, std::max(1, maximum)), 1,
+                                 std::max(1, maximum), 1, &ok);
+    if (!ok)
+        return std::nullopt;
+    return v;
+}
+
 std::optional<TextMetrics> QtViewDialogs::editTextMetrics(const TextMetrics& current) {
     QDialog dialog(m_parent);
     dialog.setWindowTitle("Text Metrics");

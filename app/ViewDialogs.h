@@ -17,6 +17,9 @@ public:
     virtual std::optional<std::string> askPortfolioName(const std::string& current) = 0;
     virtual std::optional<std::string> askPortfolioNotes(const std::string& current) = 0;
     virtual std::optional<TextMetrics> editTextMetrics(const TextMetrics& current) = 0;
+    // "Enter Picture #": a number from 1 to `maximum`.
+    virtual std::optional<int> askPictureNumber(const std::string& label, int proposal,
+                                                int maximum) = 0;
 };
 
 class QtViewDialogs : public ViewDialogs {
@@ -27,6 +30,8 @@ public:
     std::optional<std::string> askPortfolioName(const std::string& current) override;
     std::optional<std::string> askPortfolioNotes(const std::string& current) override;
     std::optional<TextMetrics> editTextMetrics(const TextMetrics& current) override;
+    std::optional<int> askPictureNumber(const std::string& label, int proposal,
+                                        int maximum) override;
 
 private:
     Feedback& m_feedback;

@@ -57,6 +57,11 @@ public:
         ++asked;
         return metrics;
     }
+    std::optional<int> number;
+    std::optional<int> askPictureNumber(const std::string&, int, int) override {
+        ++asked;
+        return number;
+    }
 };
 
 // Real portfolio files in a temporary folder, with writes that can be made to fail.
@@ -92,9 +97,12 @@ struct AppFixture {
     std::unique_ptr<CGlyphonApp> app;
 
     std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
+    AppServices services() {
+        return AppServices{&feedback, &chooser,  &dialogs,      &store,
+                           &registry, &settings, path("share"), false};
+    }
     CGlyphonApp& start(const std::optional<std::string>& file = {}) {
-        app = std::make_unique<CGlyphonApp>(
-            AppServices{&feedback, &chooser, &dialogs, &store, &registry, &settings});
+        app = std::make_unique<CGlyphonApp>(services());
         app->InitInstance(file, false);
         return *app;
     }
