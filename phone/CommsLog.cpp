@@ -15,7 +15,8 @@ void CCommsLog::AppendLog(std::string_view text, bool refresh) {
         } else {
             std::size_t keep = MaxChars - ellipsis.size() - text.size();
             std::size_t keepFrom = m_text.size() > keep ? m_text.size() - keep : 0;
-            m_text = std::string(ellipsis) + m_text.substr(keepFrom);
+            // In place: the log is trimmed on every line once it is full.
+            m_text.replace(0, keepFrom, ellipsis);
         }
     }
     m_text.append(text);
