@@ -22,7 +22,13 @@ bool EditCanvas::reset(int w, int h) {
 }
 
 void EditCanvas::saveUndo() {
-    undoCopy = {canvas, width, height, originX, originY};
+    // Assigning into the existing copy reuses its storage: a fresh 5W x 5H copy of a large
+    // picture costs far more in page faults than the copy itself.
+    undoCopy.canvas = canvas;
+    undoCopy.width = width;
+    undoCopy.height = height;
+    undoCopy.originX = originX;
+    undoCopy.originY = originY;
     undoState = 1;
 }
 

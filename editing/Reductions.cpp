@@ -51,37 +51,52 @@ KernelDither::KernelDither(const PaletteMap& map, int size)
 
 bool KernelDither::init() {
     try {
-        m_error.assign(std::size_t(std::max(region.width(), 0)) *
-                           std::size_t(std::max(region.height(), 0)),
-                       0.0);
+        m_rows = m_size - m_centre;
+        m_error.assign(std::size_t(std::max(region.width(), 0)) * std::size_t(m_rows), 0.0);
     } catch (const std::bad_alloc&) {
         return false;
     }
     m_direction = 1; // the first rowStart turns it, so the first row runs right to left
+    for (int v = 0; v < 256; ++v) {
+        m_output[std::size_t(v)] = mapColour(mapIndex(Colour(v) * 0x010101, m_map), m_map);
+        m_outputGrey[std::size_t(v)] = grey(m_output[std::size_t(v)]);
+    }
+    m_forward.clear();
+    m_backward.clear();
+    for (int row = m_centre; row < m_size; ++row)
+        for (int j = 0; j < m_size; ++j) {
+            const int forward = m_kernel[std::size_t(row)][std::size_t(j)];
+            const int backward = m_kernel[std::size_t(row)][std::size_t(m_size - 1 - j)];
+            if (forward)
+                m_forward.push_back({j - m_centre, row - m_centre, double(forward) / m_divisor});
+            if (backward)
+                m_backward.push_back({j - m_centre, row - m_centre, double(backward) / m_divisor});
+        }
     return true;
 }
 
 void KernelDither::rowStart() {
+    // The row just finished is done with; its ring slot takes the kernel's new last row.
+    if (y > region.top && region.width() > 0) {
+        double* done = &errorAt(0, y - 1 - region.top);
+        std::fill(done, done + region.width(), 0.0);
+    }
     m_direction = -m_direction;
     x = m_direction > 0 ? region.left : region.right - 1;
 }
 
 Colour KernelDither::computePixel() {
-    const int w = region.width();
+    const int w = region.width(), h = region.height();
     const int rx = x - region.left, ry = y - region.top;
-    const double error = m_error[std::size_t(ry) * std::size_t(w) + std::size_t(rx)];
-    int v = int(std::trunc(error + 0.499)) + grey(sourceAt(rx, ry));
+    int v = int(std::trunc(errorAt(rx, ry) + 0.499)) + grey(sourceAt(rx, ry));
     v = std::clamp(v, 0, 255);
-    const Colour out = mapColour(mapIndex(Colour(v) * 0x010101, m_map), m_map);
-    const double e = v - grey(out);
-    for (int row = m_centre; row < m_size; ++row)
-        for (int j = 0; j < m_size; ++j) {
-            int weight =
-                m_kernel[std::size_t(row)][std::size_t(m_direction > 0 ? j : m_size - 1 - j)];
-            int tx = rx + j - m_centre, ty = ry + row - m_centre;
-            if (weight == 0 || tx < 0 || tx >= w || ty >= region.height())
-                continue;
-            m_error[std::size_t(ty) * std::size_t(w) + std::size_t(tx)] += e * weight / m_divisor;
+    const Colour out = m_output[std::size_t(v)];
+    const double e = v - m_outputGrey[std::size_t(v)];
+    if (e != 0.0)
+        for (const Tap& tap : m_direction > 0 ? m_forward : m_backward) {
+            const int tx = rx + tap.dx, ty = ry + tap.dy;
+            if (tx >= 0 && tx < w && ty < h)
+                errorAt(tx, ty) += e * tap.weight;
         }
     return out;
 }

@@ -51,6 +51,10 @@ public:
 
     bool init() override;
     void rowStart() override;
+    // The error still to be added to pixel (rx, ry) of the region (ry within the ring).
+    double& errorAt(int rx, int ry) {
+        return m_error[std::size_t(ry % m_rows) * std::size_t(region.width()) + std::size_t(rx)];
+    }
     bool inRow() const override { return m_direction > 0 ? x < region.right : x >= region.left; }
     void nextPixel() override { x += m_direction; }
     std::string caption() const override { return "Dithering image..."; }
@@ -62,8 +66,18 @@ private:
     int m_centre;
     int m_divisor = 0;
     std::array<std::array<int, 5>, 5> m_kernel{};
+    // Error rows from the current one down to the kernel's last, used as a ring.
     std::vector<double> m_error;
+    int m_rows = 0;
     int m_direction = 1;
+    // The output colour and its grey level for each value 0..255, worked out once per run.
+    std::array<Colour, 256> m_output{};
+    std::array<int, 256> m_outputGrey{};
+    struct Tap {
+        int dx, dy;
+        double weight; // already divided by the divisor
+    };
+    std::vector<Tap> m_forward, m_backward;
 };
 
 // Plain reductions over the picture window; pixels of TransparentKey stay as they are.

@@ -32,13 +32,36 @@ Colour FoldProcessor::computePixel() {
     }
 }
 
+bool RotateProcessor::init() {
+    if (m_rotation != Rotation::Left && m_rotation != Rotation::Right)
+        return true;
+    try {
+        m_transposed.assign(std::size_t(m_ws) * std::size_t(m_hs), 0x00FFFFFF);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    constexpr int Block = 32;
+    for (int by = 0; by < m_hs; by += Block)
+        for (int bx = 0; bx < m_ws; bx += Block)
+            for (int sy = by; sy < std::min(by + Block, m_hs); ++sy)
+                for (int sx = bx; sx < std::min(bx + Block, m_ws); ++sx)
+                    m_transposed[std::size_t(sx) * std::size_t(m_hs) + std::size_t(sy)] =
+                        sourceAt(sx, sy);
+    return true;
+}
+
 Colour RotateProcessor::computePixel() {
     const int tx = x - region.left, ty = y - region.top;
+    auto transposed = [&](int sx, int sy) -> Colour {
+        if (sx < 0 || sy < 0 || sx >= m_ws || sy >= m_hs)
+            return InvalidColour;
+        return m_transposed[std::size_t(sx) * std::size_t(m_hs) + std::size_t(sy)];
+    };
     switch (m_rotation) {
     case Rotation::Left:
-        return sourceAt(m_ws - 1 - ty, tx);
+        return transposed(m_ws - 1 - ty, tx);
     case Rotation::Right:
-        return sourceAt(ty, m_hs - 1 - tx);
+        return transposed(ty, m_hs - 1 - tx);
     case Rotation::Half:
         return sourceAt(m_ws - 1 - tx, m_hs - 1 - ty);
     case Rotation::None:
@@ -186,15 +209,19 @@ bool setPictureSize(EditCanvas& ec, Rect source, int newWidth, int newHeight,
                     PixelProcessor* processor, Feedback& feedback) {
     if (!validEditSize(newWidth, newHeight))
         return false;
-    Surface fresh;
+    // Only the source rectangle (or the old picture window) is read, so it is kept aside and
+    // the canvas storage is reused for the new size.
+    const Rect keep = (processor ? ec.window() : source).intersected(ec.canvas.bounds());
+    Surface old;
     try {
-        fresh = Surface(newWidth * 5, newHeight * 5, colourWhite);
+        old = Surface(keep.width(), keep.height());
+        old.copyFrom(ec.canvas, keep, 0, 0);
+        ec.canvas.reshape(newWidth * 5, newHeight * 5, colourWhite);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    Surface old = std::move(ec.canvas);
-    const Rect oldWindow = ec.window();
-    ec.canvas = std::move(fresh);
+    const Rect local{source.left - keep.left, source.top - keep.top, source.right - keep.left,
+                     source.bottom - keep.top};
     ec.width = newWidth;
     ec.height = newHeight;
     ec.originX = newWidth;
@@ -202,10 +229,10 @@ bool setPictureSize(EditCanvas& ec, Rect source, int newWidth, int newHeight,
     ec.selection.reset();
     if (processor) {
         processor->source = &old;
-        processor->sourceOrigin = oldWindow;
+        processor->sourceOrigin = old.bounds();
         runProcessor(*processor, ec.canvas, ec.window(), feedback);
     } else {
-        ec.canvas.stretchFrom(old, source, ec.window());
+        ec.canvas.stretchFrom(old, local, ec.window());
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editing/EditCanvas.h"
 #include "editing/PixelProcessor.h"
@@ -66,10 +67,14 @@ class RotateProcessor : public PixelProcessor {
 public:
     RotateProcessor(Rotation rotation, int sourceWidth, int sourceHeight)
         : m_rotation(rotation), m_ws(sourceWidth), m_hs(sourceHeight) {}
+    bool init() override;
     std::string caption() const override { return "Rotating image..."; }
     Colour computePixel() override;
 
 private:
+    // For quarter turns the source is read column by column; a transposed copy (row sx
+    // holds source column sx) turns those reads into sequential ones.
+    std::vector<Colour> m_transposed;
     Rotation m_rotation;
     int m_ws;
     int m_hs;

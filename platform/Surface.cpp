@@ -13,6 +13,14 @@ Surface::Surface(int width, int height, Colour fill)
 
 void Surface::fill(Colour c) { std::fill(m_pixels.begin(), m_pixels.end(), c & 0x00FFFFFF); }
 
+void Surface::reshape(int width, int height, Colour c) {
+    m_width = std::max(width, 0);
+    m_height = std::max(height, 0);
+    m_pixels.assign(std::size_t(m_width) * std::size_t(m_height), c & 0x00FFFFFF);
+    if (m_pixels.empty())
+        m_width = m_height = 0;
+}
+
 void Surface::fillRect(Rect r, Colour c) {
     r = r.intersected(bounds());
     for (int y = r.top; y < r.bottom; ++y) {

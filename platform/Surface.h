@@ -72,6 +72,9 @@ public:
 
     void fill(Colour c);
     void fillRect(Rect r, Colour c);
+    // Gives the surface a new size filled with `c`, keeping its storage when it is large
+    // enough (a big canvas is then not allocated afresh).
+    void reshape(int width, int height, Colour c);
 
     // Block copy of `src` (clipped to both surfaces) with its top-left corner at (dstX, dstY).
     void copyFrom(const Surface& src, Rect srcRect, int dstX, int dstY);
