@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "codecs/GifWriter.h"
+#include "codecs/JpegCodec.h"
 #include "codecs/RasterFile.h"
 #include "core/Picture.h"
 #include "platform/Feedback.h"
@@ -78,8 +79,8 @@ CPicture PictureForExport(const CPicture& picture, int phoneType, ApplicationTyp
     return grabbed;
 }
 
-bool WritePictureJpegFile(const CPicture&, const std::filesystem::path&) {
-    return false;
+bool WritePictureJpegFile(const CPicture& picture, const std::filesystem::path& path) {
+    return WritePictureJpeg(picture, path);
 }
 
 bool ExportPicture(const CPicture& picture, const ExportRequest& request, Feedback& feedback) {

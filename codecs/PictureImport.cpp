@@ -4,6 +4,7 @@
 
 #include "codecs/Errors.h"
 #include "codecs/GifReader.h"
+#include "codecs/JpegCodec.h"
 #include "codecs/RasterFile.h"
 #include "core/Colours.h"
 #include "core/Picture.h"
@@ -92,8 +93,8 @@ int AddPicture(CPortfolio& portfolio, std::unique_ptr<CPicture> picture) {
     return portfolio.InsertSorted(std::move(picture));
 }
 
-Surface DecodeJpegFile(const std::filesystem::path&) {
-    throw EFatalError("JPEG files are not supported yet");
+Surface DecodeJpegFile(const std::filesystem::path& path) {
+    return LoadJpegBitmap(path);
 }
 
 Surface DecodePictureBitmap(const std::filesystem::path& path, PictureFileType type,

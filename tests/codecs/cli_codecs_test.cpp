@@ -118,5 +118,28 @@ TEST_F(PixelonCli, ImportExportAndCsource) {
     EXPECT_EQ(pixelon("csource " + p("two.pfo") + " --id 1 --name 9x -o " + p("logo.c")), 1);
 }
 
+TEST_F(PixelonCli, JpegThroughTheImagingLibrary) {
+    if (!test::haveTool("cjpeg") || !test::haveTool("djpeg"))
+        GTEST_SKIP() << "libjpeg-turbo tools not installed";
+    test::writePpm(dir / "in.ppm", test::testPattern(33, 21, 50, 9));
+    ASSERT_TRUE(test::run("cjpeg -quality 95 " + p("in.ppm") + " > " + p("photo.JPG")));
+    ASSERT_EQ(pixelon("decode " + p("photo.JPG") + " -o " + p("ours.ppm")), 0) << text("err.txt");
+    auto ours = test::readPpm(dir / "ours.ppm");
+    ASSERT_TRUE(ours);
+    EXPECT_EQ(ours->width(), 33);
+    EXPECT_EQ(ours->height(), 21);
+    ASSERT_EQ(pixelon("import " + p("j.pfo") + " " + p("photo.JPG")), 0) << text("err.txt");
+    ASSERT_EQ(pixelon("export " + p("j.pfo") + " --id 1 --format jpg -o " + p("out.jpg") +
+                      " --phone-type 3"),
+              0)
+        << text("err.txt");
+    ASSERT_TRUE(test::run("djpeg " + p("out.jpg") + " > " + p("back.ppm")));
+    auto back = test::readPpm(dir / "back.ppm");
+    ASSERT_TRUE(back);
+    // The default application's preview of type 3 is 128 x 110.
+    EXPECT_EQ(back->width(), 128);
+    EXPECT_EQ(back->height(), 110);
+}
+
 } // namespace
 } // namespace pixelon
