@@ -47,6 +47,9 @@ constexpr CommandSpec kCommands[] = {
 
     {ID_PICTURE_PORTFOLIO, M::View, "&Picture Portfolio...", "", R::HasPictures},
     {ID_PHONE_FORMAT_TYPE, M::View, "Phone Format &Type...", "", R::Always},
+    // Not among the menu items the window starts with; listed here so the search can be run
+    // before a transfer needs it.
+    {ID_SEARCH_PHONE, M::View, "Search for Phone and type; set default COM Port#", "", R::Always},
     {ID_SET_GUIDELINE, M::View, "Set &GuideLine...", "", R::Active, true},
     {ID_ASCENT_LINE, M::View, "Ascent &Line (s)\tCtrl+W", "Ctrl+W", R::Active, true},
     {ID_DISPLAY_RATIO, M::View, "Display &Ratio...", "", R::Always, true},
@@ -92,7 +95,6 @@ constexpr CommandSpec kCommands[] = {
     {ID_APP_BACKGROUND, M::None, "BackgroundPicture", "", R::BackgroundApp, false,
      "Background Picture"},
     {ID_APP_EMS, M::None, "EMS", "", R::EmsApp, false, "Vistrel for EMS"},
-    {ID_SEARCH_PHONE, M::None, "Search for Phone and type; set default COM Port#", "", R::Always},
     {ID_RESTORE_ASSOCIATIONS, M::None, "Restore file associations", "", R::Always},
 };
 

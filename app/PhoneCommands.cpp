@@ -2,9 +2,13 @@
 
 #include "app/GlyphonApp.h"
 #include "app/GlyphonView.h"
+#include "app/MainFrame.h"
 #include "app/WiredCommands.h"
 #include "phone/Commands.h"
 #include "phone/PhoneDetect.h"
+#if PIXELON_HAVE_PHONE_UI
+#include "phone/ui/PhoneWindows.h"
+#endif
 
 namespace pixelon::app {
 
@@ -68,6 +72,25 @@ void registerPhoneCommands(CGlyphonApp& app) {
     auto state = std::make_shared<PhoneViewState>();
     view.addCommand(ID_SEND_PICTURE, [&app, state] { sendPicture(app, *state); });
     view.addCommand(ID_RECEIVE_PICTURE, [&app] { receivePicture(app); });
+#if PIXELON_HAVE_PHONE_UI
+    view.addCommand(ID_COMMS_LOG, [&app] { ui::showCommsLog(app.settings(), true, &app.frame()); });
+    view.addCommand(ID_SEARCH_PHONE, [&app] {
+        ui::searchForPhone(app.settings(), app.feedback(), &app.frame());
+        app.view().documentChanged();
+    });
+    view.addCommand(ID_PHONE_FORMAT_TYPE, [&app] {
+        if (auto type = ui::choosePhoneFormatType(app.settings().m_nPhoneType, &app.frame())) {
+            app.settings().m_nPhoneType = *type;
+            app.view().layoutForPhoneType();
+            app.view().documentChanged();
+        }
+    });
+    view.addCommand(ID_APPLICATION_TYPE, [&app] {
+        if (auto type = ui::chooseApplicationType(app.settings().m_nApplicationType, &app.frame()))
+            if (auto chosen = applicationTypeFromInt(*type))
+                app.view().setApplicationType(*chosen);
+    });
+#endif
 }
 
 } // namespace pixelon::app
