@@ -297,96 +297,152 @@ void readMarkers(DecodeContext& ctx, const std::function<void(int)>& progress) {
     }
 }
 
-void inverseTransform(DecodeContext& ctx, FrameComponent& c, std::vector<std::uint8_t>& plane,
-                      std::size_t stride) {
-    const std::array<float, 64> multipliers = InverseDctMultipliers(c.quant);
+// Inverse transform of one MCU row of a component into its strip of samples.
+void inverseTransformRow(const DecodeContext& ctx, FrameComponent& c,
+                         const std::array<float, 64>& multipliers, int mcuRow,
+                         std::vector<std::uint8_t>& strip, std::size_t stride) {
     const int centre = 1 << (ctx.precision - 1);
     const int maxValue = (1 << ctx.precision) - 1;
     const int shift = ctx.precision - 8;
-    for (int by = 0; by < c.usedHigh; ++by)
+    for (int r = 0; r < c.v; ++r) {
+        int by = mcuRow * c.v + r;
+        if (by >= c.usedHigh)
+            break;
         for (int bx = 0; bx < c.usedWide; ++bx)
             InverseDct(c.Block(bx, by), multipliers,
-                       plane.data() + std::size_t(by) * 8 * stride + std::size_t(bx) * 8, stride,
+                       strip.data() + std::size_t(r) * 8 * stride + std::size_t(bx) * 8, stride,
                        centre, maxValue, shift);
+    }
 }
 
 std::uint8_t clampByte(int v) {
     return std::uint8_t(std::clamp(v, 0, 255));
 }
 
-// Up-sampling by replication and colour conversion into the output rows.
+// JFIF Y Cb Cr to RGB in 16-bit fixed point over one row; chroma sample x >> Shift belongs to
+// pixel x, which folds the common horizontal doubling into the conversion.
+template <int Shift>
+void yccRow(const std::uint8_t* __restrict y, const std::uint8_t* __restrict cb,
+            const std::uint8_t* __restrict cr, int width, std::uint8_t* __restrict dst) {
+    // Planar passes the compiler can vectorise, then one interleaving pass.
+    constexpr int chunk = 256;
+    alignas(32) std::uint8_t planes[3][chunk];
+    alignas(32) std::int16_t cbw[chunk], crw[chunk];
+    for (int start = 0; start < width; start += chunk) {
+        const int count = std::min(chunk, width - start);
+        for (int x = 0; x < count; ++x) {
+            cbw[x] = std::int16_t(cb[(start + x) >> Shift] - 128);
+            crw[x] = std::int16_t(cr[(start + x) >> Shift] - 128);
+        }
+        const std::uint8_t* yy = y + start;
+        for (int x = 0; x < count; ++x) {
+            int luma = yy[x], b = cbw[x], r = crw[x];
+            planes[0][x] =
+                std::uint8_t(std::min(std::max(luma + ((91881 * r + 32768) >> 16), 0), 255));
+            planes[1][x] = std::uint8_t(
+                std::min(std::max(luma + ((-22554 * b - 46802 * r + 32768) >> 16), 0), 255));
+            planes[2][x] =
+                std::uint8_t(std::min(std::max(luma + ((116130 * b + 32768) >> 16), 0), 255));
+        }
+        std::uint8_t* out = dst + 3 * start;
+        for (int x = 0; x < count; ++x) {
+            out[3 * x] = planes[0][x];
+            out[3 * x + 1] = planes[1][x];
+            out[3 * x + 2] = planes[2][x];
+        }
+    }
+}
+
+// One component's samples for an output row, widened to the frame by replication.
+const std::uint8_t* widen(const std::uint8_t* row, int h, int hMax, int width,
+                          std::uint8_t* __restrict scratch) {
+    if (h == hMax)
+        return row;
+    for (int x = 0; x < width; ++x)
+        scratch[x] = row[x * h / hMax];
+    return scratch;
+}
+
+// Inverse transform, up-sampling by replication and colour conversion, one MCU row at a time
+// so the samples stay in the cache.
 void writeOutput(DecodeContext& ctx) {
-    const int n = int(ctx.components.size());
-    const std::size_t count = std::size_t(n);
-    std::vector<std::vector<std::uint8_t>> planes(count);
-    std::vector<std::size_t> strides(count);
-    std::vector<std::vector<int>> columns(count);
-    for (int i = 0; i < n; ++i) {
-        FrameComponent& c = ctx.components[std::size_t(i)];
-        strides[std::size_t(i)] = std::size_t(c.usedWide) * 8;
-        planes[std::size_t(i)].assign(strides[std::size_t(i)] * std::size_t(c.usedHigh) * 8, 0);
-        inverseTransform(ctx, c, planes[std::size_t(i)], strides[std::size_t(i)]);
-        c.coef = {};
-        columns[std::size_t(i)].resize(std::size_t(ctx.width));
-        for (int x = 0; x < ctx.width; ++x)
-            columns[std::size_t(i)][std::size_t(x)] = x * c.h / ctx.hMax;
+    const std::size_t n = ctx.components.size();
+    const std::size_t width = std::size_t(ctx.width);
+    std::vector<std::vector<std::uint8_t>> strips(n);
+    std::vector<std::vector<std::uint8_t>> scratch(n, std::vector<std::uint8_t>(width));
+    std::vector<std::size_t> strides(n);
+    std::vector<std::array<float, 64>> multipliers(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        FrameComponent& c = ctx.components[i];
+        strides[i] = std::size_t(c.usedWide) * 8;
+        strips[i].assign(strides[i] * std::size_t(c.v) * 8, 0);
+        multipliers[i] = InverseDctMultipliers(c.quant);
     }
     DecodedImage& out = ctx.result;
     out.width = ctx.width;
     out.height = ctx.height;
     out.channels = n == 1 ? 1 : 3;
-    out.samples.assign(std::size_t(ctx.width) * std::size_t(ctx.height) * std::size_t(out.channels),
-                       0);
+    out.samples.resize(width * std::size_t(ctx.height) * std::size_t(out.channels));
     const bool rgbFrame =
         n == 3 && (ctx.adobeTransform == 0 ||
                    (!ctx.jfif && ctx.adobeTransform < 0 && ctx.components[0].id == 'R' &&
                     ctx.components[1].id == 'G' && ctx.components[2].id == 'B'));
-    const std::uint8_t* rows[4] = {};
-    for (int y = 0; y < ctx.height; ++y) {
-        for (int i = 0; i < n; ++i) {
-            const FrameComponent& c = ctx.components[std::size_t(i)];
-            rows[i] = planes[std::size_t(i)].data() +
-                      std::size_t(y * c.v / ctx.vMax) * strides[std::size_t(i)];
-        }
-        std::uint8_t* dst = out.samples.data() +
-                            std::size_t(y) * std::size_t(ctx.width) * std::size_t(out.channels);
-        if (n == 1) {
-            const int* cx = columns[0].data();
-            for (int x = 0; x < ctx.width; ++x)
-                dst[x] = rows[0][cx[x]];
-            continue;
-        }
-        const int* c0 = columns[0].data();
-        const int* c1 = columns[1].data();
-        const int* c2 = columns[2].data();
-        for (int x = 0; x < ctx.width; ++x, dst += 3) {
-            int a = rows[0][c0[x]], b = rows[1][c1[x]], c = rows[2][c2[x]];
-            int r = a, g = b, bl = c;
-            if (!rgbFrame && (n == 3 || ctx.adobeTransform == 2)) {
-                // JFIF Y Cb Cr to RGB in 16-bit fixed point.
-                b -= 128;
-                c -= 128;
-                r = clampByte(a + ((91881 * c + 32768) >> 16));
-                g = clampByte(a + ((-22554 * b - 46802 * c + 32768) >> 16));
-                bl = clampByte(a + ((116130 * b + 32768) >> 16));
+    const bool ycc = !rgbFrame && (n == 3 || ctx.adobeTransform == 2);
+    const int rowsPerMcu = 8 * ctx.vMax;
+    // Chroma at half the luma width (4:2:0 and 4:2:2) is widened inside the conversion.
+    const bool halfChroma = ycc && n == 3 && ctx.components[0].h == ctx.hMax &&
+                            ctx.components[1].h * 2 == ctx.hMax &&
+                            ctx.components[2].h * 2 == ctx.hMax;
+    std::vector<std::uint8_t> rgbRow(width * 3);
+    for (int my = 0; my < ctx.mcusHigh; ++my) {
+        for (std::size_t i = 0; i < n; ++i)
+            inverseTransformRow(ctx, ctx.components[i], multipliers[i], my, strips[i], strides[i]);
+        const int yEnd = std::min(ctx.height, (my + 1) * rowsPerMcu);
+        for (int y = my * rowsPerMcu; y < yEnd; ++y) {
+            const std::uint8_t* rows[4] = {};
+            for (std::size_t i = 0; i < n; ++i) {
+                const FrameComponent& c = ctx.components[i];
+                const int local = y * c.v / ctx.vMax - my * 8 * c.v;
+                rows[i] = strips[i].data() + std::size_t(local) * strides[i];
+                if (!(halfChroma && i > 0))
+                    rows[i] = widen(rows[i], c.h, ctx.hMax, ctx.width, scratch[i].data());
+            }
+            std::uint8_t* dst =
+                out.samples.data() + std::size_t(y) * width * std::size_t(out.channels);
+            if (n == 1) {
+                std::copy_n(rows[0], width, dst);
+                continue;
+            }
+            if (ycc) {
+                std::uint8_t* target = n == 3 ? dst : rgbRow.data();
+                if (halfChroma)
+                    yccRow<1>(rows[0], rows[1], rows[2], ctx.width, target);
+                else
+                    yccRow<0>(rows[0], rows[1], rows[2], ctx.width, target);
+            } else {
+                for (std::size_t x = 0; x < width; ++x) {
+                    std::uint8_t* p = n == 3 ? dst : rgbRow.data();
+                    p[3 * x] = rows[0][x];
+                    p[3 * x + 1] = rows[1][x];
+                    p[3 * x + 2] = rows[2][x];
+                }
             }
             if (n == 4) {
                 // Adobe files store inverted CMYK; YCCK decodes to the complement of those.
-                int k = rows[3][columns[3][std::size_t(x)]];
-                if (ctx.adobeTransform == 2) {
-                    r = 255 - r;
-                    g = 255 - g;
-                    bl = 255 - bl;
+                for (std::size_t x = 0; x < width; ++x) {
+                    int k = rows[3][x];
+                    for (int ch = 0; ch < 3; ++ch) {
+                        int v = rgbRow[3 * x + std::size_t(ch)];
+                        if (ycc)
+                            v = 255 - v;
+                        dst[3 * x + std::size_t(ch)] = std::uint8_t(v * k / 255);
+                    }
                 }
-                r = r * k / 255;
-                g = g * k / 255;
-                bl = bl * k / 255;
             }
-            dst[0] = std::uint8_t(r);
-            dst[1] = std::uint8_t(g);
-            dst[2] = std::uint8_t(bl);
         }
     }
+    for (FrameComponent& c : ctx.components)
+        c.coef = {};
 }
 
 } // namespace

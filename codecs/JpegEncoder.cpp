@@ -89,81 +89,122 @@ int magnitude(int v) {
     return int(std::bit_width(unsigned(v < 0 ? -v : v)));
 }
 
-// Samples of one channel, padded to `padW` x `padH` by repeating the last column and row.
-std::vector<float> channelPlane(const CImageBuffer& buffer, int channel, int converted, int padW,
-                                int padH) {
+// Level-shifted samples of one strip of image rows (one MCU row), as planes of Y (or grey),
+// Cb and Cr padded to `padW` by repeating the last column; rows past the image repeat its
+// last row.
+void sampleStrip(const CImageBuffer& buffer, int top, int rows, int padW,
+                 std::vector<std::vector<float>>& planes) {
     const int w = buffer.Width(), h = buffer.Height(), n = buffer.SamplesPerPixel();
-    std::vector<float> plane(std::size_t(padW) * std::size_t(padH));
-    std::vector<int> row(std::size_t(w) * 3);
-    for (int y = 0; y < padH; ++y) {
-        std::span<const std::uint8_t> src = buffer.Row(std::min(y, h - 1));
-        float* dst = plane.data() + std::size_t(y) * std::size_t(padW);
-        for (int x = 0; x < w; ++x) {
-            int value;
-            if (converted) {
-                int yy, cb, cr;
-                RgbToYcc(src[std::size_t(3 * x)], src[std::size_t(3 * x + 1)],
-                         src[std::size_t(3 * x + 2)], yy, cb, cr);
-                value = channel == 0 ? yy : channel == 1 ? cb : cr;
-            } else {
-                value = src[std::size_t(x * n + channel)];
+    const bool fromRgb = buffer.Channels() == RgbChannels;
+    for (int j = 0; j < rows; ++j) {
+        const std::uint8_t* __restrict src = buffer.Row(std::min(top + j, h - 1)).data();
+        const std::size_t at = std::size_t(j) * std::size_t(padW);
+        if (fromRgb) {
+            // The JFIF conversion, with the level shift of 128 folded in.
+            float* __restrict py = planes[0].data() + at;
+            float* __restrict pb = planes[1].data() + at;
+            float* __restrict pr = planes[2].data() + at;
+            for (int x = 0; x < w; ++x) {
+                float r = src[3 * x], g = src[3 * x + 1], b = src[3 * x + 2];
+                py[x] = 0.299f * r + 0.587f * g + 0.114f * b - 128.0f;
+                pb[x] = -0.168736f * r - 0.331264f * g + 0.5f * b;
+                pr[x] = 0.5f * r - 0.418688f * g - 0.081312f * b;
             }
-            dst[x] = float(value);
+        } else {
+            for (int c = 0; c < n; ++c) {
+                float* __restrict p = planes[std::size_t(c)].data() + at;
+                for (int x = 0; x < w; ++x)
+                    p[x] = float(src[x * n + c]) - 128.0f;
+            }
         }
-        for (int x = w; x < padW; ++x)
-            dst[x] = dst[w - 1];
+        for (auto& plane : planes)
+            std::fill(plane.data() + at + w, plane.data() + at + padW,
+                      plane[at + std::size_t(w) - 1]);
     }
-    return plane;
 }
 
-std::vector<float> halve(const std::vector<float>& full, int padW, int padH) {
-    const int w = padW / 2, h = padH / 2;
-    std::vector<float> out(std::size_t(w) * std::size_t(h));
-    for (int y = 0; y < h; ++y) {
+// Averages 2 x 2 samples of a strip of `padW` x 16 into `padW / 2` x 8.
+void halve(const std::vector<float>& full, int padW, std::vector<float>& out) {
+    const int w = padW / 2;
+    for (int y = 0; y < 8; ++y) {
         const float* a = full.data() + std::size_t(2 * y) * std::size_t(padW);
         const float* b = a + padW;
+        float* dst = out.data() + std::size_t(y) * std::size_t(w);
         for (int x = 0; x < w; ++x)
-            out[std::size_t(y) * std::size_t(w) + std::size_t(x)] =
-                (a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1]) * 0.25f;
+            dst[x] = (a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1]) * 0.25f;
     }
-    return out;
 }
 
-// Forward DCT and quantisation of every block; the divisors fold in the AAN scale factors.
-Plane transform(const std::vector<float>& samples, int width, int height,
-                const std::array<std::uint16_t, 64>& quant) {
-    std::array<float, 64> reciprocal;
-    for (int r = 0; r < 8; ++r)
-        for (int c = 0; c < 8; ++c)
-            reciprocal[std::size_t(r * 8 + c)] =
-                float(1.0 / (quant[std::size_t(r * 8 + c)] * AanScale[std::size_t(r)] *
-                             AanScale[std::size_t(c)] * 8.0));
-    Plane p;
-    p.blocksWide = width / 8;
-    p.blocksHigh = height / 8;
-    p.coef.resize(std::size_t(p.blocksWide) * std::size_t(p.blocksHigh) * 64);
+// Divisors folding the AAN scale factors into a quantisation table, as reciprocals.
+std::array<float, 64> reciprocals(const std::array<std::uint16_t, 64>& quant) {
+    std::array<float, 64> r;
+    for (int i = 0; i < 64; ++i)
+        r[std::size_t(i)] = float(1.0 / (quant[std::size_t(i)] * AanScale[std::size_t(i / 8)] *
+                                         AanScale[std::size_t(i % 8)] * 8.0));
+    return r;
+}
+
+// Forward DCT and quantisation of one row of blocks (8 sample rows of `width`).
+void transformRow(const float* samples, int width, const std::array<float, 64>& reciprocal,
+                  Plane& p, int blockRow) {
     std::array<float, 64> block;
-    for (int by = 0; by < p.blocksHigh; ++by) {
-        for (int bx = 0; bx < p.blocksWide; ++bx) {
-            for (int y = 0; y < 8; ++y) {
-                const float* src = samples.data() + std::size_t(by * 8 + y) * std::size_t(width) +
-                                   std::size_t(bx) * 8;
-                for (int x = 0; x < 8; ++x)
-                    block[std::size_t(y * 8 + x)] = src[x] - 128.0f;
-            }
-            ForwardDct(block);
-            std::int16_t* out =
-                p.coef.data() +
-                (std::size_t(by) * std::size_t(p.blocksWide) + std::size_t(bx)) * 64;
-            for (int k = 0; k < 64; ++k) {
-                std::size_t at = ZigZag[std::size_t(k)];
-                // Baseline coding carries at most 10 bits of AC magnitude.
-                long v = std::lround(block[at] * reciprocal[at]);
-                out[k] = std::int16_t(std::clamp(v, -1023L, 1023L));
-            }
+    for (int bx = 0; bx < p.blocksWide; ++bx) {
+        for (int y = 0; y < 8; ++y)
+            std::copy_n(samples + std::size_t(y) * std::size_t(width) + std::size_t(bx) * 8, 8,
+                        block.data() + y * 8);
+        ForwardDct(block);
+        std::int16_t* out =
+            p.coef.data() +
+            (std::size_t(blockRow) * std::size_t(p.blocksWide) + std::size_t(bx)) * 64;
+        for (int k = 0; k < 64; ++k) {
+            std::size_t at = ZigZag[std::size_t(k)];
+            // Rounds to nearest (the offset keeps truncation a floor); baseline coding
+            // carries at most 10 bits of AC magnitude.
+            int v = int(block[at] * reciprocal[at] + 16384.5f) - 16384;
+            out[k] = std::int16_t(std::clamp(v, -1023, 1023));
         }
     }
+}
+
+Plane makePlane(int blocksWide, int blocksHigh, int sampling, int table) {
+    Plane p;
+    p.h = p.v = sampling;
+    p.table = table;
+    p.blocksWide = blocksWide;
+    p.blocksHigh = blocksHigh;
+    p.coef.resize(std::size_t(blocksWide) * std::size_t(blocksHigh) * 64);
     return p;
+}
+
+// Samples, transforms and quantises the whole image, one MCU row at a time.
+std::vector<Plane> transformImage(const CImageBuffer& buffer, bool grey, int mcusWide, int mcusHigh,
+                                  const std::array<std::uint16_t, 64> (&quant)[2],
+                                  const std::function<void(int)>& report) {
+    const int mcuSize = grey ? 8 : 16;
+    const int padW = mcusWide * mcuSize;
+    std::vector<Plane> planes;
+    planes.push_back(makePlane(padW / 8, mcusHigh * mcuSize / 8, grey ? 1 : 2, 0));
+    if (!grey)
+        for (int c = 0; c < 2; ++c)
+            planes.push_back(makePlane(mcusWide, mcusHigh, 1, 1));
+    const std::array<float, 64> lumaDivisors = reciprocals(quant[0]);
+    const std::array<float, 64> chromaDivisors = reciprocals(quant[1]);
+    std::vector<std::vector<float>> strip(
+        grey ? 1 : 3, std::vector<float>(std::size_t(padW) * std::size_t(mcuSize)));
+    std::vector<float> half(std::size_t(padW / 2) * 8);
+    for (int my = 0; my < mcusHigh; ++my) {
+        sampleStrip(buffer, my * mcuSize, mcuSize, padW, strip);
+        for (int band = 0; band < mcuSize / 8; ++band)
+            transformRow(strip[0].data() + std::size_t(band) * 8 * std::size_t(padW), padW,
+                         lumaDivisors, planes[0], my * (mcuSize / 8) + band);
+        for (std::size_t c = 1; c < planes.size(); ++c) {
+            halve(strip[c], padW, half);
+            transformRow(half.data(), padW / 2, chromaDivisors, planes[c], my);
+        }
+        if (my % 16 == 0)
+            report(70 * my / mcusHigh);
+    }
+    return planes;
 }
 
 struct Tables {
@@ -268,39 +309,21 @@ void EncodeJpeg(const CImageObject& image, const EncodeOptions& options, const B
     const CImageBuffer* buffer = image.GetBuffer();
     if (!buffer)
         throw EFatalError("JPEG: no image to write");
-    auto report = [&](int percent) {
+    const std::function<void(int)> report = [&](int percent) {
         if (progress)
             progress(percent);
     };
     const bool grey = buffer->Channels() == LuminanceChannels;
-    const bool fromRgb = buffer->Channels() == RgbChannels;
     const int width = buffer->Width(), height = buffer->Height();
     const int mcuSize = grey ? 8 : 16;
     const int mcusWide = (width + mcuSize - 1) / mcuSize;
     const int mcusHigh = (height + mcuSize - 1) / mcuSize;
-    const int padW = mcusWide * mcuSize, padH = mcusHigh * mcuSize;
 
     const std::array<std::uint16_t, 64> quant[2] = {
         ScaledQuantTable(LuminanceQuant, options.qualityParameter),
         ScaledQuantTable(ChrominanceQuant, options.qualityParameter)};
 
-    std::vector<Plane> planes;
-    if (grey) {
-        planes.push_back(
-            transform(channelPlane(*buffer, 0, false, padW, padH), padW, padH, quant[0]));
-    } else {
-        planes.push_back(
-            transform(channelPlane(*buffer, 0, fromRgb, padW, padH), padW, padH, quant[0]));
-        planes[0].h = planes[0].v = 2;
-        report(30);
-        for (int c = 1; c < 3; ++c) {
-            std::vector<float> chroma =
-                halve(channelPlane(*buffer, c, fromRgb, padW, padH), padW, padH);
-            planes.push_back(transform(chroma, padW / 2, padH / 2, quant[1]));
-            planes.back().table = 1;
-            report(30 + 20 * c);
-        }
-    }
+    std::vector<Plane> planes = transformImage(*buffer, grey, mcusWide, mcusHigh, quant, report);
     report(70);
 
     // First pass: symbol statistics per table, in the order the blocks will be written.
