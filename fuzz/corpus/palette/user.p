@@ -1,0 +1,9 @@
+//
+//		USER PALETTE FILE - a.p
+//
+BEGIN
+USER_PALETTE
+0x00ffffff
+00000000
+0x00ff0000
+END
