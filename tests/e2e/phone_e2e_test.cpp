@@ -85,16 +85,21 @@ TEST(PhoneEndToEnd, DownloadToEdawPhoneWithinTheProtocolBudget) {
     EXPECT_LT(run.seconds, mandated * 1.10);
 }
 
-TEST(PhoneEndToEnd, DownloadToWallpaperPhones) {
+TEST(PhoneEndToEnd, DownloadToWallpaperPhone) {
     Bench bench("wallpaper");
     bench.phone(1, {"--profile", "wallpaper", "--baud", "0"});
-    bench.phone(3, {"--profile", "wallpaper", "--model", "HX214", "--baud", "0"});
     fs::path pfo = writePortfolio(bench, 101, 54);
     auto run = bench.pixelon("send " + pfo.string() + " --id 5 --port 1 --phone-type 10");
     ASSERT_EQ(run.status, 0) << run.err;
     expectPattern(bench.saved(1, 1, 0), 101, 54, 101, 54);
+}
+
+TEST(PhoneEndToEnd, DownloadToLargeWallpaperPhone) {
     // The larger model shows 101 x 80; the picture sits in its top rows.
-    run = bench.pixelon("send " + pfo.string() + " --id 5 --port 3 --phone-type 9");
+    Bench bench("wallpaper80");
+    bench.phone(3, {"--profile", "wallpaper", "--model", "HX214", "--baud", "0"});
+    fs::path pfo = writePortfolio(bench, 101, 54);
+    auto run = bench.pixelon("send " + pfo.string() + " --id 5 --port 3 --phone-type 9");
     ASSERT_EQ(run.status, 0) << run.err;
     expectPattern(bench.saved(3, 1, 0), 101, 80, 101, 54);
 }
@@ -200,6 +205,20 @@ TEST(PhoneEndToEnd, UnplugAndFaultsEndTheTransfer) {
         if (port == 1)
             EXPECT_NE(readText(log).find("Error #5: \"Input/output error\""), std::string::npos);
     }
+}
+
+TEST(PhoneEndToEnd, GarbageAndFloodingPhonesAreNotPhones) {
+    Bench bench("garbage");
+    bench.phone(1, {"--profile", "edaw", "--baud", "0", "--fault", "garbage"});
+    bench.phone(2, {"--profile", "edaw", "--baud", "0", "--fault", "flood"});
+    fs::path pfo = writePortfolio(bench, 101, 80);
+    auto run = bench.pixelon("send " + pfo.string() + " --id 5 --phone-type 9 --port 1");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Unable to find any suitable mobile\n\nCOM1: No response from Mobile\n"
+                           "COM2: No response from Mobile\nCOM3: Cannot open port\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_LT(run.seconds, 40.0);
 }
 
 } // namespace
