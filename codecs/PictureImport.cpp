@@ -118,6 +118,14 @@ Surface DecodePictureBitmap(const std::filesystem::path& path, PictureFileType t
     throw EFatalError("Unknown file type");
 }
 
+std::vector<std::filesystem::path> ImportFileOrder(std::span<const std::filesystem::path> chosen) {
+    std::vector<std::filesystem::path> files(
+        chosen.begin(), chosen.begin() + std::ptrdiff_t(std::min<std::size_t>(chosen.size(), 255)));
+    if (files.size() >= 2)
+        std::swap(files.front(), files.back());
+    return files;
+}
+
 ImportReport ImportPictureFiles(CPortfolio& portfolio, std::span<const std::filesystem::path> files,
                                 Feedback& feedback, const ImportOptions& options) {
     ImportReport report;

@@ -60,6 +60,17 @@ Surface DecodePictureBitmap(const std::filesystem::path& path, PictureFileType t
 // The decoder used when ImportOptions names none.
 Surface DecodeJpegFile(const std::filesystem::path& path);
 
+inline constexpr const char* ImportDialogTitle = "Insert Picture from file";
+inline constexpr const char* ImportFilter =
+    "Image Files (*.gif;*.jpg;*.bmp;*.wbmp)|*.gif;*.id;*.jpg;*.jpeg;*.bmp;*.wbmp;*.wbm|GIF files "
+    "(*.gif;*.id)|*.gif;*.id|JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg|BMP files (*.bmp)|*.bmp|WAP "
+    "BMP files "
+    "(*.wbmp;*.wbm)|*.wbmp;*.wbm|";
+
+// The files of an open dialog's selection in the order they are imported: at most 255, and with
+// two or more the first and the last change places, as the dialog lists the last-clicked first.
+std::vector<std::filesystem::path> ImportFileOrder(std::span<const std::filesystem::path> chosen);
+
 inline constexpr const char* AnimationImportedText =
     "GIF Animation frames added as Images to Resource.\n\n  You can also send the whole Animation "
     "file to the "

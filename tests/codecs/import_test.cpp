@@ -53,6 +53,15 @@ GifImage imageOf(int left, int top, int w, int h, int index) {
     return image;
 }
 
+TEST(ImportDialog, FileOrderSwapsFirstAndLast) {
+    std::vector<std::filesystem::path> chosen = {"a.gif", "b.gif", "c.gif"};
+    EXPECT_EQ(ImportFileOrder(chosen),
+              (std::vector<std::filesystem::path>{"c.gif", "b.gif", "a.gif"}));
+    EXPECT_EQ(ImportFileOrder(std::span(chosen).first(1)).front(), "a.gif");
+    std::vector<std::filesystem::path> many(300, "x.bmp");
+    EXPECT_EQ(ImportFileOrder(many).size(), 255u);
+}
+
 class Import : public ::testing::Test {
 protected:
     void TearDown() override { CurrentMap = &DirectMap; }
