@@ -16,7 +16,7 @@ public:
     std::function<std::string(const std::string& written)> respond;
     std::size_t readChunk = 64;
 
-    int openError = 0; // returned by open
+    int openError = 0;                                     // returned by open
     std::function<int(const std::string& path)> openCheck; // per-path open result
     std::deque<int> writeResults; // errors for the next writes (then success)
     int readStateError = 0, writeStateError = 0, purgeError = 0, dtrError = 0;
