@@ -28,15 +28,22 @@ decimal, type, width, height, stored depth) and its animations.
 A file that cannot be read is reported on standard error with exit status 1.
 )";
 
-// Length of the valid UTF-8 sequence at text[i], or 0.
+// Length of the valid UTF-8 sequence at text[i] (no overlong forms, no surrogates), or 0.
 std::size_t utf8Length(const std::string& text, std::size_t i) {
     const unsigned char c = (unsigned char)text[i];
-    std::size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
-    if (c >= 0xF5 || n == 0 || i + n > text.size())
+    const std::size_t n = c >= 0xC2 && c <= 0xDF   ? 2
+                          : c >= 0xE0 && c <= 0xEF ? 3
+                          : c >= 0xF0 && c <= 0xF4 ? 4
+                                                   : 0;
+    if (n == 0 || i + n > text.size())
         return 0;
     for (std::size_t k = 1; k < n; ++k)
         if (((unsigned char)text[i + k] & 0xC0) != 0x80)
             return 0;
+    const unsigned char second = (unsigned char)text[i + 1];
+    if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) ||
+        (c == 0xF0 && second < 0x90) || (c == 0xF4 && second >= 0x90))
+        return 0;
     return n;
 }
 

@@ -1,17 +1,15 @@
-// The portfolio text file: the reader, the writer and a picture's entry.
+// The portfolio text file: the reader and a picture's entry.
 
 #include "core/PortfolioFile.h"
 
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <ctime>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/AtomicFile.h"
 #include "core/EString.h"
 #include "core/LineReader.h"
 #include "core/LineWriter.h"
@@ -21,8 +19,6 @@
 namespace pixelon {
 
 namespace {
-
-constexpr int WatchdogLimit = 1000;
 
 // Entries are a few lines whatever their size, so a small file could ask for gigabytes of
 // pixels. The pictures of one file may hold this many pixels plus 16 for every byte of the file,
@@ -119,13 +115,6 @@ const PaletteMap& unpackSourceMap(int depth) {
 const PaletteMap& unpackTargetMap(int depth) {
     return depth <= 2 ? GreyMap : depth == 8 ? CubeMap : DirectMap;
 }
-const PaletteMap& packSourceMap(int depth) {
-    return depth <= 2 ? GreyMap : depth == 8 ? CubeMap : DirectMap;
-}
-const PaletteMap& packTargetMap(int depth) {
-    return depth == 1 ? MonoMap : depth == 2 ? GreyMap : depth == 8 ? CubeMap : DirectMap;
-}
-
 std::size_t packedLength(int width, int height, int depth) {
     if (depth == 16)
         return std::size_t(width) * std::size_t(height) * 2;
@@ -134,55 +123,6 @@ std::size_t packedLength(int width, int height, int depth) {
 }
 
 // Grey indices read as the colours they show, in RGB565, so the packing rules apply.
-CPicture rgbCopy(const CPicture& picture) {
-    CPicture copy;
-    copy.CopyFrom(picture);
-    copy.m_nStoredDepth = picture.m_nStoredDepth;
-    copy.m_bMasked = picture.m_bMasked;
-    copy.m_nDepth = 16;
-    for (int y = 0; y < picture.m_nHeight; ++y)
-        for (int x = 0; x < picture.m_nWidth; ++x)
-            copy.SetPixel(x, y, toRgb565(picture.PixelColour(x, y)));
-    return copy;
-}
-
-bool holdsGreyIndices(const CPicture& picture) {
-    return picture.m_nDepth == 1 || picture.m_nDepth == 2;
-}
-
-int depthClassOf(const CPicture& picture) {
-    return holdsGreyIndices(picture) ? rgbCopy(picture).DepthClass() : picture.DepthClass();
-}
-
-std::string_view typeFor(const CPicture& picture, int depthClass) {
-    return picture.m_bMasked ? "Icon" : depthClass == 1 ? "Glyph" : "Image";
-}
-
-// Names and animation names must stay on their line and one token; an empty name would shift
-// every field after it.
-std::string oneLine(std::string_view text) {
-    std::string out(text);
-    std::replace(out.begin(), out.end(), '\n', ' ');
-    std::replace(out.begin(), out.end(), '\r', ' ');
-    return out;
-}
-std::string oneToken(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (isBlank(c))
-            c = '_';
-    return out.empty() ? "_" : out;
-}
-
-std::string localDateTime() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[80];
-    std::size_t n = std::strftime(text, sizeof text, "%A, %B %d, %Y %H:%M:%S", &local);
-    return std::string(text, n);
-}
-
 int clampToInt(std::uint64_t value) {
     return int(std::min<std::uint64_t>(value, std::uint64_t(INT_MAX)));
 }
@@ -217,14 +157,6 @@ int parseHex(std::string_view text) {
         value = value << 4 | std::uint32_t(d);
     }
     return int(negative ? 0 - value : value);
-}
-
-std::string_view entryTypeOf(const CPicture& picture) {
-    return typeFor(picture, depthClassOf(picture));
-}
-
-int entryDepthOf(const CPicture& picture) {
-    return std::max(depthClassOf(picture), 1);
 }
 
 std::string CPicture::ReadItem(LineReader& file, const std::string& typeLine) {
@@ -293,34 +225,6 @@ std::string CPicture::ReadItem(LineReader& file, const std::string& typeLine) {
     }
     m_nSaveDepth = 0;
     return pending;
-}
-
-void CPicture::WriteItem(LineWriter& file) {
-    // Grey indices are written as the colours they show; the picture itself is left alone.
-    CPicture converted;
-    const CPicture* source = this;
-    if (holdsGreyIndices(*this)) {
-        converted = rgbCopy(*this);
-        source = &converted;
-    }
-    m_nSaveDepth = source->DepthClass();
-    const std::string_view type = typeFor(*this, m_nSaveDepth);
-    const int depth = std::max(m_nSaveDepth, 1);
-
-    file.line(type);
-    file.putHex(std::uint32_t(m_nId), 4).endLine();
-    file.putDecimal(m_nWidth).endLine();
-    file.putDecimal(m_nHeight).endLine();
-    if (type != "Glyph")
-        file.putDecimal(std::int64_t(1) << depth).endLine();
-    for (std::uint8_t byte : source->Pack(packSourceMap(depth), packTargetMap(depth)))
-        file.hexByteLine(byte);
-    CurrentMap = &packSourceMap(depth);
-    if (m_bMasked) {
-        file.line("mask");
-        for (std::uint8_t byte : source->PackMask())
-            file.hexByteLine(byte);
-    }
 }
 
 bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_view shownPath,
@@ -453,87 +357,6 @@ bool CPortfolio::ReadFile(const std::filesystem::path& path, Feedback& feedback,
     bool ok = ReadFrom(reader, std::uint64_t(info.st_size), path.string(), feedback, onName);
     ::close(fd);
     return ok;
-}
-
-void CPortfolio::WriteTo(LineWriter& file, std::string_view shownPath, ProgressWindow* progress) {
-    file.line("//");
-    file.put("//\t\tIMAGE PORTFOLIO FILE - ").line(shownPath);
-    file.line("//");
-    file.put("//\t\tGENERATED BY Vistrel, Version ")
-        .put(PortfolioVersion)
-        .put(" - ")
-        .line(localDateTime());
-    file.line("//\t\tKivo Norvane phone picture portfolio; lines starting // are comments.");
-    file.line("//");
-    file.line("//\t\tFONT_DESCRIPTION:");
-    std::string_view notes = m_strNotes;
-    for (int passes = 0;;) {
-        std::size_t end = notes.find('\n');
-        std::string_view piece = notes.substr(0, end);
-        if (!piece.empty())
-            file.put("//\t\t").line(piece);
-        if (end == std::string_view::npos)
-            break;
-        notes.remove_prefix(end + 1);
-        if (++passes >= WatchdogLimit)
-            throw EString("Error: Watchdog exceeded 1000");
-    }
-    file.line("//");
-    file.put("FONTTABLE ").line(oneLine(m_strName));
-    file.line("BEGIN");
-    if (m_nAscent != 0)
-        file.put("ASCENT ").putDecimal(m_nAscent).endLine();
-    if (m_nWeight != 400)
-        file.put("WEIGHT ").putDecimal(m_nWeight).endLine();
-    if (m_bItalic != 0)
-        file.line("ITALIC 1");
-    if (m_nSpacing != 0)
-        file.put("SPACING ").putDecimal(m_nSpacing).endLine();
-    if (m_nHeight != 0)
-        file.put("HEIGHT ").putDecimal(m_nHeight).endLine();
-    for (const Animation& a : m_animations) {
-        file.put("ANIMATION ").put(oneToken(a.name));
-        for (int value : {a.width, a.height, a.loopstart, a.loopend, a.nrepeats, a.loopmode,
-                          a.clearbetweenframes, int(a.frames.size())})
-            file.put(" ").putDecimal(value);
-        file.endLine();
-        for (const AnimationFrame& f : a.frames) {
-            file.putHex(std::uint32_t(f.id), 4);
-            for (int value : {f.xoffset, f.yoffset, f.disposal, f.framedelay})
-                file.put(" ").putDecimal(value);
-            file.endLine();
-        }
-    }
-    int written = 0;
-    for (auto& picture : m_pictures) {
-        picture->WriteItem(file);
-        if (progress)
-            progress->Step(++written);
-    }
-    file.line("END");
-}
-
-bool CPortfolio::WriteFile(const std::filesystem::path& path, Feedback& feedback) {
-    ProgressWindow& progress = feedback.progress();
-    try {
-        AtomicFile out(path);
-        progress.Open("Save file...", path.string(), 0, Count());
-        LineWriter writer(out.fd());
-        std::error_code ec;
-        std::filesystem::path shown = std::filesystem::absolute(path, ec);
-        WriteTo(writer, (ec ? path : shown.lexically_normal()).string(), &progress);
-        writer.flush();
-        out.commit();
-        progress.Close();
-        return true;
-    } catch (const EString& e) {
-        progress.Close();
-        feedback.message(std::string("Unable to save file.\n") + e.what(), MessageIcon::Stop);
-    } catch (const std::bad_alloc&) {
-        progress.Close();
-        feedback.message("Unable to save file.\nNot enough memory", MessageIcon::Stop);
-    }
-    return false;
 }
 
 } // namespace pixelon

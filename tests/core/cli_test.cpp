@@ -53,7 +53,7 @@ Outcome runPixelon(const TempDir& dir, const std::vector<std::string>& args) {
 const std::string demo = lines({"//",
                                 "//\t\tFONT_DESCRIPTION:",
                                 "//\t\tSay \"hi\"\tthere",
-                                "//\t\tcaf\xE9",
+                                "//\t\tcaf\xE9 \xC3\xA9 \xED\xA0\x80",
                                 "//",
                                 "FONTTABLE Demo \\ one",
                                 "BEGIN",
@@ -96,7 +96,7 @@ TEST_F(Cli, InfoPrintsTheMetricsPicturesAndAnimations) {
                        "Ascent: 3  Weight: 400  Italic: 0  Spacing: 0  Height: 0\n"
                        "Notes:\n"
                        "  Say \"hi\"\tthere\n"
-                       "  caf\xE9\n"
+                       "  caf\xE9 \xC3\xA9 \xED\xA0\x80\n"
                        "Pictures: 2\n"
                        "  00065 Glyph    2 x 2    depth 1\n"
                        "  00256 Icon     1 x 2    depth 2\n"
@@ -109,7 +109,8 @@ TEST_F(Cli, InfoJsonIsEscapedAndHasNumericIds) {
     Outcome run = runPixelon(dir, {"info", "--json", "demo.pfo"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
-              "{\"name\":\"Demo \\\\ one\",\"notes\":\"Say \\\"hi\\\"\\tthere\\ncaf\\u00e9\\n\","
+              "{\"name\":\"Demo \\\\ one\",\"notes\":\"Say \\\"hi\\\"\\tthere\\ncaf\\u00e9 "
+              "\xC3\xA9 \\u00ed\\u00a0\\u0080\\n\","
               "\"ascent\":3,\"weight\":400,\"italic\":0,\"spacing\":0,\"height\":0,"
               "\"pictures\":[{\"id\":65,\"type\":\"Glyph\",\"width\":2,\"height\":2,\"depth\":1,"
               "\"masked\":false},{\"id\":256,\"type\":\"Icon\",\"width\":1,\"height\":2,"
