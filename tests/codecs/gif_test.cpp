@@ -465,6 +465,17 @@ TEST_F(GifInterop, ImageMagickAndGifsicleFiles) {
     EXPECT_TRUE(inter.images[0].Interlaced());
 }
 
+TEST_F(GifInterop, SmallInterlacedImages) {
+    // Heights below 5 leave some interlace passes without rows.
+    for (int h = 1; h <= 6; ++h) {
+        const std::string n = std::to_string(h);
+        test::writePpm(dir / ("s" + n + ".ppm"), test::testPattern(5, h, 8, unsigned(h)));
+        ASSERT_TRUE(test::run("convert " + (dir / ("s" + n + ".ppm")).string() +
+                              " -interlace GIF " + (dir / ("s" + n + ".gif")).string()));
+        expectSameAsTool(dir / ("s" + n + ".gif"));
+    }
+}
+
 TEST_F(GifInterop, OurFilesDecodeWithTheTools) {
     CPicture colour = colourPicture(128, 110);
     ASSERT_TRUE(WritePictureGif(colour, dir / "ours.gif", 128, 110));
