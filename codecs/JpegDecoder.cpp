@@ -315,10 +315,6 @@ void inverseTransformRow(const DecodeContext& ctx, FrameComponent& c,
     }
 }
 
-std::uint8_t clampByte(int v) {
-    return std::uint8_t(std::clamp(v, 0, 255));
-}
-
 // JFIF Y Cb Cr to RGB in 16-bit fixed point over one row; chroma sample x >> Shift belongs to
 // pixel x, which folds the common horizontal doubling into the conversion.
 template <int Shift>
