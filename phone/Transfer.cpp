@@ -48,6 +48,8 @@ bool sendChunk(CSerialChannel& channel, std::span<const std::uint8_t> bytes, int
         clock.sleep(100);
         if (answered(reply, "OK"))
             return true;
+        if (reply.text.find("ERROR") != std::string::npos)
+            return false; // refused, not lost: asking again would hide it
         channel.SendCommand(100, "AT\r");
         reply = channel.WaitForReply("Looking for EWSPL reply again", "OK", ReplySize, 50);
         return answered(reply, "OK");

@@ -209,6 +209,18 @@ TEST_F(Transfer, ErrorAnswersToChunksAreFailures) {
     EXPECT_EQ(rig.feedback.messages().back().text, DownloadErrorText);
 }
 
+TEST_F(Transfer, RefusedWallpaperChunkIsNotRetriedIntoSuccess) {
+    auto& phone = rig.attach(1, PhoneRig::profile(K::Wallpaper));
+    auto respond = rig.device.respond;
+    rig.device.respond = [&](const std::string& w) {
+        std::string out = respond(w);
+        return w.rfind("AT*EWSPL=1,3,", 0) == 0 ? w + "\r\nERROR\r\n" : out;
+    };
+    EXPECT_EQ(download(pattern(101, 54, 2)), -1);
+    EXPECT_EQ(phone.commands().back().rfind("AT*EWSPL=1,3,", 0), 0u); // no "AT" after it
+    EXPECT_EQ(rig.feedback.messages().back().text, DownloadErrorText);
+}
+
 TEST_F(Transfer, UploadFromEdawAndThreeApplicationPhones) {
     auto& phone = rig.attach(1, PhoneRig::profile(K::Edaw));
     Surface served = pattern(101, 80, 2);
