@@ -53,7 +53,7 @@ AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarg
     pattern.append(".XXXXXX");
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    m_fd = ::mkstemp(name.data());
+    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0) {
         // A missing folder makes the path invalid rather than the file missing.
         fail(errno == ENOENT ? ENOTDIR : errno);

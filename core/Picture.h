@@ -106,7 +106,7 @@ public:
     void EnlargeHeight(int top, int bottom);
     void CropHeight(int top, int bottom);
 
-    // The picture's entry of the portfolio file (PortfolioFile.cpp).
+    // The picture's entry of the portfolio file (PortfolioFile.cpp, PortfolioWriter.cpp).
     std::string ReadItem(LineReader& file, const std::string& typeLine);
     void WriteItem(LineWriter& file);
 };
