@@ -1,0 +1,146 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <map>
+#include <memory>
+
+#include "core/Picture.h"
+#include "editing/EditorSession.h"
+#include "editing/PaletteFile.h"
+#include "editing/PictureEditor.h"
+
+class QAbstractButton;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace pixelon {
+class CPortfolio;
+class Feedback;
+class Registry;
+} // namespace pixelon
+
+namespace pixelon::ui {
+
+class PaletteButton;
+
+// Shows the editor model magnified and forwards mouse and keys to it in picture coordinates.
+class CanvasView : public QWidget {
+    Q_OBJECT
+public:
+    CanvasView(PictureEditor& editor, QWidget* parent = nullptr);
+    QSize sizeHint() const override { return {520, 420}; }
+
+signals:
+    void changed(); // the model may have changed: refresh fields and buttons
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent*) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    std::pair<int, int> pictureAt(QPoint p) const;
+    PictureEditor& m_editor;
+};
+
+// The EasyPalette window: 256 cells; a left or right release sets that drawing colour.
+class EasyPaletteWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit EasyPaletteWindow(QWidget* parent = nullptr);
+    const EasyPaletteModel& model() const { return m_model; }
+
+signals:
+    void colourChosen(Colour colour, bool left);
+    void closed();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    EasyPaletteModel m_model;
+};
+
+struct EditorOptions {
+    const CPortfolio* portfolio = nullptr; // ascent and glyph font
+    UserPalette* userPalette = nullptr;    // custom colours of every colour chooser
+    Registry* registry = nullptr;          // saved window places; none in tests
+    int phoneWidth = 101;                  // crop's standard size
+    int phoneHeight = 80;
+};
+
+// The "Image Editor" window (dialog 137).
+class EditorWindow : public QDialog {
+    Q_OBJECT
+public:
+    EditorWindow(CPicture& picture, Feedback& feedback, EditorOptions options,
+                 QWidget* parent = nullptr);
+    ~EditorWindow() override;
+
+    PictureEditor& editor() { return m_editor; }
+    CanvasView* view() const { return m_view; }
+    QAbstractButton* control(int id) const;
+    EasyPaletteWindow* easyPalette() const { return m_easy; }
+    void toggleEasyPalette();
+
+    void accept() override;
+    void done(int result) override;
+
+private:
+    QPushButton* addButton(int id, const char* text, void (EditorWindow::*slot)());
+    void refresh();
+    void command(const std::function<void()>& action);
+    void onPalette(int id, int code);
+
+    void zoomIn();
+    void zoomOut();
+    void clear();
+    void resizePicture();
+    void scalePicture();
+    void cropPicture();
+    void foldPicture();
+    void swapColours();
+    void greyScale();
+    void monoColours();
+    void gsMap();
+    void cubeColours();
+    void copy();
+    void paste();
+    void grid();
+    void font();
+    void undo();
+    void colour();
+
+    CPicture& m_picture;
+    EditorOptions m_options;
+    PictureEditor m_editor;
+    CanvasView* m_view = nullptr;
+    std::map<int, QAbstractButton*> m_controls;
+    std::map<int, PaletteButton*> m_palette;
+    QCheckBox* m_dither = nullptr;
+    QLabel* m_x = nullptr;
+    QLabel* m_y = nullptr;
+    QLabel* m_size = nullptr;
+    QLabel* m_selection = nullptr;
+    std::array<QLabel*, 3> m_rgb{};
+    QPointer<EasyPaletteWindow> m_easy;
+    EditorPlacement m_placement;
+};
+
+// Opens the editor on `picture` and returns OK or Cancel; only OK writes the picture.
+EditorResult openEditor(CPicture& picture, Feedback& feedback, EditorOptions options = {},
+                        QWidget* parent = nullptr);
+
+} // namespace pixelon::ui
