@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,6 +32,12 @@ int PosixSerialDevice::open(const std::string& path, bool nonBlocking) {
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return lastError();
+    // Only terminal devices: a mistyped path must not get the probe's byte written into a file.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) {
+        ::close(fd);
+        return ENOTTY;
+    }
     if (::isatty(fd) && ::ioctl(fd, TIOCEXCL) != 0 && !noModemLines(errno)) {
         int e = lastError();
         ::close(fd);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/phone/FakeSerialDevice.h"
 
 namespace pixelon {
@@ -154,6 +156,25 @@ TEST(CommsLog, KeepsTheNewestTextWithinTheLimit) {
     EXPECT_TRUE(log.text().ends_with("bend"));
     log.Clear();
     EXPECT_TRUE(log.text().empty());
+}
+
+} // namespace
+} // namespace pixelon
+
+namespace pixelon {
+namespace {
+
+TEST(PosixSerialDevice, RefusesFilesThatAreNotDevices) {
+    std::string path = ::testing::TempDir() + "not-a-port.txt";
+    { std::ofstream(path) << "keep"; }
+    PosixSerialDevice device;
+    EXPECT_EQ(device.open(path, true), ENOTTY);
+    EXPECT_FALSE(device.isOpen());
+    std::ifstream in(path);
+    std::string text;
+    in >> text;
+    EXPECT_EQ(text, "keep");
+    EXPECT_EQ(device.open("/nonexistent/port", false), ENOENT);
 }
 
 } // namespace
