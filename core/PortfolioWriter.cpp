@@ -87,6 +87,16 @@ int entryDepthOf(const CPicture& picture) {
 }
 
 void CPicture::WriteItem(LineWriter& file) {
+    // A record whose arrays do not match its size would be read out of bounds; the save fails
+    // instead and the previous file stays.
+    const std::size_t pixels =
+        std::size_t(std::max(m_nWidth, 0)) * std::size_t(std::max(m_nHeight, 0));
+    if (m_nWidth < 0 || m_nHeight < 0 || m_pixels.size() < pixels * 2 || m_mask.size() < pixels) {
+        LineWriter id;
+        id.putHex(std::uint32_t(m_nId), 4);
+        throw EString("Glyph data error: picture " + id.text() + " has no pixel data for " +
+                      std::to_string(m_nWidth) + " x " + std::to_string(m_nHeight));
+    }
     // Grey indices are written as the colours they show; the picture itself is left alone.
     CPicture converted;
     const CPicture* source = this;

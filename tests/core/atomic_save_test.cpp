@@ -73,6 +73,18 @@ TEST(AtomicSave, ADiskThatFillsUpKeepsThePreviousFile) {
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"keep.pfo"});
 }
 
+TEST(AtomicSave, APictureWithoutStorageFailsTheSaveInsteadOfCrashing) {
+    TempDir dir;
+    writeText(dir / "keep.pfo", oldFile);
+    CPortfolio folio = bigPortfolio(2);
+    folio.Picture(1).m_nHeight = 65; // size changed without ResizeStorage
+    RecordingFeedback feedback;
+    EXPECT_FALSE(folio.WriteFile(dir / "keep.pfo", feedback));
+    EXPECT_EQ(feedback.messages()[0].text,
+              "Unable to save file.\nGlyph data error: picture 0001 has no pixel data for 64 x 65");
+    EXPECT_EQ(readText(dir / "keep.pfo"), oldFile);
+}
+
 TEST(AtomicSave, AMissingFolderIsAnInvalidPath) {
     TempDir dir;
     CPortfolio folio = bigPortfolio(1);
