@@ -68,6 +68,8 @@ private:
         QTest::mouseMove(view, at(w, 1, 2));
         QTest::mouseRelease(view, Qt::LeftButton, {}, at(w, 1, 2));
         // Text at (12, 0) in a block font.
+        QTest::mouseClick(view, Qt::RightButton, {}, at(w, 10, 8));          // drops the selection
+        QTest::mouseClick(w.findChild<QWidget*>("ctl1084"), Qt::LeftButton); // black
         w.editor().setFont(std::make_shared<BlockFont>());
         w.control(1104)->click();
         QTest::mouseClick(view, Qt::LeftButton, {}, at(w, 12, 0));
