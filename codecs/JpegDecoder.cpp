@@ -317,34 +317,37 @@ void inverseTransformRow(const DecodeContext& ctx, FrameComponent& c,
 
 // JFIF Y Cb Cr to RGB in 16-bit fixed point over one row; chroma sample x >> Shift belongs to
 // pixel x, which folds the common horizontal doubling into the conversion.
+// Clamping to 0..255 by lookup, for sums of a sample and a colour-difference term.
+struct RangeLimit {
+    static constexpr int Offset = 512;
+    std::array<std::uint8_t, 1536> table;
+    RangeLimit() {
+        for (int i = 0; i < 1536; ++i)
+            table[std::size_t(i)] = std::uint8_t(std::clamp(i - Offset, 0, 255));
+    }
+    std::uint8_t operator()(int v) const { return table[std::size_t(v + Offset)]; }
+};
+
 template <int Shift>
 void yccRow(const std::uint8_t* __restrict y, const std::uint8_t* __restrict cb,
             const std::uint8_t* __restrict cr, int width, std::uint8_t* __restrict dst) {
-    // Planar passes the compiler can vectorise, then one interleaving pass.
-    constexpr int chunk = 256;
-    alignas(32) std::uint8_t planes[3][chunk];
-    alignas(32) std::int16_t cbw[chunk], crw[chunk];
-    for (int start = 0; start < width; start += chunk) {
-        const int count = std::min(chunk, width - start);
-        for (int x = 0; x < count; ++x) {
-            cbw[x] = std::int16_t(cb[(start + x) >> Shift] - 128);
-            crw[x] = std::int16_t(cr[(start + x) >> Shift] - 128);
-        }
-        const std::uint8_t* yy = y + start;
-        for (int x = 0; x < count; ++x) {
-            int luma = yy[x], b = cbw[x], r = crw[x];
-            planes[0][x] =
-                std::uint8_t(std::min(std::max(luma + ((91881 * r + 32768) >> 16), 0), 255));
-            planes[1][x] = std::uint8_t(
-                std::min(std::max(luma + ((-22554 * b - 46802 * r + 32768) >> 16), 0), 255));
-            planes[2][x] =
-                std::uint8_t(std::min(std::max(luma + ((116130 * b + 32768) >> 16), 0), 255));
-        }
-        std::uint8_t* out = dst + 3 * start;
-        for (int x = 0; x < count; ++x) {
-            out[3 * x] = planes[0][x];
-            out[3 * x + 1] = planes[1][x];
-            out[3 * x + 2] = planes[2][x];
+    static const RangeLimit limit;
+    constexpr int half = 1 << 15;
+    // The colour-difference terms are worked out once per chroma sample and shared by the
+    // 1 << Shift pixels it covers.
+    const int chromaCount = (width + (1 << Shift) - 1) >> Shift;
+    for (int j = 0; j < chromaCount; ++j) {
+        const int b = cb[j] - 128, r = cr[j] - 128;
+        const int addR = (91881 * r + half) >> 16;
+        const int addG = (-22554 * b - 46802 * r + half) >> 16;
+        const int addB = (116130 * b + half) >> 16;
+        const int first = j << Shift;
+        const int last = std::min(width, first + (1 << Shift));
+        for (int x = first; x < last; ++x) {
+            const int luma = y[x];
+            dst[3 * x] = limit(luma + addR);
+            dst[3 * x + 1] = limit(luma + addG);
+            dst[3 * x + 2] = limit(luma + addB);
         }
     }
 }
