@@ -202,8 +202,10 @@ TEST(PhoneEndToEnd, UnplugAndFaultsEndTheTransfer) {
         EXPECT_EQ(run.status, 1) << port;
         EXPECT_NE(run.err.find("Error downloading Image data..."), std::string::npos) << run.err;
         EXPECT_LT(run.seconds, 30.0);
-        if (port == 1)
+        EXPECT_EQ(run.err.find("Sanitizer"), std::string::npos) << run.err;
+        if (port == 1) {
             EXPECT_NE(readText(log).find("Error #5: \"Input/output error\""), std::string::npos);
+        }
     }
 }
 
@@ -214,6 +216,7 @@ TEST(PhoneEndToEnd, GarbageAndFloodingPhonesAreNotPhones) {
     fs::path pfo = writePortfolio(bench, 101, 80);
     auto run = bench.pixelon("send " + pfo.string() + " --id 5 --phone-type 9 --port 1");
     EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.find("Sanitizer"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("Unable to find any suitable mobile\n\nCOM1: No response from Mobile\n"
                            "COM2: No response from Mobile\nCOM3: Cannot open port\n"),
               std::string::npos)
