@@ -63,18 +63,22 @@ inline void transpose(float* w) {
 
 void InverseDct(const std::int16_t* coef, const std::array<float, 64>& multipliers,
                 std::uint8_t* out, std::size_t stride, int centre, int maxValue, int downShift) {
-    // An offset keeps the values positive so that truncation rounds down.
-    constexpr float offset = 8192.0f;
-    const float bias = float(centre) + 0.5f + offset;
+    // Clamping in floating point keeps damaged coefficients from overflowing the conversion to
+    // int; truncating a non-negative value then rounds down.
+    const float bias = float(centre) + 0.5f;
+    const float top = float(maxValue);
+    auto sample = [&](float v) {
+        float f = std::min(std::max(v * 0.125f + bias, 0.0f), top);
+        return std::uint8_t(int(f) >> downShift);
+    };
     int ac = 0;
     for (int i = 1; i < 64; ++i)
         ac |= coef[i];
     if (ac == 0) {
         // A flat block: the DC term alone.
-        int v = int(float(coef[0]) * multipliers[0] * 0.125f + bias) - int(offset);
-        std::uint8_t sample = std::uint8_t(std::clamp(v, 0, maxValue) >> downShift);
+        const std::uint8_t flat = sample(float(coef[0]) * multipliers[0]);
         for (int r = 0; r < 8; ++r)
-            std::fill_n(out + std::size_t(r) * stride, 8, sample);
+            std::fill_n(out + std::size_t(r) * stride, 8, flat);
         return;
     }
     alignas(32) float w[64];
@@ -86,10 +90,8 @@ void InverseDct(const std::int16_t* coef, const std::array<float, 64>& multiplie
     // w now holds the block transposed: sample (x, y) at w[x * 8 + y].
     for (int y = 0; y < 8; ++y) {
         std::uint8_t* dst = out + std::size_t(y) * stride;
-        for (int x = 0; x < 8; ++x) {
-            int v = int(w[x * 8 + y] * 0.125f + bias) - int(offset);
-            dst[x] = std::uint8_t(std::clamp(v, 0, maxValue) >> downShift);
-        }
+        for (int x = 0; x < 8; ++x)
+            dst[x] = sample(w[x * 8 + y]);
     }
 }
 

@@ -189,6 +189,26 @@ TEST(JpegDecoderMalformed, BadSegmentsAndTables) {
     EXPECT_NO_THROW(jpeg::DecodeJpeg(d));
 }
 
+TEST(JpegDecoderMalformed, HugeQuantisationSaturates) {
+    TempDir dir("jpeghugeq");
+    std::vector<std::uint8_t> file = referenceFile(dir, "-sample 1x1");
+    if (file.empty())
+        GTEST_SKIP() << "cjpeg is not available";
+    // 16-bit tables 0 and 1 of 65535 everywhere, defined after the file's own tables.
+    std::vector<std::uint8_t> dqt = {0xFF, 0xDB, 0x01, 0x04};
+    for (int t = 0; t < 2; ++t) {
+        dqt.push_back(std::uint8_t(0x10 | t));
+        dqt.insert(dqt.end(), 128, 0xFF);
+    }
+    file.insert(file.begin() + std::ptrdiff_t(findMarker(file, 0xC0)), dqt.begin(), dqt.end());
+    jpeg::DecodedImage img = jpeg::DecodeJpeg(file);
+    ASSERT_EQ(img.samples.size(), 64u * 48u * 3u);
+    int saturated = 0;
+    for (std::uint8_t v : img.samples)
+        saturated += v == 0 || v == 255;
+    EXPECT_GT(saturated, int(img.samples.size()) / 2);
+}
+
 TEST(JpegDecoderMalformed, ScanCountIsCapped) {
     TempDir dir("jpegscans");
     std::vector<std::uint8_t> file = referenceFile(dir, "-progressive");
