@@ -80,6 +80,14 @@ GifFile cubeGif(int width, int height) {
     return gif;
 }
 
+std::vector<std::uint8_t> widenToTwoBits(const GifImage& image) {
+    BitReader in(image.pixels, BitOrder::LsbFirst);
+    BitPacker out((image.PixelCount() * 2 + 7) / 8, 0, BitOrder::LsbFirst);
+    for (std::size_t i = 0; i < image.PixelCount(); ++i)
+        out.Write(std::uint32_t(std::max<std::int64_t>(in.Read(image.bitsPerPixel ? 1 : 0), 0)), 2);
+    return out.Take();
+}
+
 bool save(const std::vector<std::uint8_t>& bytes, const std::filesystem::path& path, int* error) {
     return WriteFileAtomically(path, bytes, error);
 }
@@ -178,8 +186,11 @@ std::vector<std::uint8_t> EncodeGifFile(const GifFile& gif) {
         put16(out, image.width);
         put16(out, image.height);
         out.push_back(image.flags & 0x7F); // a local table is never written
-        out.push_back(image.bitsPerPixel);
-        const std::vector<std::uint8_t> codes = LzwEncode(image.bitsPerPixel, image.pixels);
+        // LZW codes at least 2 bits a pixel: one-bit pixels are widened rather than mis-coded.
+        const bool widen = image.bitsPerPixel < 2;
+        out.push_back(widen ? 2 : image.bitsPerPixel);
+        const std::vector<std::uint8_t> codes = widen ? LzwEncode(2, widenToTwoBits(image))
+                                                      : LzwEncode(image.bitsPerPixel, image.pixels);
         for (std::size_t at = 0; at < codes.size(); at += SubBlockSize) {
             const std::size_t n = std::min<std::size_t>(SubBlockSize, codes.size() - at);
             out.push_back(std::uint8_t(n));

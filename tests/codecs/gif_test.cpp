@@ -281,6 +281,16 @@ TEST(GifFileFormat, WriteReadRoundTripAndHeader) {
     EXPECT_TRUE(old.images.empty());
 }
 
+TEST(GifFileFormat, OneBitImagesAreWrittenWithTwoBits) {
+    GifFile gif = gifOf(
+        9, 3, 1, {1, 0, 1, 1, 0, 0, 1, 0, 1, 0, 0, 0, 1, 1, 1, 1, 0, 1, 1, 0, 0, 0, 0, 1, 1, 1, 0});
+    GifFile back;
+    ASSERT_TRUE(ReadGifBytes(back, EncodeGifFile(gif)));
+    ASSERT_EQ(back.images.size(), 1u);
+    EXPECT_EQ(back.images[0].bitsPerPixel, 2);
+    EXPECT_EQ(RenderGifImage(back, 0), RenderGifImage(gif, 0));
+}
+
 TEST(GifFileFormat, SubBlocksAreAtMost254Bytes) {
     auto data = randomBytes(64 * 64, 3);
     GifFile gif = gifOf(64, 64, 8, std::vector<int>(data.begin(), data.end()));
