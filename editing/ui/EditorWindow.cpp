@@ -4,14 +4,17 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "core/Portfolio.h"
@@ -63,6 +66,12 @@ Modifiers modifiersOf(Qt::KeyboardModifiers m) {
 
 int floorDiv(int a, int b) {
     return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// The eight portfolios last used as glyph fonts, newest first, for the rest of the run.
+QStringList& recentGlyphFonts() {
+    static QStringList recent;
+    return recent;
 }
 
 } // namespace
@@ -158,7 +167,8 @@ void EasyPaletteWindow::closeEvent(QCloseEvent* event) {
 EditorWindow::EditorWindow(CPicture& picture, Feedback& feedback, EditorOptions options,
                            QWidget* parent)
     : QDialog(parent), m_picture(picture), m_options(options),
-      m_editor(picture, feedback, options.portfolio ? options.portfolio->m_nAscent : 0) {
+      m_editor(picture, feedback, options.portfolio ? options.portfolio->m_nAscent : 0),
+      m_feedback(feedback) {
     setWindowTitle(QString("Image Editor - Picture %1").arg(picture.m_nId, 5, 10, QChar('0')));
     m_editor.setPhoneSize(options.phoneWidth, options.phoneHeight);
     if (options.registry)
@@ -241,6 +251,14 @@ EditorWindow::EditorWindow(CPicture& picture, Feedback& feedback, EditorOptions 
     place(addButton(1062, "&Paste", &EditorWindow::paste));
     place(addButton(1207, "&Grid", &EditorWindow::grid));
     place(addButton(1063, "Fon&t", &EditorWindow::font));
+    auto* glyphs = new QToolButton;
+    glyphs->setText("Glyph Font");
+    glyphs->setObjectName("glyphFont");
+    glyphs->setPopupMode(QToolButton::InstantPopup);
+    m_glyphMenu = new QMenu(glyphs);
+    glyphs->setMenu(m_glyphMenu);
+    rebuildGlyphMenu();
+    place(glyphs);
     place(addButton(1064, "undo", &EditorWindow::undo));
     place(addButton(1202, "Co&lor", &EditorWindow::colour));
     place(addButton(1239, "EasyPalette", &EditorWindow::toggleEasyPalette));
@@ -425,6 +443,40 @@ void EditorWindow::font() {
     if (!ok)
         return;
     m_editor.setFont(std::make_shared<QtTextFont>(chosen, start));
+    for (int t = 0; t < 6; ++t)
+        control(1100 + t)->setChecked(t == int(Tool::Text));
+    refresh();
+}
+
+void EditorWindow::rebuildGlyphMenu() {
+    m_glyphMenu->clear();
+    m_glyphMenu->addAction("&Open Portfolio as Font...", this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, "Glyph Font", QString(),
+                                                          "Portfolio files (*.pfo;*.r)");
+        if (!path.isEmpty())
+            glyphFont(path);
+    });
+    const QStringList& recent = recentGlyphFonts();
+    if (!recent.isEmpty())
+        m_glyphMenu->addSeparator();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent[i];
+        m_glyphMenu->addAction(QString("&%1 %2").arg(i + 1).arg(path), this,
+                               [this, path] { glyphFont(path); });
+    }
+}
+
+void EditorWindow::glyphFont(const QString& path) {
+    auto portfolio = std::make_shared<CPortfolio>();
+    if (!portfolio->ReadFile(path.toStdString(), m_feedback))
+        return;
+    QStringList& recent = recentGlyphFonts();
+    recent.removeAll(path);
+    recent.prepend(path);
+    while (recent.size() > 8)
+        recent.removeLast();
+    rebuildGlyphMenu();
+    m_editor.setFont(std::make_shared<GlyphFont>(std::move(portfolio)));
     for (int t = 0; t < 6; ++t)
         control(1100 + t)->setChecked(t == int(Tool::Text));
     refresh();

@@ -122,6 +122,8 @@ private:
     void font();
     void undo();
     void colour();
+    void glyphFont(const QString& path);
+    void rebuildGlyphMenu();
 
     CPicture& m_picture;
     EditorOptions m_options;
@@ -136,6 +138,8 @@ private:
     QLabel* m_selection = nullptr;
     std::array<QLabel*, 3> m_rgb{};
     QPointer<EasyPaletteWindow> m_easy;
+    Feedback& m_feedback;
+    class QMenu* m_glyphMenu = nullptr;
     EditorPlacement m_placement;
 };
 
