@@ -24,7 +24,8 @@ give their top-left part. Colours are taken through the current palette map,
 which reading a portfolio sets from its last picture's depth.
 
 Files whose names carry none of the picture extensions, and files that cannot
-be decoded, are skipped; the portfolio is still saved, and the exit status is 1.
+be decoded, are skipped and make the exit status 1; the portfolio is saved
+when at least one picture was added.
 
   -o OUT     the portfolio file to write instead of PORTFOLIO
 )";
@@ -55,6 +56,10 @@ int runImport(std::span<const std::string> args) {
     const ImportReport report = ImportPictureFiles(portfolio, files, feedback);
     for (const auto& skipped : report.skipped)
         std::fprintf(stderr, "pixelon import: %s: nothing imported\n", skipped.c_str());
+    if (report.picturesAdded == 0) {
+        std::fprintf(stderr, "pixelon import: nothing imported, %s not written\n", out.c_str());
+        return 1;
+    }
     if (!portfolio.WriteFile(out, feedback))
         return 1;
     std::printf("%d pictures and %d animations added, %d pictures in %s\n", report.picturesAdded,

@@ -80,6 +80,8 @@ TEST_F(PixelonCli, ImportExportAndCsource) {
     CurrentMap = &DirectMap;
     test::writeBytes(dir / "bad.bmp", {'B', 'M', 1});
 
+    EXPECT_EQ(pixelon("import " + p("new.pfo") + " " + p("bad.bmp")), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.pfo"));
     ASSERT_EQ(pixelon("import " + p("new.pfo") + " " + p("half.wbmp")), 0) << text("err.txt");
     ASSERT_TRUE(std::filesystem::exists(dir / "new.pfo"));
     EXPECT_NE(text("out.txt").find("1 pictures and 0 animations added"), std::string::npos);
