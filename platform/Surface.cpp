@@ -14,11 +14,13 @@ Surface::Surface(int width, int height, Colour fill)
 void Surface::fill(Colour c) { std::fill(m_pixels.begin(), m_pixels.end(), c & 0x00FFFFFF); }
 
 void Surface::reshape(int width, int height, Colour c) {
-    m_width = std::max(width, 0);
-    m_height = std::max(height, 0);
-    m_pixels.assign(std::size_t(m_width) * std::size_t(m_height), c & 0x00FFFFFF);
-    if (m_pixels.empty())
-        m_width = m_height = 0;
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    // The size changes only once the storage is had, so a failed allocation leaves the
+    // surface as it was.
+    m_pixels.assign(std::size_t(width) * std::size_t(height), c & 0x00FFFFFF);
+    m_width = m_pixels.empty() ? 0 : width;
+    m_height = m_pixels.empty() ? 0 : height;
 }
 
 void Surface::fillRect(Rect r, Colour c) {
