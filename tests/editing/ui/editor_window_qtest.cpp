@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "editing/ui/EditorWindow.h"
+#include "editing/ui/PaletteButton.h"
 #include "platform/Feedback.h"
 
 using namespace pixelon;
@@ -77,7 +78,13 @@ private:
     }
 
 private slots:
-    void initTestCase() { resetPhoneColours(); }
+    void initTestCase() {
+        resetPhoneColours();
+        // The EasyPalette reads default.pal from the data folder; keep the user's out of it.
+        qputenv("XDG_DATA_HOME", QByteArray("/nonexistent-pixelon-test"));
+    }
+    void paletteButtonNotifies();
+    void paletteClicksSetColours();
 
     void sessionEndingInOk() {
         CPicture picture = whitePicture(20, 10);
@@ -133,6 +140,37 @@ private slots:
         QCOMPARE(window.control(11)->text(), QString("Fol&d&& rotate"));
     }
 };
+
+void EditorWindowTest::paletteButtonNotifies() {
+    ui::PaletteButton button(1090);
+    QList<std::pair<int, int>> seen;
+    connect(&button, &ui::PaletteButton::notify, this, [&](int id, int code) {
+        seen.append({id, code});
+    });
+    button.resize(20, 20);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QTest::mouseClick(&button, Qt::RightButton);
+    QCOMPARE(seen.size(), 2);
+    QCOMPARE(seen[0], std::make_pair(1090, 0x201));
+    QCOMPARE(seen[1], std::make_pair(1090, 0x204));
+}
+
+void EditorWindowTest::paletteClicksSetColours() {
+    CPicture picture = whitePicture(10, 10);
+    RecordingFeedback feedback;
+    ui::EditorWindow window(picture, feedback, {});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::mouseClick(window.findChild<QWidget*>("ctl1092"), Qt::RightButton);
+    QCOMPARE(window.editor().rightColour(), (ColourPair{colourDarkGrey, colourWhite}));
+    window.toggleEasyPalette();
+    QVERIFY(window.easyPalette());
+    // Cell 33 of the colour cube, second row: a left release there sets the left colour.
+    QTest::mouseClick(window.easyPalette(), Qt::LeftButton, {}, QPoint(16 + 8, 16 + 8));
+    QCOMPARE(window.editor().leftColour(),
+             ColourPair::plain(window.easyPalette()->model().colour(33)));
+    window.reject();
+}
 
 QTEST_MAIN(EditorWindowTest)
 #include "editor_window_qtest.moc"
