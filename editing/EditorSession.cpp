@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/AppSettings.h"
 #include "core/Portfolio.h"
 
 namespace pixelon {
@@ -36,6 +37,21 @@ int parseDecimal(std::string_view text) {
 }
 
 } // namespace
+
+UserPalette userPaletteFrom(const CAppSettings& settings) {
+    UserPalette palette;
+    for (std::size_t i = 0; i < palette.colours.size(); ++i)
+        palette.colours[i] = settings.m_crCustomColors[i] & 0x00FFFFFF;
+    palette.currentPaletteFile = settings.m_strUserPaletteFile;
+    return palette;
+}
+
+void storeUserPalette(const UserPalette& palette, CAppSettings& settings) {
+    for (std::size_t i = 0; i < palette.colours.size(); ++i)
+        settings.m_crCustomColors[i] = palette.colours[i] & 0x00FFFFFF;
+    settings.m_strUserPaletteFile =
+        palette.currentPaletteFile.substr(0, CAppSettings::kMaxPaletteFileLength);
+}
 
 void greyIndicesToRgb565(CPicture& picture) {
     if (picture.m_nDepth > 2)

@@ -7,12 +7,18 @@
 #include <string_view>
 
 #include "core/Picture.h"
+#include "editing/PaletteFile.h"
 #include "editing/PictureEditor.h"
 #include "platform/Registry.h"
 
 namespace pixelon {
 
+class CAppSettings;
 class CPortfolio;
+
+// The user palette kept in the settings record (CustomColor0..15 and UserPaletteFile).
+UserPalette userPaletteFrom(const CAppSettings& settings);
+void storeUserPalette(const UserPalette& palette, CAppSettings& settings);
 
 // Opens the editor on a picture and returns how it ended; on OK the picture holds the edit.
 // The window layer supplies the real one; tests supply their own.

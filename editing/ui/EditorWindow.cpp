@@ -328,7 +328,9 @@ void EditorWindow::refresh() {
         m_rgb[std::size_t(i)]->setText(QString(channels[i]) +
                                        QString::fromStdString(m_editor.pickerText(i)));
     }
-    m_size->setText(QString("%1 x %2").arg(m_editor.width()).arg(m_editor.height()));
+    m_size->setText(
+        QString("%1 x %2").arg(m_editor.width()).arg(m_editor.height()) +
+        (m_editor.ascent() > 0 ? QString("  Ascent: %1").arg(m_editor.ascent()) : QString()));
     m_selection->setText(QString::fromStdString(m_editor.selectionText()));
     control(3)->setEnabled(m_editor.canZoomIn());
     control(4)->setEnabled(m_editor.canZoomOut());

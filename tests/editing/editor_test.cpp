@@ -249,6 +249,12 @@ TEST(EditorView, ZoomRulesAndMapping) {
     EXPECT_EQ(view.pixel(5, 5), rgb(192, 192, 192));
     EXPECT_EQ(view.pixel(21, 1), colourWhite);
     EXPECT_EQ(view.pixel(24, 1), rgb(128, 128, 128)); // grid line every 4 pixels
+    RecordingFeedback fb;
+    PictureEditor withAscent(whitePicture(10, 10), fb, 3);
+    withAscent.setViewSize(40, 40);
+    withAscent.renderView(view);
+    EXPECT_EQ(view.pixel(5, 12), rgb(255, 0, 0)); // ascent 3 at zoom 4
+    EXPECT_EQ(view.pixel(5, 11), colourWhite);
     Editor wide(whitePicture(60, 10));
     wide.editor.setViewSize(60, 10);
     EXPECT_TRUE(wide.editor.canZoomIn());

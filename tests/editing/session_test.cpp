@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/AppSettings.h"
 #include "core/Portfolio.h"
 #include "editing/EditorSession.h"
 
@@ -114,6 +115,17 @@ TEST(Placement, RoundTripAndRanges) {
     EXPECT_EQ(back.easyPaletteX, 0);
     EXPECT_FALSE(back.easyPaletteVisible);
     EXPECT_EQ(EditorPlacement::load(HiveData{}).editorX, 0);
+}
+
+TEST(UserPaletteSettings, RoundTripThroughTheRecord) {
+    CAppSettings settings;
+    UserPalette palette = userPaletteFrom(settings);
+    EXPECT_EQ(palette.colours[5], 0xFFFFFFu);
+    palette.colours[5] = rgb(1, 2, 3);
+    palette.currentPaletteFile = std::string(300, 'a');
+    storeUserPalette(palette, settings);
+    EXPECT_EQ(settings.m_crCustomColors[5], rgb(1, 2, 3));
+    EXPECT_EQ(settings.m_strUserPaletteFile.size(), 255u);
 }
 
 } // namespace
