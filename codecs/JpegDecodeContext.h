@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -28,8 +29,10 @@ struct FrameComponent {
     std::array<std::uint16_t, 64> quant{};
     int dcPred = 0;
 
+    // While streaming only one MCU row is held, so block rows wrap around it.
     std::int16_t* Block(int bx, int by) {
-        return coef.data() + (std::size_t(by) * std::size_t(blocksWide) + std::size_t(bx)) * 64;
+        return coef.data() +
+               (std::size_t(by % blocksHigh) * std::size_t(blocksWide) + std::size_t(bx)) * 64;
     }
 };
 
@@ -63,6 +66,11 @@ struct DecodeContext {
     int mcusWide = 0;
     int mcusHigh = 0;
     bool coefficientsAllocated = false;
+    // A sequential frame whose first scan holds every component is output MCU row by MCU row
+    // as it is decoded, holding one row of coefficients; later scans are ignored.
+    bool streaming = false;
+    int rowsDone = 0;
+    std::function<void(int)> onMcuRow;
     int scans = 0;
 
     int adobeTransform = -1;

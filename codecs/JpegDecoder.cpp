@@ -1,6 +1,7 @@
 #include "codecs/JpegDecoder.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "codecs/Errors.h"
@@ -235,8 +236,14 @@ ScanHeader readScanHeader(DecodeContext& ctx, Segment s) {
         }
     }
     if (!ctx.coefficientsAllocated) {
-        for (FrameComponent& c : ctx.components)
+        const FrameComponent& only = ctx.components[0];
+        ctx.streaming = !ctx.progressive && scan.components.size() == ctx.components.size() &&
+                        (count > 1 || (only.h == 1 && only.v == 1));
+        for (FrameComponent& c : ctx.components) {
+            if (ctx.streaming)
+                c.blocksHigh = c.v;
             c.coef.assign(std::size_t(c.blocksWide) * std::size_t(c.blocksHigh) * 64, 0);
+        }
         ctx.coefficientsAllocated = true;
     }
     return scan;
@@ -283,7 +290,12 @@ void readMarkers(DecodeContext& ctx, const std::function<void(int)>& progress) {
         ctx.pos += length;
         if (code == 0xDA) {
             ScanHeader scan = readScanHeader(ctx, segment);
+            if (ctx.streaming && ctx.rowsDone > 0)
+                continue; // the frame is already complete
             DecodeScan(ctx, scan);
+            if (ctx.streaming)
+                for (; ctx.rowsDone < ctx.mcusHigh; ++ctx.rowsDone)
+                    ctx.onMcuRow(ctx.rowsDone);
             if (progress)
                 progress(int(80 * ctx.pos / ctx.data.size()));
             continue;
@@ -364,47 +376,58 @@ const std::uint8_t* widen(const std::uint8_t* row, int h, int hMax, int width,
 
 // Inverse transform, up-sampling by replication and colour conversion, one MCU row at a time
 // so the samples stay in the cache.
-void writeOutput(DecodeContext& ctx) {
-    const std::size_t n = ctx.components.size();
-    const std::size_t width = std::size_t(ctx.width);
-    std::vector<std::vector<std::uint8_t>> strips(n);
-    std::vector<std::vector<std::uint8_t>> scratch(n, std::vector<std::uint8_t>(width));
-    std::vector<std::size_t> strides(n);
-    std::vector<std::array<float, 64>> multipliers(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        FrameComponent& c = ctx.components[i];
-        strides[i] = std::size_t(c.usedWide) * 8;
-        strips[i].assign(strides[i] * std::size_t(c.v) * 8, 0);
-        multipliers[i] = InverseDctMultipliers(c.quant);
+class OutputWriter {
+public:
+    explicit OutputWriter(DecodeContext& ctx) : m_ctx(ctx) {
+        const std::size_t n = ctx.components.size();
+        const std::size_t width = std::size_t(ctx.width);
+        m_strips.resize(n);
+        m_scratch.assign(n, std::vector<std::uint8_t>(width));
+        m_strides.resize(n);
+        m_multipliers.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            FrameComponent& c = ctx.components[i];
+            m_strides[i] = std::size_t(c.usedWide) * 8;
+            m_strips[i].assign(m_strides[i] * std::size_t(c.v) * 8, 0);
+            m_multipliers[i] = InverseDctMultipliers(c.quant);
+        }
+        DecodedImage& out = ctx.result;
+        out.width = ctx.width;
+        out.height = ctx.height;
+        out.channels = n == 1 ? 1 : 3;
+        out.samples.resize(width * std::size_t(ctx.height) * std::size_t(out.channels));
+        const bool rgbFrame =
+            n == 3 && (ctx.adobeTransform == 0 ||
+                       (!ctx.jfif && ctx.adobeTransform < 0 && ctx.components[0].id == 'R' &&
+                        ctx.components[1].id == 'G' && ctx.components[2].id == 'B'));
+        m_ycc = !rgbFrame && (n == 3 || ctx.adobeTransform == 2);
+        // Chroma at half the luma width (4:2:0 and 4:2:2) is widened inside the conversion.
+        m_halfChroma = m_ycc && n == 3 && ctx.components[0].h == ctx.hMax &&
+                       ctx.components[1].h * 2 == ctx.hMax && ctx.components[2].h * 2 == ctx.hMax;
+        m_rgbRow.resize(width * 3);
     }
-    DecodedImage& out = ctx.result;
-    out.width = ctx.width;
-    out.height = ctx.height;
-    out.channels = n == 1 ? 1 : 3;
-    out.samples.resize(width * std::size_t(ctx.height) * std::size_t(out.channels));
-    const bool rgbFrame =
-        n == 3 && (ctx.adobeTransform == 0 ||
-                   (!ctx.jfif && ctx.adobeTransform < 0 && ctx.components[0].id == 'R' &&
-                    ctx.components[1].id == 'G' && ctx.components[2].id == 'B'));
-    const bool ycc = !rgbFrame && (n == 3 || ctx.adobeTransform == 2);
-    const int rowsPerMcu = 8 * ctx.vMax;
-    // Chroma at half the luma width (4:2:0 and 4:2:2) is widened inside the conversion.
-    const bool halfChroma = ycc && n == 3 && ctx.components[0].h == ctx.hMax &&
-                            ctx.components[1].h * 2 == ctx.hMax &&
-                            ctx.components[2].h * 2 == ctx.hMax;
-    std::vector<std::uint8_t> rgbRow(width * 3);
-    for (int my = 0; my < ctx.mcusHigh; ++my) {
-        for (std::size_t i = 0; i < n; ++i)
-            inverseTransformRow(ctx, ctx.components[i], multipliers[i], my, strips[i], strides[i]);
+
+    void Row(int my) {
+        DecodeContext& ctx = m_ctx;
+        const std::size_t n = ctx.components.size();
+        const std::size_t width = std::size_t(ctx.width);
+        DecodedImage& out = ctx.result;
+        for (std::size_t i = 0; i < n; ++i) {
+            FrameComponent& c = ctx.components[i];
+            inverseTransformRow(ctx, c, m_multipliers[i], my, m_strips[i], m_strides[i]);
+            if (ctx.streaming)
+                std::fill(c.coef.begin(), c.coef.end(), std::int16_t(0));
+        }
+        const int rowsPerMcu = 8 * ctx.vMax;
         const int yEnd = std::min(ctx.height, (my + 1) * rowsPerMcu);
         for (int y = my * rowsPerMcu; y < yEnd; ++y) {
             const std::uint8_t* rows[4] = {};
             for (std::size_t i = 0; i < n; ++i) {
                 const FrameComponent& c = ctx.components[i];
                 const int local = y * c.v / ctx.vMax - my * 8 * c.v;
-                rows[i] = strips[i].data() + std::size_t(local) * strides[i];
-                if (!(halfChroma && i > 0))
-                    rows[i] = widen(rows[i], c.h, ctx.hMax, ctx.width, scratch[i].data());
+                rows[i] = m_strips[i].data() + std::size_t(local) * m_strides[i];
+                if (!(m_halfChroma && i > 0))
+                    rows[i] = widen(rows[i], c.h, ctx.hMax, ctx.width, m_scratch[i].data());
             }
             std::uint8_t* dst =
                 out.samples.data() + std::size_t(y) * width * std::size_t(out.channels);
@@ -412,37 +435,44 @@ void writeOutput(DecodeContext& ctx) {
                 std::copy_n(rows[0], width, dst);
                 continue;
             }
-            if (ycc) {
-                std::uint8_t* target = n == 3 ? dst : rgbRow.data();
-                if (halfChroma)
+            std::uint8_t* target = n == 3 ? dst : m_rgbRow.data();
+            if (m_ycc) {
+                if (m_halfChroma)
                     yccRow<1>(rows[0], rows[1], rows[2], ctx.width, target);
                 else
                     yccRow<0>(rows[0], rows[1], rows[2], ctx.width, target);
             } else {
                 for (std::size_t x = 0; x < width; ++x) {
-                    std::uint8_t* p = n == 3 ? dst : rgbRow.data();
-                    p[3 * x] = rows[0][x];
-                    p[3 * x + 1] = rows[1][x];
-                    p[3 * x + 2] = rows[2][x];
+                    target[3 * x] = rows[0][x];
+                    target[3 * x + 1] = rows[1][x];
+                    target[3 * x + 2] = rows[2][x];
                 }
             }
             if (n == 4) {
                 // Adobe files store inverted CMYK; YCCK decodes to the complement of those.
                 for (std::size_t x = 0; x < width; ++x) {
                     int k = rows[3][x];
-                    for (int ch = 0; ch < 3; ++ch) {
-                        int v = rgbRow[3 * x + std::size_t(ch)];
-                        if (ycc)
+                    for (std::size_t ch = 0; ch < 3; ++ch) {
+                        int v = m_rgbRow[3 * x + ch];
+                        if (m_ycc)
                             v = 255 - v;
-                        dst[3 * x + std::size_t(ch)] = std::uint8_t(v * k / 255);
+                        dst[3 * x + ch] = std::uint8_t(v * k / 255);
                     }
                 }
             }
         }
     }
-    for (FrameComponent& c : ctx.components)
-        c.coef = {};
-}
+
+private:
+    DecodeContext& m_ctx;
+    std::vector<std::vector<std::uint8_t>> m_strips;
+    std::vector<std::vector<std::uint8_t>> m_scratch;
+    std::vector<std::size_t> m_strides;
+    std::vector<std::array<float, 64>> m_multipliers;
+    std::vector<std::uint8_t> m_rgbRow;
+    bool m_ycc = false;
+    bool m_halfChroma = false;
+};
 
 } // namespace
 
@@ -455,6 +485,12 @@ DecodedImage DecodeJpeg(std::span<const std::uint8_t> data, const DecodeLimits& 
     ctx.pos = 2;
     ctx.limits = limits;
     installStandardTables(ctx);
+    std::optional<OutputWriter> writer;
+    ctx.onMcuRow = [&](int my) {
+        if (!writer)
+            writer.emplace(ctx);
+        writer->Row(my);
+    };
     try {
         readMarkers(ctx, progress);
     } catch (const EFatalError&) {
@@ -464,7 +500,10 @@ DecodedImage DecodeJpeg(std::span<const std::uint8_t> data, const DecodeLimits& 
     }
     if (!ctx.haveFrame || !ctx.coefficientsAllocated)
         fatal("no image data");
-    writeOutput(ctx);
+    // Rows not output yet: all of them unless streaming, else those a failure cut off.
+    for (; ctx.rowsDone < ctx.mcusHigh; ++ctx.rowsDone)
+        ctx.onMcuRow(ctx.rowsDone);
+    writer.reset();
     return std::move(ctx.result);
 }
 

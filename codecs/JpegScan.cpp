@@ -135,27 +135,34 @@ public:
         const long long total = (long long)mcusWide * mcusHigh;
         const int interval = m_ctx.restartInterval;
         ResetPredictions();
+        bool skipping = false;
         for (long long m = 0; m < total; ++m) {
             if (interval > 0 && m > 0 && m % interval == 0) {
                 m_bits.Restart();
                 ResetPredictions();
-            } else if (m_eobRun == 0 && m_bits.Exhausted()) {
+                skipping = false;
+            } else if (!skipping && m_eobRun == 0 && m_bits.Exhausted()) {
                 // A restart interval cut short: go on with the next one if its marker follows.
                 if (interval == 0 || !m_bits.AtRestartMarker())
                     break;
-                m = (m / interval + 1) * interval - 1;
-                continue;
+                skipping = true;
             }
             const int mx = int(m % mcusWide), my = int(m / mcusWide);
-            if (single) {
+            if (skipping) {
+                // Nothing to decode until the next restart marker.
+            } else if (single) {
                 DecodeBlock(first, first.Block(mx, my));
-                continue;
+            } else {
+                for (int ci : m_scan.components) {
+                    FrameComponent& c = m_ctx.components[std::size_t(ci)];
+                    for (int by = 0; by < c.v; ++by)
+                        for (int bx = 0; bx < c.h; ++bx)
+                            DecodeBlock(c, c.Block(mx * c.h + bx, my * c.v + by));
+                }
             }
-            for (int ci : m_scan.components) {
-                FrameComponent& c = m_ctx.components[std::size_t(ci)];
-                for (int by = 0; by < c.v; ++by)
-                    for (int bx = 0; bx < c.h; ++bx)
-                        DecodeBlock(c, c.Block(mx * c.h + bx, my * c.v + by));
+            if (m_ctx.streaming && mx == mcusWide - 1) {
+                m_ctx.onMcuRow(my);
+                m_ctx.rowsDone = my + 1;
             }
         }
         m_ctx.pos = m_bits.Position();

@@ -189,6 +189,38 @@ TEST(JpegDecoderMalformed, BadSegmentsAndTables) {
     EXPECT_NO_THROW(jpeg::DecodeJpeg(d));
 }
 
+// A restart interval with data missing spoils its own rows only.
+TEST(JpegDecoderMalformed, DamagedRestartIntervalIsContained) {
+    TempDir dir("jpegrstdamage");
+    for (const char* options : {"-restart 1", "-restart 1 -sample 1x1", "-restart 1 -grayscale"}) {
+        std::vector<std::uint8_t> file = referenceFile(dir, options, 64, 64);
+        if (file.empty())
+            GTEST_SKIP() << "cjpeg is not available";
+        jpeg::DecodedImage whole = jpeg::DecodeJpeg(file);
+        std::vector<std::size_t> restarts;
+        for (std::size_t i = findMarker(file, 0xDA); i + 1 < file.size(); ++i)
+            if (file[i] == 0xFF && file[i + 1] >= 0xD0 && file[i + 1] <= 0xD7)
+                restarts.push_back(i);
+        ASSERT_GE(restarts.size(), 3u) << options;
+        std::vector<std::uint8_t> damaged = file;
+        const std::size_t from = restarts[0] + 4, to = (restarts[0] + restarts[1]) / 2;
+        ASSERT_LT(from, to);
+        damaged.erase(damaged.begin() + std::ptrdiff_t(from), damaged.begin() + std::ptrdiff_t(to));
+        jpeg::DecodedImage part = jpeg::DecodeJpeg(damaged);
+        ASSERT_EQ(part.samples.size(), whole.samples.size());
+        const std::size_t rowBytes = 64u * std::size_t(whole.channels);
+        // The first rows and the last ones decode as before.
+        EXPECT_TRUE(std::equal(whole.samples.begin(),
+                               whole.samples.begin() + std::ptrdiff_t(rowBytes * 8),
+                               part.samples.begin()))
+            << options;
+        EXPECT_TRUE(std::equal(whole.samples.end() - std::ptrdiff_t(rowBytes * 8),
+                               whole.samples.end(),
+                               part.samples.end() - std::ptrdiff_t(rowBytes * 8)))
+            << options;
+    }
+}
+
 TEST(JpegDecoderMalformed, HugeQuantisationSaturates) {
     TempDir dir("jpeghugeq");
     std::vector<std::uint8_t> file = referenceFile(dir, "-sample 1x1");
