@@ -49,24 +49,36 @@ class BitWriter {
 public:
     explicit BitWriter(ByteWriter& out) : m_out(out) {}
 
+    // Bits leave 32 at a time; codes and values are at most 16 bits, so 48 fit in m_acc.
     void Put(std::uint32_t code, int size) {
         m_acc = (m_acc << size) | (code & ((1u << size) - 1));
         m_count += size;
-        while (m_count >= 8) {
-            m_count -= 8;
-            int b = int(m_acc >> m_count) & 0xFF;
-            m_out.Byte(b);
-            if (b == 0xFF)
-                m_out.Byte(0);
+        if (m_count >= 32) {
+            m_count -= 32;
+            const std::uint32_t word = std::uint32_t(m_acc >> m_count);
+            for (int shift = 24; shift >= 0; shift -= 8)
+                Emit(int(word >> shift) & 0xFF);
         }
     }
-    // Pads the last byte with 1 bits.
+    // Pads the last byte with 1 bits and writes out what is left.
     void Align() {
-        if (m_count > 0)
-            Put(0x7F, 8 - m_count);
+        if (int pad = (8 - m_count % 8) % 8) {
+            m_acc = (m_acc << pad) | ((1u << pad) - 1);
+            m_count += pad;
+        }
+        while (m_count >= 8) {
+            m_count -= 8;
+            Emit(int(m_acc >> m_count) & 0xFF);
+        }
     }
 
 private:
+    void Emit(int b) {
+        m_out.Byte(b);
+        if (b == 0xFF)
+            m_out.Byte(0);
+    }
+
     ByteWriter& m_out;
     std::uint64_t m_acc = 0;
     int m_count = 0;
@@ -238,22 +250,27 @@ void forEachBlock(const std::vector<Plane>& planes, int mcusWide, int mcusHigh, 
     }
 }
 
+// Bit k is set for every non-zero AC coefficient k, so the coders visit only those.
+std::uint64_t nonZeroMask(const std::int16_t* block) {
+    std::uint64_t mask = 0;
+    for (int k = 1; k < 64; ++k)
+        mask |= std::uint64_t(block[k] != 0) << k;
+    return mask;
+}
+
 void countBlock(std::array<std::uint32_t, 256>& dc, std::array<std::uint32_t, 256>& ac,
                 const std::int16_t* block, int diff) {
     ++dc[std::size_t(magnitude(diff))];
-    int run = 0;
-    for (int k = 1; k < 64; ++k) {
-        int v = block[k];
-        if (v == 0) {
-            ++run;
-            continue;
-        }
+    int last = 0;
+    for (std::uint64_t mask = nonZeroMask(block); mask; mask &= mask - 1) {
+        const int k = std::countr_zero(mask);
+        int run = k - last - 1;
         for (; run > 15; run -= 16)
             ++ac[0xF0];
-        ++ac[std::size_t(run << 4 | magnitude(v))];
-        run = 0;
+        ++ac[std::size_t(run << 4 | magnitude(block[k]))];
+        last = k;
     }
-    if (run > 0)
+    if (last < 63)
         ++ac[0];
 }
 
@@ -263,22 +280,20 @@ void encodeBlock(BitWriter& bits, const HuffmanEncodeTable& dc, const HuffmanEnc
     bits.Put(dc.code[std::size_t(s)], dc.size[std::size_t(s)]);
     if (s > 0)
         bits.Put(std::uint32_t(diff < 0 ? diff - 1 : diff), s);
-    int run = 0;
-    for (int k = 1; k < 64; ++k) {
-        int v = block[k];
-        if (v == 0) {
-            ++run;
-            continue;
-        }
+    int last = 0;
+    for (std::uint64_t mask = nonZeroMask(block); mask; mask &= mask - 1) {
+        const int k = std::countr_zero(mask);
+        const int v = block[k];
+        int run = k - last - 1;
         for (; run > 15; run -= 16)
             bits.Put(ac.code[0xF0], ac.size[0xF0]);
-        int m = magnitude(v);
-        std::size_t symbol = std::size_t(run << 4 | m);
+        const int m = magnitude(v);
+        const std::size_t symbol = std::size_t(run << 4 | m);
         bits.Put(ac.code[symbol], ac.size[symbol]);
         bits.Put(std::uint32_t(v < 0 ? v - 1 : v), m);
-        run = 0;
+        last = k;
     }
-    if (run > 0)
+    if (last < 63)
         bits.Put(ac.code[0], ac.size[0]);
 }
 
