@@ -66,6 +66,28 @@ INSTANTIATE_TEST_SUITE_P(
                       ReferenceCase{"onePixelProgressive", "-progressive", 1, 1, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A sequential file with one scan per component, and a progressive one with a custom script.
+TEST(JpegDecoderScripts, SeparateScansMatchReferenceDecoder) {
+    if (!testing::haveReferenceTools())
+        GTEST_SKIP() << "cjpeg is not available";
+    TempDir dir("jpegscripts");
+    testing::writePnm(dir / "in.pnm", photoLike(77, 45));
+    const std::pair<const char*, const char*> scripts[] = {
+        {"", "0: 0 63 0 0;\n1: 0 63 0 0;\n2: 0 63 0 0;\n"},
+        {"-progressive", "0 1 2: 0 0 0 1;\n0: 1 9 0 0;\n2: 1 63 0 0;\n1: 1 63 0 0;\n0: 10 63 0 "
+                         "0;\n0 1 2: 0 0 1 0;\n"},
+    };
+    for (const auto& [mode, script] : scripts) {
+        std::ofstream(dir / "scans.txt") << script;
+        const std::string jpg = (dir / "s.jpg").string();
+        ASSERT_TRUE(run(std::string("cjpeg ") + mode + " -scans " + (dir / "scans.txt").string() +
+                        " -outfile " + jpg + " " + (dir / "in.pnm").string()));
+        ASSERT_TRUE(run("djpeg -nosmooth -outfile " + (dir / "ref.pnm").string() + " " + jpg));
+        jpeg::DecodedImage ours = jpeg::DecodeJpeg(readBytes(jpg));
+        EXPECT_GE(psnr(ours.samples, readPnm(dir / "ref.pnm").samples), 40.0) << script;
+    }
+}
+
 std::vector<std::uint8_t> referenceFile(const TempDir& dir, const std::string& options, int w = 64,
                                         int h = 48) {
     testing::writePnm(dir / "src.pnm", photoLike(w, h));

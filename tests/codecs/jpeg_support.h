@@ -108,7 +108,8 @@ inline bool run(const std::string& command) {
 }
 
 inline bool haveReferenceTools() {
-    return run("cjpeg -version </dev/null >/dev/null") || run("command -v djpeg >/dev/null");
+    return run("cjpeg -version </dev/null >/dev/null") &&
+           run("djpeg -version </dev/null >/dev/null");
 }
 
 // A fresh folder for one test, removed when the object goes.
