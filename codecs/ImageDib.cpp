@@ -91,7 +91,11 @@ std::unique_ptr<CImageObject> CImageDibCodecProcessor::ReadImage(CImageFile& fil
     }
     const bool topDown = height < 0;
     height = height < 0 ? -height : height;
-    if (width <= 0 || height <= 0 || width > MaxImageDimension || height > MaxImageDimension)
+    // The same bounds as the JPEG reader: a few bytes of 1-bit data must not become a
+    // gigabyte of RGB samples.
+    constexpr std::int64_t MaxPixels = 64ll * 1024 * 1024;
+    if (width <= 0 || height <= 0 || width > MaxImageDimension || height > MaxImageDimension ||
+        width * height > MaxPixels)
         notBitmap("bad size");
     // Uncompressed only; bit fields are accepted for the usual 16- and 32-bit layouts.
     if (!(compression == 0 || (compression == 3 && (bits == 16 || bits == 32))))

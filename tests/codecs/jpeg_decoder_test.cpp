@@ -62,6 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ReferenceCase{"optimized", "-optimize", 64, 64, false},
                       ReferenceCase{"quality100", "-quality 100", 23, 23, false},
                       ReferenceCase{"quality5", "-quality 5 -progressive", 40, 24, false},
+                      // Tables above 255 make an extended sequential frame with 16-bit tables.
+                      ReferenceCase{"extended", "-quality 3", 40, 24, false},
                       ReferenceCase{"onePixel", "", 1, 1, false},
                       ReferenceCase{"onePixelProgressive", "-progressive", 1, 1, false}),
     [](const auto& info) { return std::string(info.param.name); });
