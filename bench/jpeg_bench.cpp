@@ -69,7 +69,8 @@ std::vector<std::uint8_t> libjpegEncode(bool optimize) {
     c.optimize_coding = optimize;
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < c.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(photo().data() + std::size_t(c.next_scanline) * Width * 3);
+        JSAMPROW row =
+            const_cast<JSAMPROW>(photo().data() + std::size_t(c.next_scanline) * Width * 3);
         jpeg_write_scanlines(&c, &row, 1);
     }
     jpeg_finish_compress(&c);

@@ -45,7 +45,7 @@ HuffmanSpec BuildHuffmanSpec(std::span<const std::uint32_t, 256> counts);
 
 HuffmanEncodeTable MakeEncodeTable(const HuffmanSpec& spec);
 
-// False when the spec does not describe a valid prefix code.
+// False when the table does not describe a valid prefix code.
 bool MakeDecodeTable(const HuffmanSpec& spec, HuffmanDecodeTable& table);
 
 } // namespace pixelon::jpeg
