@@ -98,8 +98,15 @@ TEST(ImageCodecManager, FailedWriteKeepsThePreviousFile) {
     EXPECT_EQ(manager.FileCause(), FileErrorCause::DiskFull);
     EXPECT_EQ(readBytes(dir / "old.x"), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_FALSE(std::filesystem::exists(dir / "old.x.tmp~"));
-    // A folder that does not exist cannot be written to at all.
-    EXPECT_FALSE(WritePictureJpeg(CPicture{}, dir / "nowhere" / "p.jpg"));
+    // A folder that does not exist cannot be written to at all; an empty picture has nothing
+    // to write.
+    CPicture picture;
+    picture.Create(4, 4, 1);
+    picture.m_nDepth = 16;
+    EXPECT_FALSE(WritePictureJpeg(picture, dir / "nowhere" / "p.jpg"));
+    EXPECT_TRUE(WritePictureJpeg(picture, dir / "p.jpg"));
+    EXPECT_FALSE(WritePictureJpeg(CPicture{}, dir / "empty.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "empty.jpg"));
 }
 
 TEST(ImageCodecManager, FilterLists) {
