@@ -87,11 +87,12 @@ void InverseDct(const std::int16_t* coef, const std::array<float, 64>& multiplie
     idctColumns(w);
     transpose(w);
     idctColumns(w);
-    // w now holds the block transposed: sample (x, y) at w[x * 8 + y].
+    // Back to rows, so that the conversion below reads contiguous values and vectorises.
+    transpose(w);
     for (int y = 0; y < 8; ++y) {
         std::uint8_t* dst = out + std::size_t(y) * stride;
         for (int x = 0; x < 8; ++x)
-            dst[x] = sample(w[x * 8 + y]);
+            dst[x] = sample(w[y * 8 + x]);
     }
 }
 
