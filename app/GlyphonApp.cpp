@@ -51,6 +51,8 @@ CGlyphonApp::CGlyphonApp(AppServices services) {
     m_settings = services.settings ? services.settings : &CAppSettings::instance();
     m_dataHome = services.dataHome ? *services.dataHome : desktopDataHome();
     m_runUpdateTools = services.runUpdateTools;
+    m_editor = services.editor;
+    m_newPicture = services.newPicture;
 
     m_recent.load(*m_registry);
     m_doc = std::make_unique<CGlyphonDoc>(*m_feedbackRef, *m_chooserRef, *m_storeRef);
@@ -97,6 +99,7 @@ void CGlyphonApp::registerCommands() {
         registerFileTypes(*m_registry, currentExecutable(), kPortfolioTypeName, m_dataHome,
                           m_runUpdateTools);
     };
+    registerEditingCommands(*this);
     registerPictureCommands(*this);
     registerPhoneCommands(*this);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,9 @@ struct AppServices {
     // Where the desktop's file type entries go; unset: the user's data folder.
     std::optional<std::filesystem::path> dataHome;
     bool runUpdateTools = true;
+    // The picture editor (OK writes the picture) and the New Picture dialog; unset: the windows.
+    std::function<bool(CPicture& picture)> editor;
+    std::function<std::unique_ptr<CPicture>(const CPortfolio& portfolio, int caret)> newPicture;
 };
 
 // The application: settings and recent files, the one document and its window.
@@ -51,6 +55,21 @@ public:
     ViewDialogs& dialogs() { return *m_dialogsRef; }
     const std::filesystem::path& dataHome() const { return m_dataHome; }
     bool runUpdateTools() const { return m_runUpdateTools; }
+    // Opens the picture editor on a picture; true when it ended with OK. Empty when the
+    // editor is not built into this program.
+    const std::function<bool(CPicture&)>& editor() const { return m_editor; }
+    const std::function<std::unique_ptr<CPicture>(const CPortfolio&, int)>&
+    newPictureDialog() const {
+        return m_newPicture;
+    }
+    // The windows used where no stand-in was given.
+    void useEditorWindows(std::function<bool(CPicture&)> editor,
+                          std::function<std::unique_ptr<CPicture>(const CPortfolio&, int)> dialog) {
+        if (!m_editor)
+            m_editor = std::move(editor);
+        if (!m_newPicture)
+            m_newPicture = std::move(dialog);
+    }
     const CRecentFileList& recentFiles() const { return m_recent; }
 
     void addRecentFile(const std::string& path);
@@ -72,6 +91,8 @@ private:
     CRecentFileList m_recent;
     std::filesystem::path m_dataHome;
     bool m_runUpdateTools = true;
+    std::function<bool(CPicture&)> m_editor;
+    std::function<std::unique_ptr<CPicture>(const CPortfolio&, int)> m_newPicture;
     std::unique_ptr<CGlyphonDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
     CGlyphonView* m_view = nullptr; // owned by the frame

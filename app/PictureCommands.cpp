@@ -18,7 +18,13 @@ void importPictureFile(CGlyphonApp& app, const std::string& path) {
     CGlyphonDoc& doc = app.doc();
     int before = doc.m_portfolio.Count();
     std::vector<std::filesystem::path> files{path};
-    ImportOptions options; // the batch form until the editor window takes single pictures
+    // One file is imported interactively: each single picture goes through the editor and is
+    // added only on OK. Without an editor the picture is added at once.
+    ImportOptions options;
+    if (app.editor())
+        options.editor = [&app](CPicture& picture, const Surface&) {
+            return app.editor()(picture);
+        };
     ImportReport report = ImportPictureFiles(doc.m_portfolio, files, app.feedback(), options);
     if (report.picturesAdded == 0 && report.animationsAdded == 0)
         return;

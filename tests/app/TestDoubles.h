@@ -94,12 +94,24 @@ struct AppFixture {
     Registry registry{dir.filePath("user.reg").toStdString(),
                       dir.filePath("machine.reg").toStdString()};
     CAppSettings settings;
+    // The editor and the New Picture dialog: OK without a change, and Cancel, unless a test
+    // scripts them; no test ever waits on their windows.
+    int editorRuns = 0;
+    std::function<bool(CPicture&)> editor = [](CPicture&) { return true; };
+    std::function<std::unique_ptr<CPicture>(const CPortfolio&, int)> newPicture =
+        [](const CPortfolio&, int) { return std::unique_ptr<CPicture>(); };
     std::unique_ptr<CGlyphonApp> app;
 
     std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
     AppServices services() {
-        return AppServices{&feedback, &chooser,  &dialogs,      &store,
-                           &registry, &settings, path("share"), false};
+        AppServices s{&feedback, &chooser,  &dialogs,      &store,
+                      &registry, &settings, path("share"), false};
+        s.editor = [this](CPicture& p) {
+            ++editorRuns;
+            return editor(p);
+        };
+        s.newPicture = [this](const CPortfolio& p, int caret) { return newPicture(p, caret); };
+        return s;
     }
     CGlyphonApp& start(const std::optional<std::string>& file = {}) {
         app = std::make_unique<CGlyphonApp>(services());
