@@ -108,7 +108,7 @@ int runEncode(std::span<const std::string> args) {
     try {
         image = readPpm(parsed.positional()[0]);
     } catch (const PpmError& e) {
-        throw UsageError(parsed.positional()[0] + ": " + e.what());
+        throw UsageError(e.what()); // the message names the file
     }
     if (image.empty())
         throw UsageError(parsed.positional()[0] + ": the image is empty");
