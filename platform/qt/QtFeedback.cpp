@@ -118,7 +118,8 @@ private:
     // command while a long operation runs on this thread.
     void repaintNow() {
         m_window->repaint();
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::ExcludeSocketNotifiers);
     }
 
     void destroyWindow() {
