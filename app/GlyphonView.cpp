@@ -104,6 +104,10 @@ void CGlyphonView::registerOwnCommands() {
     addCommand(ID_PORTFOLIO_NOTES, [this] { editNotes(); });
     addCommand(ID_TEXT_METRICS, [this] { textMetrics(); });
     addCommand(ID_SELECT_ALL, [this] { selectAll(); });
+    addCommand(ID_DELETE_PICTURE, [this] {
+        if (m_doc.DeletePictures(selectedIndices()))
+            updatePreview();
+    });
     addCommand(ID_ASCENT_LINE, [this] { toggleAscentLine(); });
 }
 

@@ -126,6 +126,9 @@ public:
     bool Close();
     void SetPortfolioName(std::string name);
     void SetPortfolioNotes(std::string notes);
+    // Deletes the pictures at `indices` (list order), last first, with every animation frame
+    // that shows one of them; sets the modified flag when anything went.
+    int DeletePictures(std::vector<int> indices);
     // After the metrics changed: set the modified flag, tick Ascent Line when needed, repaint.
     void MetricsChanged();
 

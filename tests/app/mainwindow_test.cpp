@@ -86,6 +86,22 @@ private slots:
         QCOMPARE(f.settings.m_nViewAscentLine, before ? 0 : 1);
     }
 
+    void deleteKeyRemovesTheSelectedPictures() {
+        AppFixture f;
+        std::string file = f.writePortfolio("set.pfo", {1, 2, 3});
+        CGlyphonApp& app = f.start(file);
+        app.frame().show();
+        app.frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&app.frame(), 2000));
+        app.view().list()->item(0)->setSelected(true);
+        app.view().list()->item(2)->setSelected(true);
+        QTest::keyClick(&app.frame(), Qt::Key_Delete);
+        QCOMPARE(app.view().list()->count(), 1);
+        QCOMPARE(app.view().list()->item(0)->text(), QString("00002"));
+        QVERIFY(app.doc().IsModified());
+        QVERIFY(app.frame().statusSummary().startsWith("1 pictures"));
+    }
+
     void enablementFollowsDocumentAndSelection() {
         AppFixture f;
         CGlyphonApp& app = f.start();

@@ -366,6 +366,21 @@ TEST_F(DocumentTest, FailedLoadLeavesNoPathSoSaveAsks) {
     EXPECT_EQ(store.files["/data/set.pfo"].second, 3);
 }
 
+TEST_F(DocumentTest, DeletingPicturesTakesTheirAnimationFramesAlong) {
+    ASSERT_TRUE(doc.OnOpenDocument("/data/set.pfo")); // pictures 1, 2, 3
+    Animation& a = doc.m_portfolio.m_animations.emplace_back();
+    for (int id : {1, 2, 3, 2})
+        a.frames.push_back(AnimationFrame{id});
+    EXPECT_EQ(doc.DeletePictures({}), 0);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.DeletePictures({1, 0, 7, 1}), 2); // out of range and repeated are ignored
+    ASSERT_EQ(doc.m_portfolio.Count(), 1);
+    EXPECT_EQ(doc.m_portfolio.Picture(0).m_nId, 3);
+    ASSERT_EQ(a.frames.size(), 1u);
+    EXPECT_EQ(a.frames[0].id, 3);
+    EXPECT_TRUE(doc.IsModified());
+}
+
 TEST_F(DocumentTest, SetPathNameAcceptsOnlyPortfolioNames) {
     doc.SetPathName("/x.y/set.r");
     EXPECT_EQ(doc.GetPathName(), "/x.y/set.r");
