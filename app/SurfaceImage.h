@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+#include <algorithm>
+
 #include "platform/Surface.h"
 
 namespace pixelon::app {
@@ -17,6 +19,21 @@ inline QImage toQImage(const Surface& surface) {
                            blueOf(row[std::size_t(x)]));
     }
     return image;
+}
+
+// A QImage as a Surface, at most `maxWidth` x `maxHeight` from its top-left corner.
+inline Surface fromQImage(const QImage& source, int maxWidth, int maxHeight) {
+    QImage image = source.convertToFormat(QImage::Format_RGB32);
+    int w = std::min(image.width(), maxWidth), h = std::min(image.height(), maxHeight);
+    if (w < 1 || h < 1)
+        return {};
+    Surface surface(w, h);
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x)
+            surface.setPixel(x, y, rgb(qRed(line[x]), qGreen(line[x]), qBlue(line[x])));
+    }
+    return surface;
 }
 
 } // namespace pixelon::app

@@ -2,7 +2,10 @@
 // application types, sending, file associations.
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
 #include <QListWidget>
 
 #include <fstream>
@@ -64,6 +67,34 @@ private slots:
             saved += m.text.rfind("Picture Saved to file:", 0) == 0 ? 1 : 0;
         QCOMPARE(saved, 2);
         QCOMPARE(f.chooser.asked.back().filterIndex, 1); // preset from the previous export
+    }
+
+    void copyThenPasteMakesANewPictureWithTheNextId() {
+        AppFixture f;
+        std::string file = f.writePortfolio("set.pfo", {1, 2});
+        CGlyphonApp& app = f.start(file);
+        app.doc().m_portfolio.Picture(1).m_nDepth = 16;
+        app.doc().m_portfolio.Picture(1).SetPixel(0, 0, toRgb565(rgb(255, 0, 0)));
+        app.view().selectOnly(1);
+        app.frame().action(ID_EDIT_COPY)->trigger();
+        QImage copied = QGuiApplication::clipboard()->image();
+        QCOMPARE(copied.size(), QSize(4, 3));
+        QCOMPARE(QColor(copied.pixel(0, 0)), QColor(255, 0, 0));
+
+        f.editor = [](CPicture&) { return false; }; // cancelled: the picture stays
+        app.frame().action(ID_PASTE_NEW_PICTURE)->trigger();
+        QCOMPARE(app.view().list()->count(), 3);
+        QCOMPARE(app.view().list()->item(2)->text(), QString("00003"));
+        QCOMPARE(app.view().selectedIndices(), std::vector<int>{2});
+        QCOMPARE(f.editorRuns, 1);
+        const CPicture& pasted = app.doc().m_portfolio.Picture(2);
+        QCOMPARE(pasted.m_nWidth, 4);
+        QCOMPARE(pasted.PixelColour(0, 0), rgb(255, 0, 0));
+        QVERIFY(app.doc().IsModified());
+
+        QGuiApplication::clipboard()->clear();
+        app.frame().action(ID_PASTE_NEW_PICTURE)->trigger(); // nothing to paste
+        QCOMPARE(app.view().list()->count(), 3);
     }
 
     void exportPathGetsTheChosenFormatsExtension() {
