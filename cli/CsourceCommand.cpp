@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "cli/Args.h"
+#include "cli/PictureArgument.h"
 #include "cli/Commands.h"
 #include "codecs/CSource.h"
 #include "codecs/FileBytes.h"
@@ -71,27 +72,20 @@ int runCsource(std::span<const std::string> args) {
     CPortfolio portfolio;
     if (!portfolio.ReadFile(parsed.positional()[0], feedback))
         return 1;
-    for (const auto& picture : portfolio.m_pictures) {
-        if (picture->m_nId != *id)
-            continue;
-        std::string text;
-        WriteSourceHeader(text, std::filesystem::absolute(out).string(), std::time(nullptr));
-        text += "\n";
-        WritePictureSource(text, *picture,
-                           givenName.value_or(defaultName(portfolio.m_strName, *id)));
-        const std::string crlf = ToCrLf(text);
-        int error = 0;
-        if (!WriteFileAtomically(
-                out, std::span(reinterpret_cast<const std::uint8_t*>(crlf.data()), crlf.size()),
-                &error)) {
-            std::fprintf(stderr, "%s\n", SaveFailureText(error).c_str());
-            return 1;
-        }
-        return 0;
+    const CPicture& picture = pictureById(portfolio, *id, parsed.positional()[0]);
+    std::string text;
+    WriteSourceHeader(text, std::filesystem::absolute(out).string(), std::time(nullptr));
+    text += "\n";
+    WritePictureSource(text, picture, givenName.value_or(defaultName(portfolio.m_strName, *id)));
+    const std::string crlf = ToCrLf(text);
+    int error = 0;
+    if (!WriteFileAtomically(
+            out, std::span(reinterpret_cast<const std::uint8_t*>(crlf.data()), crlf.size()),
+            &error)) {
+        std::fprintf(stderr, "%s\n", SaveFailureText(error).c_str());
+        return 1;
     }
-    std::fprintf(stderr, "No picture with ID %d (0x%04X) in %s\n", *id, unsigned(*id),
-                 parsed.positional()[0].c_str());
-    return 1;
+    return 0;
 }
 
 } // namespace pixelon::cli

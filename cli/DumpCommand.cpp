@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/Args.h"
+#include "cli/PictureArgument.h"
 #include "cli/Commands.h"
 #include "cli/Ppm.h"
 #include "core/Portfolio.h"
@@ -44,23 +45,16 @@ int runDump(std::span<const std::string> args) {
     CPortfolio folio;
     if (!folio.ReadFile(parsed.positional()[0], feedback))
         return 1;
-    for (int i = 0; i < folio.Count(); ++i) {
-        const CPicture& picture = folio.Picture(i);
-        if (picture.m_nId != id)
-            continue;
-        if (picture.m_nWidth <= 0 || picture.m_nHeight <= 0) {
-            std::fprintf(stderr, "Picture %05d is empty (%d x %d)\n", id, picture.m_nWidth,
-                         picture.m_nHeight);
-            return 1;
-        }
-        Surface surface = picture.MakeBitmap();
-        picture.Draw(surface, 0, 0);
-        writePpm(out, surface);
-        return 0;
+    const CPicture& picture = pictureById(folio, id, parsed.positional()[0]);
+    if (picture.m_nWidth <= 0 || picture.m_nHeight <= 0) {
+        std::fprintf(stderr, "Picture %05d is empty (%d x %d)\n", id, picture.m_nWidth,
+                     picture.m_nHeight);
+        return 1;
     }
-    std::fprintf(stderr, "No picture with ID %d (0x%04X) in %s\n", id, unsigned(id),
-                 parsed.positional()[0].c_str());
-    return 1;
+    Surface surface = picture.MakeBitmap();
+    picture.Draw(surface, 0, 0);
+    writePpm(out, surface);
+    return 0;
 }
 
 } // namespace pixelon::cli

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/Args.h"
+#include "cli/PictureArgument.h"
 #include "cli/Commands.h"
 #include "core/Portfolio.h"
 #include "editing/EditOperations.h"
@@ -64,16 +65,7 @@ int runEdit(std::span<const std::string> args) {
     CPortfolio portfolio;
     if (!portfolio.ReadFile(input, feedback))
         return 1;
-    CPicture* picture = nullptr;
-    for (auto& p : portfolio.m_pictures)
-        if (p && p->m_nId == *id) {
-            picture = p.get();
-            break;
-        }
-    if (!picture) {
-        std::fprintf(stderr, "pixelon edit: %s has no picture %d\n", input.c_str(), *id);
-        return 1;
-    }
+    CPicture* picture = &pictureById(portfolio, *id, input);
     PictureEditor editor(*picture, feedback, portfolio.m_nAscent);
     editor.dither = a.flag("--dither");
     editor.setPhoneSize(phoneWidth, phoneHeight);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/Args.h"
+#include "cli/PictureArgument.h"
 #include "cli/Commands.h"
 #include "codecs/PictureExport.h"
 #include "core/Portfolio.h"
@@ -76,12 +77,8 @@ int runExport(std::span<const std::string> args) {
     CPortfolio portfolio;
     if (!portfolio.ReadFile(parsed.positional()[0], feedback))
         return 1;
-    for (const auto& picture : portfolio.m_pictures)
-        if (picture->m_nId == *id)
-            return ExportPicture(*picture, request, feedback) ? 0 : 1;
-    std::fprintf(stderr, "No picture with ID %d (0x%04X) in %s\n", *id, unsigned(*id),
-                 parsed.positional()[0].c_str());
-    return 1;
+    const CPicture& picture = pictureById(portfolio, *id, parsed.positional()[0]);
+    return ExportPicture(picture, request, feedback) ? 0 : 1;
 }
 
 } // namespace pixelon::cli

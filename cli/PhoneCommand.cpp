@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/Args.h"
+#include "cli/PictureArgument.h"
 #include "cli/Commands.h"
 #include "core/AppSettings.h"
 #include "core/Portfolio.h"
@@ -159,12 +160,7 @@ int send(std::span<const std::string> rest) {
     CPortfolio portfolio;
     if (!portfolio.ReadFile(a.positional()[0], s.feedback))
         return 1;
-    const CPicture* picture = nullptr;
-    for (const auto& p : portfolio.m_pictures)
-        if (p->m_nId == id)
-            picture = p.get();
-    if (!picture)
-        throw UsageError("No picture with ID " + std::to_string(id));
+    const CPicture* picture = &pictureById(portfolio, id, a.positional()[0]);
 
     PhoneViewState state;
     state.rememberedNumber = number - 1;

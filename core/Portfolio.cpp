@@ -1,8 +1,20 @@
 #include "core/Portfolio.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace pixelon {
+
+CPicture* CPortfolio::FindPicture(int id) {
+    return const_cast<CPicture*>(std::as_const(*this).FindPicture(id));
+}
+
+const CPicture* CPortfolio::FindPicture(int id) const {
+    for (const auto& picture : m_pictures)
+        if (picture && picture->m_nId == id)
+            return picture.get();
+    return nullptr;
+}
 
 void CPortfolio::DeleteAllPictures() { m_pictures.clear(); }
 

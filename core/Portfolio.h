@@ -35,6 +35,10 @@ public:
     CPicture& Picture(int index) { return *m_pictures[std::size_t(index)]; }
     const CPicture& Picture(int index) const { return *m_pictures[std::size_t(index)]; }
 
+    // The first picture with this ID, or null.
+    CPicture* FindPicture(int id);
+    const CPicture* FindPicture(int id) const;
+
     void DeleteAllPictures();
     int InsertSorted(std::unique_ptr<CPicture> picture);
     void InsertAt(std::unique_ptr<CPicture> picture, int index);

@@ -139,9 +139,11 @@ TEST_F(Transfer, WallpaperChunksCarryAFillerByteOnEvenIndices) {
     ASSERT_EQ(lengths.size(), 14u);
     for (std::size_t i = 0; i < lengths.size(); ++i)
         EXPECT_EQ(lengths[i], 51u) << i; // 50 + filler, or 51
-    for (const auto& c : phone.commands())
-        if (c.rfind("AT*EWSPL=1,", 0) == 0 && std::stoi(c.substr(11)) % 2 == 0)
+    for (const auto& c : phone.commands()) {
+        if (c.rfind("AT*EWSPL=1,", 0) == 0 && std::stoi(c.substr(11)) % 2 == 0) {
             EXPECT_TRUE(c.ends_with("00\"")) << c;
+        }
+    }
     EXPECT_TRUE(samePixels(phone.lastPicture().image(), picture));
 }
 
