@@ -104,8 +104,15 @@ struct AppFixture {
 
     std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
     AppServices services() {
-        AppServices s{&feedback, &chooser,  &dialogs,      &store,
-                      &registry, &settings, path("share"), false};
+        AppServices s;
+        s.feedback = &feedback;
+        s.chooser = &chooser;
+        s.dialogs = &dialogs;
+        s.store = &store;
+        s.registry = &registry;
+        s.settings = &settings;
+        s.dataHome = path("share");
+        s.runUpdateTools = false;
         s.editor = [this](CPicture& p) {
             ++editorRuns;
             return editor(p);
