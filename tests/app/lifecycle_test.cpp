@@ -139,12 +139,10 @@ private slots:
         QCOMPARE(app.recentFiles().entries().front(), file);
 
         AppFixture missing;
-        missing.app = std::make_unique<CGlyphonApp>(
-            AppServices{&missing.feedback, &missing.chooser, &missing.dialogs, &missing.store,
-                        &missing.registry, &missing.settings});
+        missing.app = std::make_unique<CGlyphonApp>(missing.services());
         QVERIFY(!missing.app->InitInstance(missing.path("gone.pfo"), false));
 
-        // A picture file starts a new portfolio; import is reported until it is built in.
+        // A picture file starts a new portfolio, even when the picture cannot be read.
         AppFixture picture;
         CGlyphonApp& p = picture.start(picture.path("photo.gif"));
         QVERIFY(p.doc().m_bActive);
