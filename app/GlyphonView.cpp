@@ -13,7 +13,7 @@
 #include <cstdio>
 
 #include "app/MainFrame.h"
-#include "app/SurfaceImage.h"
+#include "platform/qt/SurfaceImage.h"
 
 namespace pixelon::app {
 

@@ -9,7 +9,7 @@
 #include "app/ExportCommand.h"
 #include "app/GlyphonApp.h"
 #include "app/GlyphonView.h"
-#include "app/SurfaceImage.h"
+#include "platform/qt/SurfaceImage.h"
 #include "app/WiredCommands.h"
 #include "codecs/PictureImport.h"
 

@@ -27,14 +27,14 @@ int NewPictureId(const CPortfolio& portfolio);
 int AddPicture(CPortfolio& portfolio, std::unique_ptr<CPicture> picture);
 
 // Opens the picture editor on `picture` with `source` as the bitmap it came from; true on OK.
-using PictureEditor = std::function<bool(CPicture& picture, const Surface& source)>;
+using EditImportedPicture = std::function<bool(CPicture& picture, const Surface& source)>;
 // Decodes a JPEG file into a bitmap; raises EFatalError with the text to show.
 using JpegFileDecoder = std::function<Surface(const std::filesystem::path&)>;
 
 struct ImportOptions {
     // Set for an interactive import: single-image files go through the editor and are added only
     // on OK. Unset: batch mode, every picture is added at once.
-    PictureEditor editor;
+    EditImportedPicture editor;
     // Unset: the built-in JPEG decoder.
     JpegFileDecoder decodeJpeg;
 };

@@ -23,7 +23,7 @@
 #include "core/Portfolio.h"
 #include "editing/EditorSession.h"
 #include "editing/ui/PaletteButton.h"
-#include "editing/ui/SurfaceImage.h"
+#include "platform/qt/SurfaceImage.h"
 
 namespace pixelon::ui {
 

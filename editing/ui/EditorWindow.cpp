@@ -20,7 +20,7 @@
 #include "core/Portfolio.h"
 #include "editing/ui/EditorDialogs.h"
 #include "editing/ui/PaletteButton.h"
-#include "editing/ui/SurfaceImage.h"
+#include "platform/qt/SurfaceImage.h"
 #include "platform/Registry.h"
 
 namespace pixelon::ui {

@@ -4,7 +4,7 @@
 #include <QPainter>
 
 #include "editing/PaletteFile.h"
-#include "editing/ui/SurfaceImage.h"
+#include "platform/qt/SurfaceImage.h"
 
 namespace pixelon::ui {
 
