@@ -10,34 +10,11 @@
 #include "app/ViewDialogs.h"
 #include "core/Document.h"
 #include "platform/Feedback.h"
+#include "tests/support/ScriptedChooser.h"
 
 namespace pixelon::app::test {
 
-// File dialogs answered from a queue; an empty queue cancels.
-class ScriptedChooser : public FileChooser {
-public:
-    std::deque<std::optional<FileAnswer>> answers;
-    std::vector<FileRequest> asked;
-    std::optional<FileAnswer> chooseOpen(const FileRequest& r) override { return next(r); }
-    std::optional<FileAnswer> chooseSave(const FileRequest& r) override { return next(r); }
-
-    void queuePath(const std::string& path, const std::string& name = {}) {
-        FileAnswer a;
-        a.paths = {path};
-        a.name = name;
-        answers.push_back(a);
-    }
-
-private:
-    std::optional<FileAnswer> next(const FileRequest& r) {
-        asked.push_back(r);
-        if (answers.empty())
-            return std::nullopt;
-        auto a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
+using pixelon::test::ScriptedChooser;
 
 // The view's dialogs answered from a script; nothing scripted cancels.
 class ScriptedDialogs : public ViewDialogs {

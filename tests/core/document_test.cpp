@@ -7,29 +7,12 @@
 #include <fstream>
 
 #include "platform/FileError.h"
+#include "tests/support/ScriptedChooser.h"
 
 namespace pixelon {
 namespace {
 
-// Answers file dialogs from a queue and keeps what they were asked.
-class ScriptedChooser : public FileChooser {
-public:
-    std::deque<std::optional<FileAnswer>> answers;
-    std::vector<FileRequest> asked;
-
-    std::optional<FileAnswer> chooseOpen(const FileRequest& r) override { return next(r); }
-    std::optional<FileAnswer> chooseSave(const FileRequest& r) override { return next(r); }
-
-private:
-    std::optional<FileAnswer> next(const FileRequest& r) {
-        asked.push_back(r);
-        if (answers.empty())
-            return std::nullopt;
-        auto a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
+using test::ScriptedChooser;
 
 // An in-memory file system of portfolios: reads copy a stored portfolio (or fail part way),
 // writes record what was written where.
