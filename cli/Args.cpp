@@ -75,6 +75,10 @@ std::string Args::required(std::string_view option) const {
     return *v;
 }
 
+int Args::requiredInteger(std::string_view option) const {
+    return parseInteger(required(option), option);
+}
+
 std::optional<int> Args::integer(std::string_view option) const {
     auto v = value(option);
     if (!v)

@@ -29,6 +29,7 @@ public:
     bool flag(std::string_view flag) const;
 
     std::string required(std::string_view option) const;
+    int requiredInteger(std::string_view option) const;
     int integer(std::string_view option, int fallback) const; // decimal, or 0x hexadecimal
     std::optional<int> integer(std::string_view option) const;
 

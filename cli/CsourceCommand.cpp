@@ -60,9 +60,7 @@ int runCsource(std::span<const std::string> args) {
     }
     if (parsed.positional().size() != 1)
         throw UsageError("Expected one portfolio file (see --help)");
-    const auto id = parsed.integer("--id");
-    if (!id)
-        throw UsageError("Option --id is required (see --help)");
+    const int id = parsed.requiredInteger("--id");
     const std::filesystem::path out = parsed.required("-o");
     const auto givenName = parsed.value("--name");
     if (givenName && !isIdentifier(*givenName))
@@ -72,11 +70,11 @@ int runCsource(std::span<const std::string> args) {
     CPortfolio portfolio;
     if (!portfolio.ReadFile(parsed.positional()[0], feedback))
         return 1;
-    const CPicture& picture = pictureById(portfolio, *id, parsed.positional()[0]);
+    const CPicture& picture = pictureById(portfolio, id, parsed.positional()[0]);
     std::string text;
     WriteSourceHeader(text, std::filesystem::absolute(out).string(), std::time(nullptr));
     text += "\n";
-    WritePictureSource(text, picture, givenName.value_or(defaultName(portfolio.m_strName, *id)));
+    WritePictureSource(text, picture, givenName.value_or(defaultName(portfolio.m_strName, id)));
     const std::string crlf = ToCrLf(text);
     int error = 0;
     if (!WriteFileAtomically(

@@ -34,12 +34,7 @@ int runDump(std::span<const std::string> args) {
     }
     if (parsed.positional().size() != 1)
         throw UsageError("Expected one portfolio file (see --help)");
-    const int id = *[&] {
-        auto v = parsed.integer("--id");
-        if (!v)
-            throw UsageError("Option --id is required (see --help)");
-        return v;
-    }();
+    const int id = parsed.requiredInteger("--id");
     const std::string out = parsed.required("-o");
     ConsoleFeedback feedback;
     CPortfolio folio;

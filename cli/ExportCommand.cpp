@@ -62,9 +62,7 @@ int runExport(std::span<const std::string> args) {
     }
     if (parsed.positional().size() != 1)
         throw UsageError("Expected one portfolio file (see --help)");
-    const auto id = parsed.integer("--id");
-    if (!id)
-        throw UsageError("Option --id is required (see --help)");
+    const int id = parsed.requiredInteger("--id");
     ExportRequest request;
     request.type = formatOf(parsed.required("--format"));
     request.path = parsed.required("-o");
@@ -77,7 +75,7 @@ int runExport(std::span<const std::string> args) {
     CPortfolio portfolio;
     if (!portfolio.ReadFile(parsed.positional()[0], feedback))
         return 1;
-    const CPicture& picture = pictureById(portfolio, *id, parsed.positional()[0]);
+    const CPicture& picture = pictureById(portfolio, id, parsed.positional()[0]);
     return ExportPicture(picture, request, feedback) ? 0 : 1;
 }
 

@@ -142,7 +142,7 @@ int send(std::span<const std::string> rest) {
     }
     if (a.positional().size() != 1)
         throw UsageError("phone send takes one portfolio (see --help)");
-    int id = parseInteger(a.required("--id"), "--id");
+    int id = a.requiredInteger("--id");
     Session s(a);
     if (auto type = a.integer("--phone-type")) {
         if (*type < 0 || *type > PhoneFormatTypeMaxSetting)
