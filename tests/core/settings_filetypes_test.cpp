@@ -6,23 +6,14 @@
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
+#include "tests/support/TempDir.h"
 
 using namespace pixelon;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        std::string templ = (fs::temp_directory_path() / "pixelon-types-XXXXXX").string();
-        path = ::mkdtemp(templ.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
+using pixelon::test::TempDir;
 
 std::string readText(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

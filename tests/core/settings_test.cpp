@@ -6,11 +6,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <unistd.h>
+#include "tests/support/TempDir.h"
 
 using namespace pixelon;
 namespace fs = std::filesystem;
 
 namespace {
+
+using pixelon::test::TempDir;
 
 constexpr ScreenSize kScreen{1280, 1024};
 
@@ -58,18 +61,6 @@ CAppSettings unusual() {
     s.m_nPrinterRes = 3;
     return s;
 }
-
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        std::string templ = (fs::temp_directory_path() / "pixelon-settings-XXXXXX").string();
-        path = ::mkdtemp(templ.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
 
 } // namespace
 

@@ -8,25 +8,16 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include "tests/support/TempDir.h"
 
 using namespace pixelon;
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
+using pixelon::test::TempDir;
 
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        std::string templ = (fs::temp_directory_path() / "pixelon-reg-XXXXXX").string();
-        path = ::mkdtemp(templ.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
+constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
 
 std::string readText(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
