@@ -1,6 +1,6 @@
 #include "app/ExportCommand.h"
 
-#include "codecs/PictureExport.h"
+#include "operations/PictureExport.h"
 
 namespace pixelon::app {
 

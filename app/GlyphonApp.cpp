@@ -102,6 +102,11 @@ void CGlyphonApp::registerCommands() {
     registerEditingCommands(*this);
     registerPictureCommands(*this);
     registerPhoneCommands(*this);
+    registerOperationCommands(*this);
+    registerObexCommands(*this);
+    registerFontCommands(*this);
+    registerAnimationCommands(*this);
+    registerOutputCommands(*this);
 }
 
 bool CGlyphonApp::InitInstance(const std::optional<std::string>& path, bool show) {

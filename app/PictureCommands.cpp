@@ -9,9 +9,9 @@
 #include "app/ExportCommand.h"
 #include "app/GlyphonApp.h"
 #include "app/GlyphonView.h"
-#include "platform/qt/SurfaceImage.h"
 #include "app/WiredCommands.h"
-#include "codecs/PictureImport.h"
+#include "operations/PictureImport.h"
+#include "platform/qt/SurfaceImage.h"
 
 namespace pixelon::app {
 

@@ -11,5 +11,15 @@ void registerEditingCommands(CGlyphonApp& app);
 void registerPictureCommands(CGlyphonApp& app);
 // Phone format and application types, send and receive.
 void registerPhoneCommands(CGlyphonApp& app);
+// Portfolio operations: IDs, heights, merge, picture files, the clipboard, the image grabber.
+void registerOperationCommands(CGlyphonApp& app);
+// File send over OBEX and the handset gateway's control panel.
+void registerObexCommands(CGlyphonApp& app);
+// BDF import, system fonts into glyphs, Windows FNT export.
+void registerFontCommands(CGlyphonApp& app);
+// The Animation Editor.
+void registerAnimationCommands(CGlyphonApp& app);
+// Printing, the contact sheet and the Portfolio Viewer.
+void registerOutputCommands(CGlyphonApp& app);
 
 } // namespace pixelon::app

@@ -26,6 +26,17 @@ int runCsource(std::span<const std::string> args);
 int runEncode(std::span<const std::string> args);
 int runPhone(std::span<const std::string> args);
 int runEdit(std::span<const std::string> args);
+int runIds(std::span<const std::string> args);
+int runHeight(std::span<const std::string> args);
+int runMerge(std::span<const std::string> args);
+int runPicture(std::span<const std::string> args);
+int runObex(std::span<const std::string> args);
+int runBdf(std::span<const std::string> args);
+int runFont(std::span<const std::string> args);
+int runFnt(std::span<const std::string> args);
+int runAnim(std::span<const std::string> args);
+int runSheet(std::span<const std::string> args);
+int runPrint(std::span<const std::string> args);
 
 // Reports a command that has not been built into this program yet.
 int notBuilt(const char* name);

@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "cli/Args.h"
-#include "cli/PictureArgument.h"
 #include "cli/Commands.h"
+#include "cli/PictureArgument.h"
 #include "codecs/CSource.h"
 #include "codecs/FileBytes.h"
 #include "core/Portfolio.h"

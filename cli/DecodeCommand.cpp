@@ -7,7 +7,7 @@
 #include "cli/Ppm.h"
 #include "codecs/FileType.h"
 #include "codecs/GifReader.h"
-#include "codecs/PictureImport.h"
+#include "operations/PictureImport.h"
 
 namespace pixelon::cli {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "cli/Args.h"
-#include "cli/PictureArgument.h"
 #include "cli/Commands.h"
+#include "cli/PictureArgument.h"
 #include "cli/Ppm.h"
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "cli/Args.h"
-#include "cli/PictureArgument.h"
 #include "cli/Commands.h"
+#include "cli/PictureArgument.h"
 #include "core/Portfolio.h"
 #include "editing/EditOperations.h"
 #include "editing/PictureEditor.h"

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "cli/Args.h"
-#include "cli/PictureArgument.h"
 #include "cli/Commands.h"
-#include "codecs/PictureExport.h"
+#include "cli/PictureArgument.h"
 #include "core/Portfolio.h"
+#include "operations/PictureExport.h"
 #include "phone/PhoneTypes.h"
 #include "platform/Feedback.h"
 

@@ -5,8 +5,8 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
-#include "codecs/PictureImport.h"
 #include "core/Portfolio.h"
+#include "operations/PictureImport.h"
 #include "platform/Feedback.h"
 
 namespace pixelon::cli {

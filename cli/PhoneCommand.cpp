@@ -6,8 +6,8 @@
 #include <string>
 
 #include "cli/Args.h"
-#include "cli/PictureArgument.h"
 #include "cli/Commands.h"
+#include "cli/PictureArgument.h"
 #include "core/AppSettings.h"
 #include "core/Portfolio.h"
 #include "phone/Commands.h"

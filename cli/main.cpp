@@ -24,6 +24,17 @@ constexpr Command commands[] = {
     {"encode", "encode a PPM image as JPEG or GIF", runEncode},
     {"phone", "search for a phone, send or receive a picture", runPhone},
     {"edit", "apply picture editor operations to one picture", runEdit},
+    {"ids", "renumber picture IDs or check them for duplicates", runIds},
+    {"height", "crop, enlarge or shift the height of pictures", runHeight},
+    {"merge", "merge the pictures of another portfolio", runMerge},
+    {"picture", "add, duplicate, delete a picture or change its ID", runPicture},
+    {"obex", "push a file to a phone over OBEX", runObex},
+    {"bdf", "import a BDF font as glyphs", runBdf},
+    {"font", "draw a system font's characters as glyphs", runFont},
+    {"fnt", "export glyphs as a Windows FNT font", runFnt},
+    {"anim", "list, export or play an animation", runAnim},
+    {"sheet", "write a contact sheet of all pictures as GIF or BMP", runSheet},
+    {"print", "print a portfolio's pages to PDF", runPrint},
 };
 
 void usage(std::FILE* out) {

@@ -7,7 +7,10 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
     imagemagick netpbm libjpeg-turbo-progs gifsicle giflib-tools libgif-dev
-    openobex-apps
+    openobex-apps socat iproute2 util-linux
+    libfreetype-dev pcf2bdf xfonts-base xfonts-unifont fontconfig fonts-dejavu-core
+    poppler-utils hyperfine x11-utils xdotool
+    desktop-file-utils libxml2-utils lintian dpkg-dev fakeroot file
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,4 +1,4 @@
-#include "codecs/PictureExport.h"
+#include "operations/PictureExport.h"
 
 #include <cstdio>
 #include <system_error>

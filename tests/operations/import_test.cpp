@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "codec_test_util.h"
+#include "tests/codecs/codec_test_util.h"
 #include "codecs/Errors.h"
 #include "codecs/GifWriter.h"
-#include "codecs/PictureImport.h"
+#include "operations/PictureImport.h"
 #include "codecs/RasterFile.h"
 #include "core/Colours.h"
 #include "core/Picture.h"

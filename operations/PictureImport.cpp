@@ -1,4 +1,4 @@
-#include "codecs/PictureImport.h"
+#include "operations/PictureImport.h"
 
 #include <algorithm>
 

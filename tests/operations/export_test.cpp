@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "codec_test_util.h"
+#include "tests/codecs/codec_test_util.h"
 #include "codecs/GifReader.h"
-#include "codecs/PictureExport.h"
+#include "operations/PictureExport.h"
 #include "core/Colours.h"
 #include "core/Picture.h"
 #include "platform/Feedback.h"

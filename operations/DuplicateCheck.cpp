@@ -1,0 +1,46 @@
+#include "operations/DuplicateCheck.h"
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "core/Portfolio.h"
+#include "platform/Feedback.h"
+
+namespace pixelon {
+
+std::vector<int> DuplicateIds(const CPortfolio& portfolio) {
+    std::array<unsigned char, 65536> uses{};
+    for (const auto& picture : portfolio.m_pictures) {
+        unsigned char& count = uses[std::size_t(picture->m_nId) & 0xFFFF];
+        if (count < 2)
+            ++count;
+    }
+    std::vector<int> duplicates;
+    for (int id = 0; id < int(uses.size()); ++id)
+        if (uses[std::size_t(id)] > 1)
+            duplicates.push_back(id);
+    return duplicates;
+}
+
+bool CheckDuplicateIds(const CPortfolio& portfolio, std::string_view name, Feedback& feedback,
+                       bool reportSuccess) {
+    const std::string shownName(name);
+    std::vector<int> duplicates = DuplicateIds(portfolio);
+    for (int id : duplicates) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%04X", unsigned(id));
+        feedback.message(
+            "WARNING!\n\n\tDuplicate Portfolio IDs defined in " + shownName +
+                ".\n\tPlease Change Portfolio ID of one of the Pictures with #: " + hex,
+            MessageIcon::Exclamation);
+    }
+    if (duplicates.empty() && reportSuccess)
+        feedback.message("Portfolio OK.\n\n\tNo Duplicate Portfolio IDs found in " + shownName +
+                             ".\n\t" + std::to_string(portfolio.Count()) +
+                             " Portfolio IDs checked.",
+                         MessageIcon::Information);
+    return duplicates.empty();
+}
+
+} // namespace pixelon

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace pixelon {
+
+class CPortfolio;
+class Feedback;
+
+// IDs used by more than one picture, in ascending order.
+std::vector<int> DuplicateIds(const CPortfolio& portfolio);
+
+// Warns once per duplicated ID (exclamation icon), naming `name`; with `reportSuccess` and no
+// duplicate, says how many IDs were checked (information icon). True when no ID is duplicated.
+bool CheckDuplicateIds(const CPortfolio& portfolio, std::string_view name, Feedback& feedback,
+                       bool reportSuccess);
+
+} // namespace pixelon
