@@ -173,7 +173,7 @@ std::string mimePackage(std::string_view typeName) {
 std::string desktopEntry(const std::filesystem::path& exe) {
     std::string entry = "[Desktop Entry]\n"
                         "Type=Application\n"
-                        "Version=1.5\n"
+                        "Version=1.4\n"
                         "Name=Vistrel\n"
                         "GenericName=Phone Picture Editor\n"
                         "Comment=Edit pictures, glyphs and animations for mobile phones\n"
@@ -185,6 +185,7 @@ std::string desktopEntry(const std::filesystem::path& exe) {
     entry += "\n"
              "Terminal=false\n"
              "Categories=Graphics;2DGraphics;RasterGraphics;\n"
+             "Keywords=phone;pixel;picture;glyph;font;wallpaper;animation;\n"
              "MimeType=";
     entry += kPortfolioMimeType;
     entry += ";\n";
@@ -225,6 +226,30 @@ std::filesystem::path currentExecutable() {
     return ec ? std::filesystem::path() : exe;
 }
 
+std::vector<std::filesystem::path> systemDataDirs() {
+    std::vector<std::filesystem::path> dirs;
+    const char* env = std::getenv("XDG_DATA_DIRS");
+    std::string_view list = env && *env ? env : "/usr/local/share/:/usr/share/";
+    while (!list.empty()) {
+        const std::size_t colon = list.find(':');
+        const std::string_view dir = list.substr(0, colon);
+        if (!dir.empty() && dir.front() == '/')
+            dirs.emplace_back(dir);
+        list.remove_prefix(colon == std::string_view::npos ? list.size() : colon + 1);
+    }
+    return dirs;
+}
+
+bool installedForSystem() {
+    for (const std::filesystem::path& dir : systemDataDirs()) {
+        std::error_code ec;
+        if (std::filesystem::exists(dir / "applications" / kDesktopEntryName, ec) &&
+            std::filesystem::exists(dir / "mime" / "packages" / kMimePackageName, ec))
+            return true;
+    }
+    return false;
+}
+
 FileTypeRegistration registerFileTypes(Registry& registry, const std::filesystem::path& exe,
                                        std::string_view typeName,
                                        const std::filesystem::path& dataHome, bool runUpdateTools) {
@@ -233,6 +258,13 @@ FileTypeRegistration registerFileTypes(Registry& registry, const std::filesystem
         writeFileTypeKeys(machine, exe.string(), typeName);
     });
 
+    if (installedForSystem()) {
+        // The package manager (or `cmake --install`) put the same files where every user's
+        // desktop finds them; per-user copies would only shadow them.
+        result.desktopWritten = true;
+        result.installedForSystem = true;
+        return result;
+    }
     const Install mime =
         installFile(dataHome / "mime" / "packages" / kMimePackageName, mimePackage(typeName));
     const Install desktop =

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/AppSettings.h"
 #include "platform/Registry.h"
@@ -39,12 +40,20 @@ std::filesystem::path desktopDataHome();
 // The running program's full path.
 std::filesystem::path currentExecutable();
 
+// The system's data folders, from $XDG_DATA_DIRS (default /usr/local/share:/usr/share).
+std::vector<std::filesystem::path> systemDataDirs();
+// True when a system data folder holds both the desktop entry and the MIME package, as an
+// installed package puts them.
+bool installedForSystem();
+
 struct FileTypeRegistration {
     bool registryWritten = false; // false for a user who may not write the machine hive
     bool desktopWritten = false;
+    bool installedForSystem = false; // the desktop files were left to the system's copies
 };
 
-// Writes the class keys and installs the desktop files under `dataHome`. Files whose content is
+// Writes the class keys and installs the desktop files under `dataHome`, unless the system
+// has them installed already. Files whose content is
 // already right are left alone; after a change the desktop's cache tools run when installed.
 // Nothing here is ever reported to the user: the program works without the associations.
 FileTypeRegistration registerFileTypes(Registry& registry, const std::filesystem::path& exe,

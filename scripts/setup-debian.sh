@@ -10,7 +10,7 @@ packages=(
     openobex-apps socat iproute2 util-linux
     libfreetype-dev pcf2bdf xfonts-base xfonts-unifont fontconfig fonts-dejavu-core
     poppler-utils hyperfine x11-utils xdotool
-    desktop-file-utils libxml2-utils lintian dpkg-dev fakeroot file
+    desktop-file-utils libxml2-utils lintian dpkg-dev fakeroot file bash-completion
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -2,11 +2,11 @@
 
 #include "core/FileTypes.h"
 
+#include "tests/support/TempDir.h"
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
-#include "tests/support/TempDir.h"
 
 using namespace pixelon;
 namespace fs = std::filesystem;
@@ -105,6 +105,38 @@ TEST(FileTypes, AMachineHiveTheUserCannotWriteStillInstallsTheDesktopFiles) {
     EXPECT_FALSE(result.registryWritten);
     EXPECT_TRUE(result.desktopWritten);
     EXPECT_TRUE(fs::exists(dir.path / "share" / "applications" / "vistrel.desktop"));
+}
+
+TEST(FileTypes, AnInstallForTheWholeSystemIsNotCopiedIntoTheUsersFolders) {
+    TempDir dir;
+    const fs::path system = dir.path / "usr" / "share";
+    const std::string previous = std::getenv("XDG_DATA_DIRS") ? std::getenv("XDG_DATA_DIRS") : "";
+    const bool hadPrevious = std::getenv("XDG_DATA_DIRS") != nullptr;
+    setenv("XDG_DATA_DIRS", ("relative/ignored::" + system.string() + "/").c_str(), 1);
+    Registry reg(dir.path / "reg" / "user.reg", dir.path / "reg" / "machine.reg");
+    const fs::path data = dir.path / "home";
+
+    // Only the entry is there: the system install is incomplete, so the user's copies are made.
+    fs::create_directories(system / "applications");
+    std::ofstream(system / "applications" / "vistrel.desktop") << "[Desktop Entry]\n";
+    EXPECT_FALSE(installedForSystem());
+    EXPECT_FALSE(registerFileTypes(reg, kExe, kPortfolioTypeName, data, false).installedForSystem);
+    EXPECT_TRUE(fs::exists(data / "applications" / "vistrel.desktop"));
+
+    fs::create_directories(system / "mime" / "packages");
+    std::ofstream(system / "mime" / "packages" / "pixelon-mime.xml") << "<mime-info/>\n";
+    EXPECT_TRUE(installedForSystem());
+    fs::remove_all(data);
+    const auto result = registerFileTypes(reg, kExe, kPortfolioTypeName, data, false);
+    EXPECT_TRUE(result.installedForSystem);
+    EXPECT_TRUE(result.desktopWritten);
+    EXPECT_TRUE(result.registryWritten); // the class keys are still the program's own
+    EXPECT_FALSE(fs::exists(data));
+
+    if (hadPrevious)
+        setenv("XDG_DATA_DIRS", previous.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_DIRS");
 }
 
 TEST(FileTypes, RestoreUsesTheOtherTypeNameAndReportsIt) {

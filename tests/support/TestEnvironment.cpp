@@ -8,6 +8,8 @@ struct TestEnvironment {
     TestEnvironment() {
         setenv("PIXELON_SOURCE_DIR", PIXELON_TEST_SOURCE_DIR, 0);
         setenv("PIXELON_BINARY_DIR", PIXELON_TEST_BINARY_DIR, 0);
+        // An installed package's desktop files must not change what the tests see.
+        setenv("XDG_DATA_DIRS", "/nonexistent/pixelon-test-data", 1);
     }
 };
 

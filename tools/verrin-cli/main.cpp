@@ -3,6 +3,11 @@
 
 #include "installer/verrin.h"
 
+// The package's library folder, relative to the installed tree (set by the build).
+#ifndef PIXELON_PRIVATE_LIBDIR
+#define PIXELON_PRIVATE_LIBDIR "lib/pixelon"
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
@@ -25,8 +30,9 @@ namespace fs = std::filesystem;
 constexpr const char* kHelp =
     "Usage: verrin-cli [--lib PATH] COMMAND [OPTIONS]\n"
     "\n"
-    "Calls an export of libverrin.so (by default the one beside this program) and prints its\n"
-    "result. The exit status is 0 when the call was made, 1 on a usage or loading error.\n"
+    "Calls an export of libverrin.so (by default the one beside this program, else the one\n"
+    "in ../" PIXELON_PRIVATE_LIBDIR "/) and prints its result. The exit status\n"
+    "is 0 when the call was made, 1 on a usage or loading error.\n"
     "\n"
     "Commands:\n"
     "  install        Install with a VERRINPARAMS structure built from:\n"
@@ -83,7 +89,16 @@ fs::path defaultLibrary(const char* argv0) {
     if (ec) {
         self = fs::absolute(argv0, ec);
     }
-    return self.parent_path() / "libverrin.so";
+    // Beside the program in a build folder; in an installed tree, the package's library
+    // folder next to bin/; else whatever the loader finds by the name alone.
+    const fs::path folder = self.parent_path();
+    for (const fs::path& candidate :
+         {folder / "libverrin.so",
+          folder.parent_path() / PIXELON_PRIVATE_LIBDIR / "libverrin.so"}) {
+        if (fs::exists(candidate, ec))
+            return candidate;
+    }
+    return "libverrin.so";
 }
 
 std::uint32_t number(std::string_view option, const char* text) {
