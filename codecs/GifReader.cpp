@@ -207,8 +207,6 @@ std::size_t LzwDecode(int minCodeSize, std::span<const std::uint8_t> codes,
             previous = code;
             continue;
         }
-        if (next == MaxCodes)
-            break; // the table is full and no clear code came
         // A code equal to `next` is the previous string followed by its own first pixel.
         const int known = code == next ? previous : code;
         const std::size_t count = length[known];
@@ -224,13 +222,17 @@ std::size_t LzwDecode(int minCodeSize, std::span<const std::uint8_t> codes,
         if (out == stack)
             sink.Put(stack, total);
 
-        prefix[next] = std::uint16_t(previous);
-        suffix[next] = first[known];
-        first[next] = first[previous];
-        length[next] = std::uint16_t(length[previous] + 1);
-        ++next;
-        if (next >= (1 << width) && next < MaxCodes)
-            ++width;
+        // A full table takes no new entries: encoders may go on with 12-bit codes and send
+        // the clear code later (a deferred clear), so decoding continues without growing it.
+        if (next < MaxCodes) {
+            prefix[next] = std::uint16_t(previous);
+            suffix[next] = first[known];
+            first[next] = first[previous];
+            length[next] = std::uint16_t(length[previous] + 1);
+            ++next;
+            if (next >= (1 << width) && next < MaxCodes)
+                ++width;
+        }
         previous = code;
     }
     return sink.BytesProduced();
