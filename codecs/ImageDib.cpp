@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "codecs/BitFields.h"
 #include "codecs/Errors.h"
 #include "core/Colours.h"
 
@@ -97,9 +98,21 @@ std::unique_ptr<CImageObject> CImageDibCodecProcessor::ReadImage(CImageFile& fil
     if (width <= 0 || height <= 0 || width > MaxImageDimension || height > MaxImageDimension ||
         width * height > MaxPixels)
         notBitmap("bad size");
-    // Uncompressed only; bit fields are accepted for the usual 16- and 32-bit layouts.
+    // Uncompressed only, or 16- and 32-bit pixels with channel masks (5-6-5 among them).
     if (!(compression == 0 || (compression == 3 && (bits == 16 || bits == 32))))
         notBitmap("compressed bitmaps are not supported");
+    // Without masks 16-bit pixels are 5-5-5 and 32-bit ones 8-8-8; the masks follow the
+    // 40-byte header (later header versions keep them in the same place).
+    std::uint32_t masks[3] = {bits == 16 ? 0x7C00u : 0xFF0000u, bits == 16 ? 0x03E0u : 0xFF00u,
+                              bits == 16 ? 0x001Fu : 0xFFu};
+    if (compression == 3) {
+        if (headerSize < 40 || data.size() < 14 + 40 + 12)
+            notBitmap("truncated channel masks");
+        for (int c = 0; c < 3; ++c)
+            masks[c] = le32(&data[std::size_t(14 + 40 + 4 * c)]);
+    }
+    const BitField fields[3] = {BitField::of(masks[0]), BitField::of(masks[1]),
+                                BitField::of(masks[2])};
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         notBitmap("unsupported depth");
 
@@ -132,13 +145,13 @@ std::unique_ptr<CImageObject> CImageDibCodecProcessor::ReadImage(CImageFile& fil
                     row[x / perByte] >> ((perByte - 1 - x % perByte) * bits) & ((1 << bits) - 1);
                 Colour c = palette[std::size_t(index)];
                 r = redOf(c), g = greenOf(c), b = blueOf(c);
-            } else if (bits == 16) {
-                std::uint32_t v = le16(row + 2 * x);
-                r = int(v >> 10 & 31) * 255 / 31;
-                g = int(v >> 5 & 31) * 255 / 31;
-                b = int(v & 31) * 255 / 31;
+            } else if (bits == 16 || bits == 32) {
+                const std::uint32_t v = bits == 16 ? le16(row + 2 * x) : le32(row + 4 * x);
+                r = fields[0].Scaled(v);
+                g = fields[1].Scaled(v);
+                b = fields[2].Scaled(v);
             } else {
-                const std::uint8_t* p = row + std::size_t(x) * std::size_t(bits / 8);
+                const std::uint8_t* p = row + std::size_t(x) * 3;
                 r = p[2], g = p[1], b = p[0];
             }
             out[std::size_t(3 * x)] = std::uint8_t(r);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "codecs/BitFields.h"
 #include "codecs/Errors.h"
 #include "codecs/FileBytes.h"
 #include "core/Colours.h"
@@ -33,20 +34,10 @@ void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 
 // The shifts that bring a mask's field to the top of an 8-bit value.
 void shiftsOf(std::uint32_t mask, int& right, int& left) {
-    right = left = 0;
-    if (mask == 0)
-        return;
-    int low = 0;
-    while (!(mask >> low & 1))
-        ++low;
-    int width = 0;
-    while (low + width < 32 && (mask >> (low + width) & 1))
-        ++width;
-    const int s = low + width - 8;
-    if (s > 0)
-        right = s;
-    else
-        left = -s;
+    const BitField field = BitField::of(mask);
+    const int s = field.shift + field.width - 8;
+    right = mask != 0 && s > 0 ? s : 0;
+    left = mask != 0 && s < 0 ? -s : 0;
 }
 
 std::optional<std::uint32_t> readMultiByte(ByteReader& in) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
 #include "codecs/Errors.h"
 #include "codecs/ImageDib.h"
 #include "codecs/JpegCodec.h"
@@ -124,6 +128,84 @@ TEST(ImageCodecManager, FilterLists) {
     CImageCodecManager single;
     single.RegisterCodec<CImageJpegCodecProcessor>();
     EXPECT_EQ(single.FilterList(true), "Jpeg|*.jpg;*.jpeg;*.jfif|All Files (*.*)|*.*||");
+}
+
+// A bitmap of 16- or 32-bit pixels with its channel masks (compression 3).
+std::vector<std::uint8_t> bitFieldBitmap(int bits, std::array<std::uint32_t, 3> masks,
+                                         const std::vector<std::uint32_t>& row) {
+    const std::size_t stride = (row.size() * std::size_t(bits) / 8 + 3) / 4 * 4;
+    std::vector<std::uint8_t> out;
+    const auto put = [&](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out.push_back(std::uint8_t(v >> (8 * i)));
+    };
+    put('B' | 'M' << 8, 2);
+    put(std::uint32_t(66 + stride), 4);
+    put(0, 4);
+    put(66, 4);
+    put(40, 4);
+    put(std::uint32_t(row.size()), 4);
+    put(1, 4);
+    put(1, 2);
+    put(std::uint32_t(bits), 2);
+    put(3, 4);
+    put(std::uint32_t(stride), 4);
+    put(0, 16);
+    for (std::uint32_t m : masks)
+        put(m, 4);
+    for (std::uint32_t v : row)
+        put(v, bits / 8);
+    out.resize(66 + stride, 0);
+    return out;
+}
+
+TEST(ImageDibCodec, ChannelMasksDecideTheColours) {
+    TempDir dir("imgmask");
+    // 5-6-5: full red, full green, full blue, and green's low bit alone.
+    writeBytes(dir / "565.jpg",
+               bitFieldBitmap(16, {0xF800, 0x07E0, 0x001F}, {0xF800, 0x07E0, 0x001F, 0x0020}));
+    Surface bitmap = LoadJpegBitmap(dir / "565.jpg");
+    ASSERT_EQ(bitmap.width(), 4);
+    EXPECT_EQ(bitmap.pixel(0, 0), rgb(255, 0, 0));
+    EXPECT_EQ(bitmap.pixel(1, 0), rgb(0, 255, 0));
+    EXPECT_EQ(bitmap.pixel(2, 0), rgb(0, 0, 255));
+    EXPECT_EQ(bitmap.pixel(3, 0), rgb(0, 4, 0)); // 1 of 63
+    // 32-bit pixels with the channels in an unusual order.
+    writeBytes(dir / "bgr.bmp",
+               bitFieldBitmap(32, {0x0000FF00, 0x00FF0000, 0xFF000000}, {0x11223344}));
+    bitmap = LoadJpegBitmap(dir / "bgr.bmp");
+    EXPECT_EQ(bitmap.pixel(0, 0), rgb(0x33, 0x22, 0x11));
+    // The masks must be there.
+    auto cut = bitFieldBitmap(16, {0xF800, 0x07E0, 0x001F}, {0});
+    cut.resize(60);
+    writeBytes(dir / "cut.bmp", cut);
+    EXPECT_THROW(LoadJpegBitmap(dir / "cut.bmp"), EFatalError);
+}
+
+TEST(ImageDibCodec, ReadsImageMagicksFiveSixFiveBitmaps) {
+    if (!testing::run("convert -version >/dev/null"))
+        GTEST_SKIP() << "ImageMagick is not installed";
+    TempDir dir("imgim");
+    testing::RawImage photo = testing::photoLike(40, 30);
+    testing::writePnm(dir / "photo.ppm", photo);
+    ASSERT_TRUE(testing::run("convert " + (dir / "photo.ppm").string() +
+                             " -define bmp:subtype=RGB565 " + (dir / "photo.bmp").string()));
+    ASSERT_TRUE(
+        testing::run("cp " + (dir / "photo.bmp").string() + " " + (dir / "photo.jpg").string()));
+    Surface ours = LoadJpegBitmap(dir / "photo.jpg");
+    ASSERT_EQ(ours.width(), 40);
+    ASSERT_EQ(ours.height(), 30);
+    // Each channel keeps 5 or 6 bits of the original, rounded as the writer chose: within 12
+    // of it, where reading the pixels as 5-5-5 is off by more than a hundred.
+    int worst = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const std::uint8_t* p = &photo.samples[std::size_t((y * 40 + x) * 3)];
+            const Colour c = ours.pixel(x, y);
+            worst = std::max({worst, std::abs(redOf(c) - p[0]), std::abs(greenOf(c) - p[1]),
+                              std::abs(blueOf(c) - p[2])});
+        }
+    EXPECT_LE(worst, 12);
 }
 
 TEST(ImageDibCodec, VariantsRoundTrip) {
