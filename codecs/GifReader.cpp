@@ -100,6 +100,125 @@ private:
     std::size_t m_bit = 0;
 };
 
+// Keeps the pixels of an image's top-left part, packed row after row at `bits` bits each,
+// LSB-first: each decoded pixel's place follows from its position in the stream (and the
+// interlace passes), and pixels outside the part are dropped.
+class CropSink {
+public:
+    CropSink(const GifImage& source, int width, int height, std::span<std::uint8_t> out)
+        : m_sourceWidth(source.width), m_sourceHeight(source.height),
+          m_interlaced(source.Interlaced()), m_bits(source.bitsPerPixel), m_width(width),
+          m_height(height), m_out(out) {}
+
+    std::uint8_t* Direct(std::size_t) { return nullptr; }
+
+    void Put(const std::uint8_t* string, std::size_t length) {
+        for (std::size_t i = 0; i < length; ++i)
+            PutOne(string[i]);
+    }
+
+    std::size_t BytesProduced() const { return m_out.size(); }
+
+private:
+    void PutOne(unsigned value) {
+        if (m_y < m_height && m_x < m_width) {
+            std::size_t bit =
+                (std::size_t(m_y) * std::size_t(m_width) + std::size_t(m_x)) * std::size_t(m_bits);
+            for (int b = 0; b < m_bits; ++b, ++bit)
+                if (value >> b & 1)
+                    m_out[bit >> 3] |= std::uint8_t(1u << (bit & 7));
+        }
+        if (++m_x < m_sourceWidth)
+            return;
+        m_x = 0;
+        if (!m_interlaced) {
+            ++m_y;
+            return;
+        }
+        static constexpr int start[] = {0, 4, 2, 1};
+        static constexpr int step[] = {8, 8, 4, 2};
+        m_y += step[m_pass];
+        while (m_y >= m_sourceHeight && m_pass < 3)
+            m_y = start[++m_pass];
+    }
+
+    int m_sourceWidth, m_sourceHeight;
+    bool m_interlaced;
+    int m_bits, m_width, m_height;
+    std::span<std::uint8_t> m_out;
+    int m_x = 0, m_y = 0, m_pass = 0;
+};
+
+// Decodes the code stream into `sink`: Direct(n) gives room for n byte-per-pixel values or
+// null, Put(values, n) takes values it could not give room for.
+template <class Sink>
+std::size_t lzwDecodeInto(int minCodeSize, std::span<const std::uint8_t> codes, Sink& sink) {
+    const int clear = 1 << minCodeSize;
+    const int end = clear + 1;
+    std::uint16_t prefix[MaxCodes];
+    std::uint8_t suffix[MaxCodes];
+    std::uint8_t first[MaxCodes];
+    std::uint16_t length[MaxCodes];
+    std::uint8_t stack[MaxCodes + 1];
+    for (int i = 0; i < clear; ++i) {
+        prefix[i] = 0;
+        suffix[i] = first[i] = std::uint8_t(i);
+        length[i] = 1;
+    }
+
+    CodeReader reader(codes);
+    int next = clear + 2;
+    int width = minCodeSize + 1;
+    int previous = -1;
+    for (;;) {
+        const int code = reader.Read(width);
+        if (code < 0 || code > next || code == end)
+            break;
+        if (code == clear) {
+            next = clear + 2;
+            width = minCodeSize + 1;
+            previous = -1;
+            continue;
+        }
+        if (previous < 0) {
+            if (code >= clear)
+                break; // nothing defined to refer to yet
+            stack[0] = std::uint8_t(code);
+            sink.Put(stack, 1);
+            previous = code;
+            continue;
+        }
+        // A code equal to `next` is the previous string followed by its own first pixel.
+        const int known = code == next ? previous : code;
+        const std::size_t count = length[known];
+        const std::size_t total = count + (code == next ? 1 : 0);
+        std::uint8_t* out = sink.Direct(total);
+        if (!out)
+            out = stack;
+        std::size_t at = count;
+        for (int c = known; at > 0; c = prefix[c])
+            out[--at] = suffix[c];
+        if (code == next)
+            out[count] = first[previous];
+        if (out == stack)
+            sink.Put(stack, total);
+
+        // A full table takes no new entries: encoders may go on with 12-bit codes and send
+        // the clear code later (a deferred clear), so decoding continues without growing it.
+        if (next < MaxCodes) {
+            prefix[next] = std::uint16_t(previous);
+            suffix[next] = first[known];
+            first[next] = first[previous];
+            length[next] = std::uint16_t(length[previous] + 1);
+            ++next;
+            if (next >= (1 << width) && next < MaxCodes)
+                ++width;
+        }
+        previous = code;
+    }
+    return sink.BytesProduced();
+}
+
 std::optional<GifColourTable> readColourTable(ByteReader& in, int flags) {
     const int count = 2 << (flags & 7);
     GifColourTable table;
@@ -153,15 +272,28 @@ bool readImage(GifFile& gif, ByteReader& in, const GifReadLimits& limits,
     if (!minCodeSize || *minCodeSize < 1 || *minCodeSize > 8)
         return false;
     image.bitsPerPixel = *minCodeSize;
-    if (image.width > limits.maxDimension || image.height > limits.maxDimension)
+    const bool huge = image.width > limits.maxDimension || image.height > limits.maxDimension;
+    if (huge && (limits.cropWidth <= 0 || limits.cropHeight <= 0))
         return false;
-    if (image.PixelCount() > limits.maxTotalPixels - totalPixels)
+    GifImage kept = image;
+    if (huge) {
+        // Only the top-left part is stored, de-interlaced.
+        kept.width = std::uint16_t(std::min<int>(image.width, limits.cropWidth));
+        kept.height = std::uint16_t(std::min<int>(image.height, limits.cropHeight));
+        kept.flags = std::uint8_t(image.flags & ~0x40);
+    }
+    if (kept.PixelCount() > limits.maxTotalPixels - totalPixels)
         return false;
-    totalPixels += image.PixelCount();
-    image.pixels.assign(image.BufferSize(), 0);
+    totalPixels += kept.PixelCount();
+    kept.pixels.assign(kept.BufferSize(), 0);
     std::vector<std::uint8_t> codes = readSubBlocks(in);
-    LzwDecode(image.bitsPerPixel, codes, image.pixels);
-    gif.images.push_back(std::move(image));
+    if (huge) {
+        CropSink sink(image, kept.width, kept.height, kept.pixels);
+        lzwDecodeInto(image.bitsPerPixel, codes, sink);
+    } else {
+        LzwDecode(image.bitsPerPixel, codes, kept.pixels);
+    }
+    gif.images.push_back(std::move(kept));
     return true;
 }
 
@@ -171,71 +303,8 @@ std::size_t LzwDecode(int minCodeSize, std::span<const std::uint8_t> codes,
                       std::span<std::uint8_t> pixels) {
     if (minCodeSize < 1 || minCodeSize > 8)
         return 0;
-    const int clear = 1 << minCodeSize;
-    const int end = clear + 1;
-    std::uint16_t prefix[MaxCodes];
-    std::uint8_t suffix[MaxCodes];
-    std::uint8_t first[MaxCodes];
-    std::uint16_t length[MaxCodes];
-    std::uint8_t stack[MaxCodes + 1];
-    for (int i = 0; i < clear; ++i) {
-        prefix[i] = 0;
-        suffix[i] = first[i] = std::uint8_t(i);
-        length[i] = 1;
-    }
-
-    CodeReader reader(codes);
     PixelSink sink(pixels, minCodeSize);
-    int next = clear + 2;
-    int width = minCodeSize + 1;
-    int previous = -1;
-    for (;;) {
-        const int code = reader.Read(width);
-        if (code < 0 || code > next || code == end)
-            break;
-        if (code == clear) {
-            next = clear + 2;
-            width = minCodeSize + 1;
-            previous = -1;
-            continue;
-        }
-        if (previous < 0) {
-            if (code >= clear)
-                break; // nothing defined to refer to yet
-            stack[0] = std::uint8_t(code);
-            sink.Put(stack, 1);
-            previous = code;
-            continue;
-        }
-        // A code equal to `next` is the previous string followed by its own first pixel.
-        const int known = code == next ? previous : code;
-        const std::size_t count = length[known];
-        const std::size_t total = count + (code == next ? 1 : 0);
-        std::uint8_t* out = sink.Direct(total);
-        if (!out)
-            out = stack;
-        std::size_t at = count;
-        for (int c = known; at > 0; c = prefix[c])
-            out[--at] = suffix[c];
-        if (code == next)
-            out[count] = first[previous];
-        if (out == stack)
-            sink.Put(stack, total);
-
-        // A full table takes no new entries: encoders may go on with 12-bit codes and send
-        // the clear code later (a deferred clear), so decoding continues without growing it.
-        if (next < MaxCodes) {
-            prefix[next] = std::uint16_t(previous);
-            suffix[next] = first[known];
-            first[next] = first[previous];
-            length[next] = std::uint16_t(length[previous] + 1);
-            ++next;
-            if (next >= (1 << width) && next < MaxCodes)
-                ++width;
-        }
-        previous = code;
-    }
-    return sink.BytesProduced();
+    return lzwDecodeInto(minCodeSize, codes, sink);
 }
 
 bool ReadGifBytes(GifFile& gif, std::span<const std::uint8_t> bytes, const GifReadLimits& limits) {

@@ -15,7 +15,14 @@ namespace pixelon {
 struct GifReadLimits {
     int maxDimension = 16384;
     std::size_t maxTotalPixels = std::size_t(64) << 20; // a 256 MB bitmap once drawn
+    // When set, an image beyond maxDimension is not refused but cut to its top-left part of
+    // this size (a plain, non-interlaced image); only that part is kept while decoding.
+    int cropWidth = 0;
+    int cropHeight = 0;
 };
+
+// The reader's limits for importing pictures: huge images give their top-left part.
+inline constexpr GifReadLimits ImportGifLimits{16384, std::size_t(64) << 20, 1280, 1024};
 
 // Reads a GIF file into `gif` (its images are replaced). False when the file cannot be opened
 // or does not start with "GIF87a" or "GIF89a"; a file that ends early keeps what was read.

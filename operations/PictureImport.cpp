@@ -44,7 +44,7 @@ void addBitmap(CPortfolio& portfolio, const Surface& bitmap, const ImportOptions
 void importGif(CPortfolio& portfolio, const std::filesystem::path& path, Feedback& feedback,
                const ImportOptions& options, ImportReport& report) {
     GifFile gif;
-    if (!ReadGifFile(gif, path) || gif.images.empty()) {
+    if (!ReadGifFile(gif, path, ImportGifLimits) || gif.images.empty()) {
         report.skipped.push_back(path);
         return;
     }
@@ -102,7 +102,7 @@ Surface DecodePictureBitmap(const std::filesystem::path& path, PictureFileType t
     switch (type) {
     case PictureFileType::Gif: {
         GifFile gif;
-        if (!ReadGifFile(gif, path))
+        if (!ReadGifFile(gif, path, ImportGifLimits))
             throw EFatalError("Error opening file");
         if (gif.images.empty())
             throw EFatalError("The GIF file holds no image");

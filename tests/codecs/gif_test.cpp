@@ -258,6 +258,48 @@ GifFile gifOf(int w, int h, int bits, const std::vector<int>& values, bool inter
     return gif;
 }
 
+TEST(GifReader, HugeImagesKeepTheirTopLeftPartForImport) {
+    // 17000 pixels wide, beyond what the reader accepts whole; interlaced and plain, at a depth
+    // whose pixels straddle bytes. The value tells the column and row of each pixel.
+    const int w = 17000, h = 12;
+    const auto value = [](int x, int y) { return (x * 3 + y * 5) % 8; };
+    for (bool interlaced : {false, true}) {
+        std::vector<int> rows;
+        if (interlaced) {
+            for (int y : {0, 8, 4, 2, 6, 10, 1, 3, 5, 7, 9, 11})
+                rows.push_back(y);
+        } else {
+            for (int y = 0; y < h; ++y)
+                rows.push_back(y);
+        }
+        std::vector<int> values;
+        for (int y : rows)
+            for (int x = 0; x < w; ++x)
+                values.push_back(value(x, y));
+        ScratchDir dir;
+        ASSERT_TRUE(WriteGifFile(gifOf(w, h, 3, values, interlaced), dir / "huge.gif"));
+
+        GifFile whole;
+        ASSERT_TRUE(ReadGifFile(whole, dir / "huge.gif"));
+        EXPECT_TRUE(whole.images.empty()); // refused without a crop
+
+        GifFile part;
+        ASSERT_TRUE(ReadGifFile(part, dir / "huge.gif", ImportGifLimits));
+        ASSERT_EQ(part.images.size(), 1u);
+        const GifImage& image = part.images[0];
+        EXPECT_EQ(image.width, 1280);
+        EXPECT_EQ(image.height, h);
+        EXPECT_FALSE(image.Interlaced());
+        EXPECT_EQ(image.BufferSize(), image.pixels.size());
+        GifPixelCursor cursor(image);
+        for (int i = 0; i < 1280 * h; ++i) {
+            const auto p = cursor.Next();
+            ASSERT_EQ(p.value, value(p.x, p.y))
+                << p.x << "," << p.y << " interlaced " << interlaced;
+        }
+    }
+}
+
 TEST(GifCursor, InterlacedRowOrder) {
     auto rowsOf = [](int height) {
         GifFile gif = gifOf(2, height, 2, std::vector<int>(std::size_t(2 * height), 1), true);
