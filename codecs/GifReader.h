@@ -6,6 +6,7 @@
 #include <span>
 
 #include "codecs/GifFile.h"
+#include "codecs/ImportLimits.h"
 #include "platform/Surface.h"
 
 namespace pixelon {
@@ -22,7 +23,8 @@ struct GifReadLimits {
 };
 
 // The reader's limits for importing pictures: huge images give their top-left part.
-inline constexpr GifReadLimits ImportGifLimits{16384, std::size_t(64) << 20, 1280, 1024};
+inline constexpr GifReadLimits ImportGifLimits{16384, std::size_t(64) << 20, ImportCropWidth,
+                                               ImportCropHeight};
 
 // Reads a GIF file into `gif` (its images are replaced). False when the file cannot be opened
 // or does not start with "GIF87a" or "GIF89a"; a file that ends early keeps what was read.

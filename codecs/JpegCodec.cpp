@@ -37,8 +37,11 @@ std::unique_ptr<CImageObject> CImageJpegCodecProcessor::ReadImage(CImageFile& fi
     std::vector<std::uint8_t> rest = file.ReadRest(MaxJpegFileSize);
     data.insert(data.end(), rest.begin(), rest.end());
 
+    jpeg::DecodeLimits limits;
+    limits.cropWidth = m_nCropWidth;
+    limits.cropHeight = m_nCropHeight;
     jpeg::DecodedImage decoded =
-        jpeg::DecodeJpeg(data, {}, [this](int percent) { Progress(percent); });
+        jpeg::DecodeJpeg(data, limits, [this](int percent) { Progress(percent); });
     auto image = std::make_unique<CImageObject>();
     if (!image->Create(decoded.width, decoded.height,
                        decoded.channels == 1 ? LuminanceChannels : RgbChannels))
@@ -94,10 +97,15 @@ bool WritePictureJpeg(const CPicture& picture, const std::filesystem::path& path
     return manager.Run(path.string()) == ImageRunOk;
 }
 
-Surface LoadJpegBitmap(const std::filesystem::path& path) {
+Surface LoadJpegBitmap(const std::filesystem::path& path, int cropWidth, int cropHeight) {
     CImageCodecManager manager;
     manager.RegisterCodec<CImageDibCodecProcessor>();
-    manager.RegisterCodec<CImageJpegCodecProcessor>();
+    manager.RegisterCodec([cropWidth, cropHeight] {
+        auto jpeg = std::make_unique<CImageJpegCodecProcessor>();
+        jpeg->m_nCropWidth = cropWidth;
+        jpeg->m_nCropHeight = cropHeight;
+        return jpeg;
+    });
     if (manager.Run(path.string()) != ImageRunOk || manager.Inputs().empty()) {
         if (manager.Status() == ImageStatusFileError)
             throw EFatalError(fileErrorText(manager.FileCause()));

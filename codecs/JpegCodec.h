@@ -27,6 +27,9 @@ public:
     double m_dXDensity = 100.0;
     double m_dYDensity = 100.0;
     int m_nRestartInterval = 0;
+    // When set, a sequential frame too large to read whole gives its top-left part this size.
+    int m_nCropWidth = 0;
+    int m_nCropHeight = 0;
 
 protected:
     std::unique_ptr<CImageObject> ReadImage(CImageFile& file) override;
@@ -40,7 +43,7 @@ bool WritePictureJpeg(const CPicture& picture, const std::filesystem::path& path
 
 // The display bitmap of a JPEG file (or of a Windows bitmap that carries a JPEG name), read
 // through a codec manager with the bitmap codec first. Raises EFatalError when no codec can
-// read it.
-Surface LoadJpegBitmap(const std::filesystem::path& path);
+// read it. With a crop size, a frame too large to read whole gives its top-left part.
+Surface LoadJpegBitmap(const std::filesystem::path& path, int cropWidth = 0, int cropHeight = 0);
 
 } // namespace pixelon

@@ -60,6 +60,11 @@ struct DecodeContext {
     int precision = 8;
     int width = 0;
     int height = 0;
+    // The part of the frame that is output: the whole frame, or the top-left part of one
+    // beyond the size limits (only when it can be decoded MCU row by MCU row).
+    int outWidth = 0;
+    int outHeight = 0;
+    bool cropped = false;
     std::vector<FrameComponent> components;
     int hMax = 1;
     int vMax = 1;

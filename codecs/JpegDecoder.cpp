@@ -88,8 +88,12 @@ void readFrame(DecodeContext& ctx, int code, Segment s) {
     ctx.width = s.Word();
     if (ctx.width == 0 || ctx.height == 0)
         fatal("empty frame");
-    if (ctx.width > ctx.limits.maxDimension || ctx.height > ctx.limits.maxDimension ||
-        std::uint64_t(ctx.width) * std::uint64_t(ctx.height) > ctx.limits.maxPixels)
+    ctx.cropped = ctx.width > ctx.limits.maxDimension || ctx.height > ctx.limits.maxDimension;
+    if (ctx.cropped && (ctx.limits.cropWidth <= 0 || ctx.limits.cropHeight <= 0))
+        fatal("frame too large");
+    ctx.outWidth = ctx.cropped ? std::min(ctx.width, ctx.limits.cropWidth) : ctx.width;
+    ctx.outHeight = ctx.cropped ? std::min(ctx.height, ctx.limits.cropHeight) : ctx.height;
+    if (std::uint64_t(ctx.outWidth) * std::uint64_t(ctx.outHeight) > ctx.limits.maxPixels)
         fatal("frame too large");
     int count = s.Byte();
     if (count != 1 && count != 3 && count != 4)
@@ -239,6 +243,9 @@ ScanHeader readScanHeader(DecodeContext& ctx, Segment s) {
         const FrameComponent& only = ctx.components[0];
         ctx.streaming = !ctx.progressive && scan.components.size() == ctx.components.size() &&
                         (count > 1 || (only.h == 1 && only.v == 1));
+        // Only a frame output row by row can be cut: the others hold every coefficient.
+        if (ctx.cropped && !ctx.streaming)
+            fatal("frame too large");
         for (FrameComponent& c : ctx.components) {
             if (ctx.streaming)
                 c.blocksHigh = c.v;
@@ -392,10 +399,11 @@ public:
             m_multipliers[i] = InverseDctMultipliers(c.quant);
         }
         DecodedImage& out = ctx.result;
-        out.width = ctx.width;
-        out.height = ctx.height;
+        out.width = ctx.outWidth;
+        out.height = ctx.outHeight;
         out.channels = n == 1 ? 1 : 3;
-        out.samples.resize(width * std::size_t(ctx.height) * std::size_t(out.channels));
+        out.samples.resize(std::size_t(out.width) * std::size_t(out.height) *
+                           std::size_t(out.channels));
         const bool rgbFrame =
             n == 3 && (ctx.adobeTransform == 0 ||
                        (!ctx.jfif && ctx.adobeTransform < 0 && ctx.components[0].id == 'R' &&
@@ -410,8 +418,15 @@ public:
     void Row(int my) {
         DecodeContext& ctx = m_ctx;
         const std::size_t n = ctx.components.size();
-        const std::size_t width = std::size_t(ctx.width);
         DecodedImage& out = ctx.result;
+        const std::size_t width = std::size_t(out.width);
+        if (my * 8 * ctx.vMax >= out.height) {
+            // Below the part that is output: the coefficients are only cleared.
+            if (ctx.streaming)
+                for (FrameComponent& c : ctx.components)
+                    std::fill(c.coef.begin(), c.coef.end(), std::int16_t(0));
+            return;
+        }
         for (std::size_t i = 0; i < n; ++i) {
             FrameComponent& c = ctx.components[i];
             inverseTransformRow(ctx, c, m_multipliers[i], my, m_strips[i], m_strides[i]);
@@ -419,7 +434,7 @@ public:
                 std::fill(c.coef.begin(), c.coef.end(), std::int16_t(0));
         }
         const int rowsPerMcu = 8 * ctx.vMax;
-        const int yEnd = std::min(ctx.height, (my + 1) * rowsPerMcu);
+        const int yEnd = std::min(out.height, (my + 1) * rowsPerMcu);
         for (int y = my * rowsPerMcu; y < yEnd; ++y) {
             const std::uint8_t* rows[4] = {};
             for (std::size_t i = 0; i < n; ++i) {
@@ -427,7 +442,7 @@ public:
                 const int local = y * c.v / ctx.vMax - my * 8 * c.v;
                 rows[i] = m_strips[i].data() + std::size_t(local) * m_strides[i];
                 if (!(m_halfChroma && i > 0))
-                    rows[i] = widen(rows[i], c.h, ctx.hMax, ctx.width, m_scratch[i].data());
+                    rows[i] = widen(rows[i], c.h, ctx.hMax, out.width, m_scratch[i].data());
             }
             std::uint8_t* dst =
                 out.samples.data() + std::size_t(y) * width * std::size_t(out.channels);
@@ -438,9 +453,9 @@ public:
             std::uint8_t* target = n == 3 ? dst : m_rgbRow.data();
             if (m_ycc) {
                 if (m_halfChroma)
-                    yccRow<1>(rows[0], rows[1], rows[2], ctx.width, target);
+                    yccRow<1>(rows[0], rows[1], rows[2], out.width, target);
                 else
-                    yccRow<0>(rows[0], rows[1], rows[2], ctx.width, target);
+                    yccRow<0>(rows[0], rows[1], rows[2], out.width, target);
             } else {
                 for (std::size_t x = 0; x < width; ++x) {
                     target[3 * x] = rows[0][x];

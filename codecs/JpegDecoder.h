@@ -12,6 +12,10 @@ struct DecodeLimits {
     int maxDimension = 16384;
     std::uint64_t maxPixels = 64ull * 1024 * 1024;
     int maxScans = 1000;
+    // When set, a sequential frame beyond maxDimension is not refused but output as its
+    // top-left part of this size, without holding the rest.
+    int cropWidth = 0;
+    int cropHeight = 0;
 };
 
 // A decoded frame: 1 sample a pixel (grey) or 3 (red, green, blue), row after row.

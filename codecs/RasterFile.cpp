@@ -120,11 +120,9 @@ void RasterFile::readBmpHeader() {
         *imageSize, std::int32_t(*xppm),  std::int32_t(*yppm),   *used,   *important};
     if (m_info.width <= 0 || m_info.height == 0 || m_info.height == INT32_MIN)
         fail(UnknownFileType);
-    if (m_info.width > MaxRasterDimension || Height() > MaxRasterDimension ||
-        (long long)m_info.width * Height() > MaxRasterPixels)
-        fail(UnsupportedSize);
     const int bpp = m_info.bitCount;
     const bool rle = (m_info.compression == 1 && bpp == 8) || (m_info.compression == 2 && bpp == 4);
+    checkSize(m_info.width, Height(), !rle);
     if (bpp != 16 && bpp != 24 && (bpp < 1 || bpp > 8))
         fail(UnsupportedDepth);
     if (m_info.compression != 0 && m_info.compression != 3 && !rle)
@@ -177,13 +175,27 @@ void RasterFile::readWbmpHeader() {
     auto height = width ? readMultiByte(m_in) : std::nullopt;
     if (!height || *width == 0 || *height == 0)
         fail(UnknownFileType);
-    if (*width > std::uint32_t(MaxRasterDimension) || *height > std::uint32_t(MaxRasterDimension) ||
-        (long long)*width * *height > MaxRasterPixels)
+    if (*width > 0x7FFFFFFFu || *height > 0x7FFFFFFFu)
         fail(UnsupportedSize);
+    checkSize(*width, *height, true);
     m_info.width = std::int32_t(*width);
     m_info.height = std::int32_t(*height);
     m_info.bitCount = 1;
     m_palette = {rgb(0, 0, 0), rgb(255, 255, 255)};
+}
+
+// A file within the dimension and pixel limits is read whole; a larger uncompressed one only
+// when a crop was allowed, with the limits applying to the part that is kept.
+void RasterFile::checkSize(long long width, long long height, bool canCrop) const {
+    const bool huge = width > MaxRasterDimension || height > MaxRasterDimension;
+    if (huge && (!canCrop || m_cropWidth <= 0 || m_cropHeight <= 0))
+        fail(UnsupportedSize);
+    if (huge) {
+        width = std::min<long long>(width, m_cropWidth);
+        height = std::min<long long>(height, m_cropHeight);
+    }
+    if (width * height > MaxRasterPixels)
+        fail(UnsupportedSize);
 }
 
 void RasterFile::decodeRle() {
@@ -351,25 +363,33 @@ std::vector<std::uint8_t> RasterFile::Finish() {
     return std::move(m_out);
 }
 
-Surface LoadRasterBitmap(std::span<const std::uint8_t> bytes) {
+Surface LoadRasterBitmap(std::span<const std::uint8_t> bytes, int cropWidth, int cropHeight) {
     RasterFile file(bytes);
+    file.AllowCrop(cropWidth, cropHeight);
     file.ReadHeader();
     const int w = file.Width(), h = file.Height();
-    Surface bitmap(w, h, 0);
+    const bool huge = w > MaxRasterDimension || h > MaxRasterDimension;
+    const int keptWidth = huge ? std::min(w, cropWidth) : w;
+    const int keptHeight = huge ? std::min(h, cropHeight) : h;
+    Surface bitmap(keptWidth, keptHeight, 0);
     for (int i = 0; i < h; ++i) {
         file.ReadRow();
         const int y = file.TopDown() ? i : h - 1 - i;
-        for (int x = 0; x < w; ++x)
+        if (y >= keptHeight)
+            continue; // a row below the kept part
+        for (int x = 0; x < keptWidth; ++x)
             bitmap.setPixel(x, y, file.ReadPixel());
+        if (file.TopDown() && y + 1 == keptHeight)
+            break;
     }
     return bitmap;
 }
 
-Surface LoadRasterBitmap(const std::filesystem::path& path) {
+Surface LoadRasterBitmap(const std::filesystem::path& path, int cropWidth, int cropHeight) {
     auto bytes = ReadFileBytes(path, MaxRasterFileSize);
     if (!bytes)
         fail("Error opening file");
-    return LoadRasterBitmap(*bytes);
+    return LoadRasterBitmap(*bytes, cropWidth, cropHeight);
 }
 
 std::vector<std::uint8_t> EncodePictureWbmp(const CPicture& picture) {

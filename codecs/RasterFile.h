@@ -55,6 +55,12 @@ public:
     // For writing an 8-bit BMP with a 256-colour palette, rows bottom-up.
     static RasterFile CreateBmp(int width, int height, std::span<const Colour> palette);
 
+    // Lets ReadHeader accept an uncompressed file beyond MaxRasterDimension, of which only the
+    // top-left `width` x `height` part will be read.
+    void AllowCrop(int width, int height) {
+        m_cropWidth = width;
+        m_cropHeight = height;
+    }
     void ReadHeader();
     void ReadRow();
     Colour ReadPixel();
@@ -81,6 +87,7 @@ private:
     void readWbmpHeader();
     void decodeRle();
     std::size_t rowBytes() const;
+    void checkSize(long long width, long long height, bool canCrop) const;
 
     ByteReader m_in;
     RasterFormat m_format = RasterFormat::Bmp;
@@ -91,6 +98,8 @@ private:
     int m_rightShift[3] = {0, 0, 0};
     int m_leftShift[3] = {0, 0, 0};
     bool m_hasMasks = false;
+    int m_cropWidth = 0;
+    int m_cropHeight = 0;
 
     std::vector<std::uint8_t> m_row;
     std::optional<BitReader> m_rowReader;
@@ -103,8 +112,11 @@ private:
 };
 
 // Reads a BMP or WBMP into a bitmap of its size. Raises EFatalError with the text to show.
-Surface LoadRasterBitmap(const std::filesystem::path& path);
-Surface LoadRasterBitmap(std::span<const std::uint8_t> bytes);
+// With a crop size, an uncompressed file too large to read whole gives its top-left part of
+// that size, and only that part is decoded.
+Surface LoadRasterBitmap(const std::filesystem::path& path, int cropWidth = 0, int cropHeight = 0);
+Surface LoadRasterBitmap(std::span<const std::uint8_t> bytes, int cropWidth = 0,
+                         int cropHeight = 0);
 
 // The picture as a WBMP of its own size, bit 1 (white) for light pixels. Sets CurrentMap to the
 // map of the picture's depth. On failure returns false with "Unable to save file.\n" and the

@@ -94,7 +94,7 @@ int AddPicture(CPortfolio& portfolio, std::unique_ptr<CPicture> picture) {
 }
 
 Surface DecodeJpegFile(const std::filesystem::path& path) {
-    return LoadJpegBitmap(path);
+    return LoadJpegBitmap(path, ImportCropWidth, ImportCropHeight);
 }
 
 Surface DecodePictureBitmap(const std::filesystem::path& path, PictureFileType type,
@@ -111,7 +111,7 @@ Surface DecodePictureBitmap(const std::filesystem::path& path, PictureFileType t
     case PictureFileType::Jpeg:
         return decodeJpeg ? decodeJpeg(path) : DecodeJpegFile(path);
     case PictureFileType::Raster:
-        return LoadRasterBitmap(path);
+        return LoadRasterBitmap(path, ImportCropWidth, ImportCropHeight);
     case PictureFileType::None:
         break;
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "codecs/Errors.h"
 #include "codecs/JpegDecoder.h"
 #include "tests/codecs/jpeg_support.h"
@@ -178,6 +180,42 @@ TEST(JpegDecoderMalformed, FrameSizesAreChecked) {
     jpeg::DecodedImage big = jpeg::DecodeJpeg(withSize(300, 200));
     EXPECT_EQ(big.width, 300);
     EXPECT_EQ(big.height, 200);
+}
+
+TEST(JpegDecoderCrop, HugeSequentialFramesGiveTheirTopLeftPart) {
+    // 16400 pixels wide, just beyond what is read whole: 4:2:0 and grey, made by cjpeg.
+    TempDir dir("jpegcrop");
+    for (const char* options : {"-sample 2x2", "-grayscale", "-sample 1x1 -restart 3"}) {
+        std::vector<std::uint8_t> file = referenceFile(dir, options, 16400, 40);
+        if (file.empty())
+            GTEST_SKIP() << "cjpeg is not available";
+        expectFatal(file);
+        jpeg::DecodeLimits crop;
+        crop.cropWidth = 1280;
+        crop.cropHeight = 24;
+        jpeg::DecodedImage part = jpeg::DecodeJpeg(file, crop);
+        ASSERT_EQ(part.width, 1280) << options;
+        ASSERT_EQ(part.height, 24);
+        ASSERT_EQ(part.samples.size(), std::size_t(1280 * 24 * part.channels));
+        // The same pixels as the whole frame decoded with the limit raised.
+        jpeg::DecodeLimits wide;
+        wide.maxDimension = 20000;
+        jpeg::DecodedImage whole = jpeg::DecodeJpeg(file, wide);
+        const std::size_t row = std::size_t(1280 * part.channels);
+        for (int y = 0; y < 24; ++y)
+            ASSERT_TRUE(std::equal(
+                part.samples.begin() + std::ptrdiff_t(row * std::size_t(y)),
+                part.samples.begin() + std::ptrdiff_t(row * std::size_t(y + 1)),
+                whole.samples.begin() +
+                    std::ptrdiff_t(std::size_t(whole.width * whole.channels) * std::size_t(y))))
+                << options << " row " << y;
+    }
+    // A progressive frame holds every coefficient until its last scan: it is still refused.
+    std::vector<std::uint8_t> progressive = referenceFile(dir, "-progressive", 16400, 16);
+    jpeg::DecodeLimits crop;
+    crop.cropWidth = 1280;
+    crop.cropHeight = 1024;
+    expectFatal(progressive, crop);
 }
 
 TEST(JpegDecoderMalformed, BadSegmentsAndTables) {

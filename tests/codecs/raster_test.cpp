@@ -217,6 +217,42 @@ TEST(Bmp, SixteenBitFormatsAgree) {
     }
 }
 
+TEST(Bmp, HugeFilesGiveTheirTopLeftPartWhenCropped) {
+    // 16400 x 3 at 24 bits, bottom-up: each pixel's blue byte tells its column, green its row.
+    const int w = 16400, h = 3;
+    Bytes rows;
+    for (int fileRow = 0; fileRow < h; ++fileRow) {
+        const int y = h - 1 - fileRow;
+        for (int x = 0; x < w; ++x) {
+            rows.push_back(std::uint8_t(x % 251));
+            rows.push_back(std::uint8_t(y * 40));
+            rows.push_back(7);
+        }
+        rows.resize(rows.size() + (4 - (w * 3) % 4) % 4, 0);
+    }
+    const Bytes file = bmp(w, h, 24, 0, {}, rows);
+    EXPECT_NE(errorOf(file), ""); // refused without a crop
+    const Surface part = LoadRasterBitmap(file, 1280, 2);
+    ASSERT_EQ(part.width(), 1280);
+    ASSERT_EQ(part.height(), 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x : {0, 250, 251, 1279})
+            EXPECT_EQ(part.pixel(x, y), rgb(7, y * 40, x % 251)) << x << "," << y;
+    // A run-length file cannot be cut row by row and is refused even with a crop.
+    EXPECT_THROW(LoadRasterBitmap(bmp(w, h, 8, 1, Bytes(1024, 0), {0, 1}), 1280, 2), EFatalError);
+    // A WBMP (top-down, one bit a pixel) taller than the limit: its top rows.
+    Bytes wbmp = {0, 0, 0x81, 0x00, 0x81, 0x80, 0x10}; // 128 x 16400
+    for (int y = 0; y < 16400; ++y)
+        for (int b = 0; b < 16; ++b)
+            wbmp.push_back(y % 2 ? 0xFF : 0x0F);
+    const Surface top = LoadRasterBitmap(wbmp, 1280, 1024);
+    ASSERT_EQ(top.width(), 128);
+    ASSERT_EQ(top.height(), 1024);
+    EXPECT_EQ(top.pixel(0, 0), rgb(0, 0, 0));
+    EXPECT_EQ(top.pixel(7, 0), rgb(255, 255, 255));
+    EXPECT_EQ(top.pixel(0, 1023), rgb(255, 255, 255));
+}
+
 TEST(Bmp, RunLengthEncodedRows) {
     Bytes palette;
     for (int i = 0; i < 16; ++i)
