@@ -9,6 +9,7 @@
 #include "codecs/GifWriter.h"
 #include "codecs/RasterFile.h"
 #include "core/Colours.h"
+#include "core/Document.h"
 #include "core/Portfolio.h"
 #include "output/SheetLabel.h"
 #include "platform/Feedback.h"
@@ -204,6 +205,20 @@ std::string DefaultSheetName(std::string_view documentPath) {
     const std::string stem = std::filesystem::path(documentPath).stem().string();
     return stem.empty() ? std::string(SheetDefaultName)
                         : stem + " " + std::string(SheetDefaultName);
+}
+
+bool RunContactSheetExport(const CPortfolio& portfolio, std::string_view documentPath,
+                           FileChooser& chooser, Feedback& feedback) {
+    FileRequest request;
+    request.title = "Export Contact Sheet";
+    request.filter = std::string(SheetFileFilter);
+    request.defaultExt = "gif";
+    request.defaultName = DefaultSheetName(documentPath);
+    const std::optional<FileAnswer> answer = chooser.chooseSave(request);
+    if (!answer || answer->paths.empty())
+        return false;
+    const SheetFormat format = answer->filterIndex == 2 ? SheetFormat::Bmp : SheetFormat::Gif;
+    return ExportContactSheet(portfolio, answer->paths.front(), format, feedback);
 }
 
 } // namespace pixelon

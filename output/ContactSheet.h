@@ -13,6 +13,7 @@ namespace pixelon {
 
 class CPortfolio;
 class Feedback;
+class FileChooser;
 class ProgressWindow;
 
 // The grid of a contact sheet: cells of W x H content (the largest picture side, capped at 128
@@ -75,5 +76,10 @@ bool ExportContactSheet(const CPortfolio& portfolio, const std::filesystem::path
 // The default file name offered: the portfolio file's name without its extension, a space and
 // "Contact Sheet"; just "Contact Sheet" for a portfolio without a file.
 std::string DefaultSheetName(std::string_view documentPath);
+
+// "Export Contact Sheet...": asks for the file (the first filter writes GIF, the second BMP)
+// and writes the sheet. False when cancelled or failed.
+bool RunContactSheetExport(const CPortfolio& portfolio, std::string_view documentPath,
+                           FileChooser& chooser, Feedback& feedback);
 
 } // namespace pixelon

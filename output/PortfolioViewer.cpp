@@ -141,6 +141,14 @@ std::string PortfolioViewer::InfoText() const {
     return text;
 }
 
+std::string PortfolioViewer::CodePointText() const {
+    if (!m_selection)
+        return {};
+    char text[16];
+    std::snprintf(text, sizeof text, "%04X", unsigned(m_portfolio.Picture(*m_selection).m_nId));
+    return text;
+}
+
 std::optional<Rect> PortfolioViewer::SelectedRect() const {
     if (!m_selection || *m_selection >= int(m_layout.rects.size()))
         return {};

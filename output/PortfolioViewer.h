@@ -57,6 +57,8 @@ public:
     std::optional<int> Selection() const { return m_selection; }
     void Select(std::optional<int> index);
     std::string InfoText() const;
+    // The selected picture's ID as a code point, "%04X", for the "Unicode:" field.
+    std::string CodePointText() const;
     bool CanEditOrCopy() const { return m_selection.has_value(); }
     // The selected picture's rectangle on the canvas.
     std::optional<Rect> SelectedRect() const;

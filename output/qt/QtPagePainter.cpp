@@ -40,7 +40,13 @@ bool QtPagePainter::setFont(const PageFont& font) {
     if (!AnyFontAvailable())
         return false;
     QFont f(QString::fromStdString(font.family));
-    f.setPixelSize(std::max(1, int(std::lround(font.height * m_scale))));
+    // The page asks for a character cell height (ascent plus descent); Qt sizes fonts by
+    // their em, so the cell height of a 100-pixel em gives the ratio between the two.
+    QFont reference(f);
+    reference.setPixelSize(100);
+    const double cell = QFontMetricsF(reference, m_painter.device()).height();
+    const double em = cell > 0 ? font.height * 100 / cell : font.height;
+    f.setPixelSize(std::max(1, int(std::lround(em * m_scale))));
     f.setWeight(QFont::Weight(font.weight));
     f.setUnderline(font.underline);
     m_painter.setFont(f);

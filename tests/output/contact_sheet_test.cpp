@@ -8,6 +8,7 @@
 #include "output/SheetLabel.h"
 #include "platform/Feedback.h"
 #include "tests/codecs/codec_test_util.h"
+#include "tests/support/ScriptedChooser.h"
 
 namespace pixelon {
 namespace {
@@ -190,6 +191,25 @@ TEST_F(SheetFiles, TooManyPicturesForTheFileFormatAreRefused) {
     EXPECT_GT(SheetGeometry::For(portfolio).Height(), MaxSheetSide);
     EXPECT_FALSE(ExportContactSheet(portfolio, dir / "big.gif", SheetFormat::Gif, feedback));
     EXPECT_NE(feedback.messages()[0].text.find("taller than 65535"), std::string::npos);
+}
+
+TEST_F(SheetFiles, TheSaveDialogsSecondFilterWritesBmpAndCancelWritesNothing) {
+    CPortfolio portfolio;
+    addSolid(portfolio, 1, 4, 4);
+    test::ScriptedChooser chooser;
+    EXPECT_FALSE(RunContactSheetExport(portfolio, "/x/demo.pfo", chooser, feedback));
+    ASSERT_EQ(chooser.asked.size(), 1u);
+    EXPECT_EQ(chooser.asked[0].filter, "GIF File (*.gif)|*.gif|BMP File (*.bmp)|*.bmp||");
+    EXPECT_EQ(chooser.asked[0].defaultName, "demo Contact Sheet");
+    EXPECT_TRUE(feedback.progressEvents().empty());
+
+    chooser.queuePath((dir / "sheet").string());
+    chooser.answers.back()->filterIndex = 2;
+    ASSERT_TRUE(RunContactSheetExport(portfolio, "/x/demo.pfo", chooser, feedback));
+    const std::vector<std::uint8_t> bytes = test::readBytes(dir / "sheet");
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes[0], 'B');
+    EXPECT_EQ(bytes[1], 'M');
 }
 
 TEST(SheetName, DefaultNameFollowsThePortfolioFile) {

@@ -89,6 +89,7 @@ TEST_F(Viewer, AClickAddsTheScrollPositionAndShowsLabelAndDepth) {
     ASSERT_TRUE(viewer.Click(last.left + 1, last.top + 1 - viewer.ScrollPosition()));
     EXPECT_EQ(viewer.Selection(), 9);
     EXPECT_EQ(viewer.InfoText(), "00074: 2");
+    EXPECT_EQ(viewer.CodePointText(), "004A");
     EXPECT_TRUE(viewer.CanEditOrCopy());
     // A click in a gap selects nothing new.
     EXPECT_FALSE(viewer.Click(last.right + 3, last.top + 1 - viewer.ScrollPosition()));
