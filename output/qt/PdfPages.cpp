@@ -15,8 +15,10 @@ namespace pixelon {
 bool PaintPages(QPagedPaintDevice& device, const PrintJob& job, const PageHeader& header,
                 const PageOptions& options, int from, int to, Feedback& feedback) {
     QPainter painter;
-    if (!painter.begin(&device))
+    if (!painter.begin(&device)) {
+        feedback.message("The printer could not be opened.", MessageIcon::Stop);
         return false;
+    }
     const double devicePerUnit = double(device.logicalDpiX()) / job.Metrics().dotsPerInch;
     QtPagePainter pagePainter(painter, devicePerUnit);
     bool ok = true;
