@@ -159,6 +159,17 @@ TEST_F(OutputCli, PrintedPdfHasItsPagesAndMagnifiedPixelsInPlace) {
     EXPECT_GT(blueOf(blue), 200);
     EXPECT_EQ(at(r.left - 3 * c, r.top + 5 * c), White);
 
+    // The header's text is real text in the file, with the page number.
+    if (haveTool("pdftotext") &&
+        run("pdftotext -f 3 -l 3 " + p("printed.pdf") + " " + p("page3.txt"))) {
+        const std::vector<std::uint8_t> bytes = test::readBytes(dir / "page3.txt");
+        const std::string text(bytes.begin(), bytes.end());
+        EXPECT_NE(text.find("Character Bitmaps for Portfolio: Printed"), std::string::npos);
+        EXPECT_NE(text.find("Document: printed.pfo"), std::string::npos);
+        EXPECT_NE(text.find("Page: 3"), std::string::npos);
+        EXPECT_NE(text.find("00204"), std::string::npos);
+    }
+
     // Kept for a person to look at.
     const auto kept = binaryDir / "tests" / "output" / "printed-page-3.png";
     run("pdftoppm -r 100 -f 3 -l 3 -png -singlefile " + p("printed.pdf") + " " +
