@@ -73,10 +73,10 @@ void QtPagePainter::drawBitmap(const PageRect& target, const Surface& bitmap) {
         return;
     const QRectF r(target.left * m_scale, target.top * m_scale, target.width() * m_scale,
                    target.height() * m_scale);
-    // The picture is enlarged here by a whole factor close to the device size, so that no
+    // The picture is enlarged here by a whole factor towards the device size, so that no
     // viewer or printer driver smooths its pixels when it scales the rest of the way.
     const long long pixels = (long long)bitmap.width() * bitmap.height();
-    int factor = std::max(1, int(std::lround(r.width() / bitmap.width())));
+    int factor = std::clamp(int(std::lround(r.width() / bitmap.width())), 1, MaxEnlargement);
     while (factor > 1 && pixels * factor * factor > MaxImagePixels)
         --factor;
     QImage image = toImage(bitmap);

@@ -20,8 +20,10 @@ public:
     void drawBitmap(const PageRect& target, const Surface& bitmap) override;
     void drawLine(double x1, double y1, double x2, double y2) override;
 
-    // The largest image handed to the device for one picture, in pixels.
-    static constexpr long long MaxImagePixels = 16LL << 20;
+    // The largest image handed to the device for one picture, in pixels, and the largest
+    // enlargement made here: beyond 8 times, viewers and drivers scale without smoothing.
+    static constexpr long long MaxImagePixels = 4LL << 20;
+    static constexpr int MaxEnlargement = 8;
 
 private:
     QPainter& m_painter;
