@@ -1,11 +1,67 @@
-// pixelon print: not built yet.
+// pixelon print: the printed pages of a portfolio, written as a PDF file.
 
+#include <cstdio>
+
+#include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/GuiSession.h"
+#include "core/Document.h"
+#include "core/Portfolio.h"
+#include "operations/DuplicateCheck.h"
+#include "platform/Feedback.h"
+
+#ifdef PIXELON_HAVE_QTGUI
+#include "output/qt/PdfPages.h"
+#endif
 
 namespace pixelon::cli {
 
-int runPrint(std::span<const std::string>) {
+namespace {
+
+constexpr const char* help =
+    R"(Usage: pixelon print PORTFOLIO -o OUT.pdf [--resolution 0|1|2] [--grid]
+
+Writes the pages the program prints for the portfolio as a PDF file (A4): a
+header with the portfolio's name, the file name, its date and the page number,
+the notes, then every picture magnified with its ID under it.
+
+  -o OUT.pdf        the file to write
+  --resolution R    0 Low Res (300dpi, the default), 1 Hi Res (600dpi),
+                    2 Test resolution (~900dpi)
+  --grid            draw every picture's pixel grid
+)";
+
+} // namespace
+
+int runPrint(std::span<const std::string> args) {
+    Args parsed(args, {"-o", "--resolution"}, {"--grid"});
+    if (parsed.help()) {
+        std::fputs(help, stdout);
+        return 0;
+    }
+    if (parsed.positional().size() != 1)
+        throw UsageError("Expected one portfolio file (see --help)");
+    const std::string out = parsed.required("-o");
+    const int resolution = parsed.integer("--resolution", 0);
+    if (resolution < 0 || resolution > 2)
+        throw UsageError("--resolution must be 0, 1 or 2");
+#ifdef PIXELON_HAVE_QTGUI
+    const std::string& path = parsed.positional()[0];
+    ConsoleFeedback feedback;
+    CPortfolio portfolio;
+    if (!portfolio.ReadFile(path, feedback))
+        return 1;
+    CheckDuplicateIds(portfolio, portfolio.m_strName, feedback, false);
+    GuiSession session;
+    PdfRequest request;
+    request.resolution = resolution;
+    request.grid = parsed.flag("--grid");
+    request.documentTitle = std::string(fileNamePart(path));
+    request.stamp = FileStampOf(path);
+    return WritePortfolioPdf(portfolio, out, request, feedback) ? 0 : 1;
+#else
     return notBuilt("print");
+#endif
 }
 
 } // namespace pixelon::cli

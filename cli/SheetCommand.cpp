@@ -1,11 +1,59 @@
-// pixelon sheet: not built yet.
+// pixelon sheet: every picture of a portfolio on one contact sheet, as GIF or BMP.
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "cli/Args.h"
 #include "cli/Commands.h"
+#include "core/Portfolio.h"
+#include "output/ContactSheet.h"
+#include "platform/Feedback.h"
 
 namespace pixelon::cli {
 
-int runSheet(std::span<const std::string>) {
-    return notBuilt("sheet");
+namespace {
+
+constexpr const char* help = R"(Usage: pixelon sheet PORTFOLIO -o OUT.gif|OUT.bmp
+
+Writes a contact sheet of every picture of the portfolio: seven framed cells to
+a row, each cell as large as the largest picture (at least 32 x 32, at most
+128 x 128, larger pictures are cut) with the picture's ID under it. The file
+type follows the extension of OUT: a GIF with 2, 4 or 256 colours after the
+deepest picture, or an 8-bit BMP.
+
+  -o OUT   the file to write (.gif or .bmp)
+)";
+
+SheetFormat formatOf(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    if (ext == ".gif")
+        return SheetFormat::Gif;
+    if (ext == ".bmp")
+        return SheetFormat::Bmp;
+    throw UsageError("-o must name a .gif or .bmp file");
+}
+
+} // namespace
+
+int runSheet(std::span<const std::string> args) {
+    Args parsed(args, {"-o"});
+    if (parsed.help()) {
+        std::fputs(help, stdout);
+        return 0;
+    }
+    if (parsed.positional().size() != 1)
+        throw UsageError("Expected one portfolio file (see --help)");
+    const std::string out = parsed.required("-o");
+    const SheetFormat format = formatOf(out);
+
+    ConsoleFeedback feedback;
+    CPortfolio portfolio;
+    if (!portfolio.ReadFile(parsed.positional()[0], feedback))
+        return 1;
+    return ExportContactSheet(portfolio, out, format, feedback) ? 0 : 1;
 }
 
 } // namespace pixelon::cli

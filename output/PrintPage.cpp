@@ -1,0 +1,225 @@
+#include "output/PrintPage.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <system_error>
+
+#include "core/AppSettings.h"
+#include "core/Portfolio.h"
+#include "platform/Feedback.h"
+
+namespace pixelon {
+
+namespace {
+
+constexpr std::string_view Ellipsis = "...";
+
+std::string format(const char* pattern, auto... values) {
+    char text[160];
+    std::snprintf(text, sizeof text, pattern, values...);
+    return text;
+}
+
+// The length of the longest prefix of `text` not longer than `length` that ends on a UTF-8
+// character boundary.
+std::size_t characterBoundary(std::string_view text, std::size_t length) {
+    while (length > 0 && length < text.size() && (std::uint8_t(text[length]) & 0xC0) == 0x80)
+        --length;
+    return length;
+}
+
+} // namespace
+
+int ValidResolutionChoice(int choice) {
+    return choice >= 0 && choice < int(PrintResolutions.size()) ? choice : 0;
+}
+
+const PrintResolution& ResolutionOf(int choice) {
+    return PrintResolutions[std::size_t(ValidResolutionChoice(choice))];
+}
+
+PageMetrics PageMetrics::ForChoice(int choice) {
+    const PrintResolution& r = ResolutionOf(choice);
+    PageMetrics m;
+    m.scale = r.scale;
+    m.pixel = 20 / r.pixelFactor;
+    m.margin = 250 / r.scale;
+    m.lineUnit = 180 / r.scale;
+    m.headerBitmapHeight = 150 / r.scale;
+    m.pageWidth = 4680 / r.scale;
+    m.pageHeight = 6500 / r.scale;
+    m.dotsPerInch = r.dotsPerInch;
+    return m;
+}
+
+Rect PageMetrics::PictureBounds() const {
+    return {int(margin / pixel), int((margin + 2 * lineUnit + headerBitmapHeight) / pixel),
+            int((pageWidth - margin) / pixel), int((pageHeight - margin) / pixel)};
+}
+
+int PageMetrics::PictureGap() const {
+    return int(195 / scale / pixel);
+}
+
+FileStamp FileStampOf(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto written = std::filesystem::last_write_time(path, ec);
+    if (ec)
+        return {};
+    const auto system = std::chrono::file_clock::to_sys(written);
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(system);
+    std::tm local{};
+    if (!localtime_r(&seconds, &local))
+        return {};
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
+}
+
+std::string ElideText(PagePainter& painter, std::string_view text, double width) {
+    if (painter.textWidth(text) <= width)
+        return std::string(text);
+    // Widths grow with the prefix, so the longest prefix that fits is found by bisection.
+    std::size_t low = 0, high = text.size();
+    while (low < high) {
+        const std::size_t mid = characterBoundary(text, (low + high + 1) / 2);
+        if (mid <= low) {
+            high = low;
+            break;
+        }
+        std::string candidate(text.substr(0, mid));
+        candidate += Ellipsis;
+        if (painter.textWidth(candidate) <= width)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    std::string result(text.substr(0, characterBoundary(text, low)));
+    result += Ellipsis;
+    return result;
+}
+
+int StoredResolutionChoice(const CAppSettings& settings) {
+    return ValidResolutionChoice(settings.m_nPrinterRes);
+}
+
+void StoreResolutionChoice(CAppSettings& settings, int choice) {
+    settings.m_nPrinterRes = ValidResolutionChoice(choice);
+}
+
+PrintJob::PrintJob(const CPortfolio& portfolio, int resolutionChoice)
+    : m_portfolio(portfolio), m_metrics(PageMetrics::ForChoice(resolutionChoice)) {
+    const std::vector<PictureSize> sizes = PictureSizes(portfolio);
+    const int gap = m_metrics.PictureGap();
+    m_layout = FlowLayout(sizes, m_metrics.PictureBounds(), gap, gap, false);
+    m_pageStarts = PageStarts(m_layout);
+}
+
+int PrintJob::PageCount() const {
+    return std::max<int>(1, int(m_pageStarts.size()));
+}
+
+std::pair<int, int> PrintJob::PagePictures(int page) const {
+    const int count = int(m_layout.rects.size());
+    if (page < 1 || page > int(m_pageStarts.size()))
+        return {count, count};
+    const int first = m_pageStarts[std::size_t(page - 1)];
+    const int end = page < int(m_pageStarts.size()) ? m_pageStarts[std::size_t(page)] : count;
+    return {first, end};
+}
+
+std::string PrintJob::TitleText() const {
+    return "Character Bitmaps for Portfolio: " + m_portfolio.m_strName;
+}
+
+std::string PrintJob::VersionText(const FileStamp& s, int page) {
+    return format("Version: %02d.%02d.%02d  %02d:%02d        Page: %d", s.year, s.month, s.day,
+                  s.hour, s.minute, page);
+}
+
+std::string PrintJob::NotesText() const {
+    std::string notes = "Description: " + m_portfolio.m_strNotes;
+    for (char& ch : notes)
+        if (std::uint8_t(ch) <= 27)
+            ch = ' ';
+    return notes;
+}
+
+PageRect PrintJob::PictureRect(int index) const {
+    const Rect& r = m_layout.rects[std::size_t(index)];
+    const double c = m_metrics.pixel;
+    return {r.left * c, r.top * c, r.right * c, r.bottom * c};
+}
+
+bool PrintJob::DrawPage(PagePainter& painter, int page, const PageHeader& header,
+                        const PageOptions& options, Feedback& feedback) const {
+    const PageMetrics& m = m_metrics;
+    const double s = m.scale;
+    const PageFont titleFont{"MS Sans Serif", 120 / s, 600, true};
+    const PageFont textFont{"MS Sans Serif", 90 / s, 600, false};
+    const PageFont captionFont{"MS Sans Serif", 70 / s, 600, false};
+    const double right = m.pageWidth - m.margin;
+
+    if (!painter.setFont(titleFont)) {
+        feedback.message(FontFailedText, MessageIcon::Exclamation);
+        return false;
+    }
+    painter.drawText({m.margin, m.margin, right, m.margin + m.lineUnit}, TitleText(),
+                     TextAlign::Left);
+
+    const Surface& bitmap = HeaderPicture();
+    const double bitmapTop = m.margin + m.lineUnit;
+    const double bitmapWidth = m.headerBitmapHeight * bitmap.width() / bitmap.height();
+    painter.drawBitmap(
+        {m.margin, bitmapTop, m.margin + bitmapWidth, bitmapTop + m.headerBitmapHeight}, bitmap);
+
+    if (!painter.setFont(textFont)) {
+        feedback.message(FontFailedText, MessageIcon::Exclamation);
+        return false;
+    }
+    const double textLeft = m.margin + bitmapWidth + 60 / s;
+    const double lineStep = 80 / s;
+    auto line = [&](int n) {
+        const double top = bitmapTop + n * lineStep;
+        return PageRect{textLeft, top, right, top + textFont.height};
+    };
+    painter.drawText(line(0), "Document: " + header.documentTitle, TextAlign::Left);
+    painter.drawText(line(1), VersionText(header.stamp, page), TextAlign::Left);
+    painter.drawText(line(2), ElideText(painter, NotesText(), right - textLeft), TextAlign::Left);
+
+    const auto [first, end] = PagePictures(page);
+    if (first >= end)
+        return true;
+    if (!painter.setFont(captionFont)) {
+        feedback.message(FontFailedText, MessageIcon::Exclamation);
+        return false;
+    }
+    const bool grid = options.printing && options.showGrid;
+    for (int i = first; i < end; ++i)
+        drawPicture(painter, m_portfolio.Picture(i), i, grid);
+    return true;
+}
+
+void PrintJob::drawPicture(PagePainter& painter, const CPicture& picture, int index,
+                           bool grid) const {
+    const PageRect target = PictureRect(index);
+    if (picture.m_nWidth > 0 && picture.m_nHeight > 0 &&
+        picture.m_pixels.size() >= std::size_t(picture.m_nWidth) * picture.m_nHeight * 2) {
+        Surface bitmap(picture.m_nWidth, picture.m_nHeight);
+        picture.Draw(bitmap, 0, 0);
+        painter.drawBitmap(target, bitmap);
+    }
+    const double c = m_metrics.pixel;
+    if (grid) {
+        for (int col = 0; col <= picture.m_nWidth; ++col)
+            painter.drawLine(target.left + col * c, target.top, target.left + col * c,
+                             target.bottom);
+        for (int row = 0; row <= picture.m_nHeight; ++row)
+            painter.drawLine(target.left, target.top + row * c, target.right, target.top + row * c);
+    }
+    const double s = m_metrics.scale;
+    const double captionTop = target.bottom + 26 / s;
+    painter.drawText({target.left, captionTop, target.right, captionTop + 144 / s},
+                     format("%05d", picture.m_nId), TextAlign::Centre);
+}
+
+} // namespace pixelon

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "output/FlowLayout.h"
+#include "output/PagePainter.h"
+
+namespace pixelon {
+
+class CAppSettings;
+class CPicture;
+class CPortfolio;
+class Feedback;
+
+// One of the three printer resolutions the user picks before printing.
+struct PrintResolution {
+    std::string_view label;
+    double scale;       // s: page sizes are divided by it
+    double pixelFactor; // f: a picture pixel is 20 / f device units wide
+    int dotsPerInch;    // the device resolution the sizes are meant for
+};
+
+inline constexpr std::array<PrintResolution, 3> PrintResolutions{{
+    {"Low Res (300dpi)", 2.0, 1.6, 300},
+    {"Hi Res (600dpi)", 1.0, 1.0, 600},
+    {"Test resolution (~900dpi)", 0.75, 0.75, 900},
+}};
+
+// The resolution of a stored choice; a choice outside the table means the first one.
+int ValidResolutionChoice(int choice);
+const PrintResolution& ResolutionOf(int choice);
+
+// The sizes of a printed page, in device units, for one resolution.
+struct PageMetrics {
+    double scale = 1;
+    double pixel = 20; // c: the side of one magnified picture pixel
+    double margin = 250;
+    double lineUnit = 180;
+    double headerBitmapHeight = 150;
+    double pageWidth = 4680;
+    double pageHeight = 6500;
+    int dotsPerInch = 600;
+
+    static PageMetrics ForChoice(int choice);
+    // The area the pictures flow in, in picture pixels.
+    Rect PictureBounds() const;
+    // Both gaps between pictures, in picture pixels.
+    int PictureGap() const;
+};
+
+// The last-modified time of the document's file, local time; all 0 when there is no file.
+struct FileStamp {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+};
+FileStamp FileStampOf(const std::filesystem::path& path);
+
+// What the page header shows besides the portfolio itself.
+struct PageHeader {
+    std::string documentTitle;
+    FileStamp stamp;
+};
+
+struct PageOptions {
+    bool printing = true; // false in print preview, which never shows the grid
+    bool showGrid = false;
+};
+
+inline constexpr std::string_view FontFailedText =
+    "Failed to create font 'MS Sans Serif'.\nPlease load this font into your system.";
+
+// The portfolio laid out on printed pages, and the drawing of one page.
+class PrintJob {
+public:
+    PrintJob(const CPortfolio& portfolio, int resolutionChoice);
+
+    const PageMetrics& Metrics() const { return m_metrics; }
+    const FlowLayoutResult& Layout() const { return m_layout; }
+    // The pages to print: one a page start, and one header page for an empty portfolio.
+    int PageCount() const;
+    // The pictures of page n (1-based) as [first, end).
+    std::pair<int, int> PagePictures(int page) const;
+
+    // Draws page n. False (after telling the user) when the fonts cannot be made.
+    bool DrawPage(PagePainter& painter, int page, const PageHeader& header,
+                  const PageOptions& options, Feedback& feedback) const;
+
+    // The text lines of the header, as drawn.
+    std::string TitleText() const;
+    static std::string VersionText(const FileStamp& stamp, int page);
+    std::string NotesText() const;
+    // The picture's rectangle on the page, in device units.
+    PageRect PictureRect(int index) const;
+
+private:
+    void drawPicture(PagePainter& painter, const CPicture& picture, int index, bool grid) const;
+
+    const CPortfolio& m_portfolio;
+    PageMetrics m_metrics;
+    FlowLayoutResult m_layout;
+    std::vector<int> m_pageStarts;
+};
+
+// `text` cut so that it and a trailing "..." fit in `width`; unchanged when it fits whole.
+std::string ElideText(PagePainter& painter, std::string_view text, double width);
+
+// The picture drawn in the page header: a phone showing a magnified picture.
+const Surface& HeaderPicture();
+
+// The choice to preselect in the resolution chooser, and storing the user's choice.
+int StoredResolutionChoice(const CAppSettings& settings);
+void StoreResolutionChoice(CAppSettings& settings, int choice);
+
+} // namespace pixelon

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QFont>
+
+#include "output/PagePainter.h"
+
+class QPainter;
+
+namespace pixelon {
+
+// The page model drawn with a QPainter whose device has `devicePerUnit` device pixels for each
+// page unit (1 when the device has the resolution the page was laid out for).
+class QtPagePainter : public PagePainter {
+public:
+    QtPagePainter(QPainter& painter, double devicePerUnit);
+
+    bool setFont(const PageFont& font) override;
+    double textWidth(std::string_view text) override;
+    void drawText(const PageRect& box, std::string_view text, TextAlign align) override;
+    void drawBitmap(const PageRect& target, const Surface& bitmap) override;
+    void drawLine(double x1, double y1, double x2, double y2) override;
+
+    // The largest image handed to the device for one picture, in pixels, and the largest
+    // enlargement made here: beyond 8 times, viewers and drivers scale without smoothing.
+    static constexpr long long MaxImagePixels = 4LL << 20;
+    static constexpr int MaxEnlargement = 8;
+
+private:
+    QPainter& m_painter;
+    double m_scale;
+};
+
+// Whether Qt can make any font at all (fontconfig substitutes missing families silently).
+bool AnyFontAvailable();
+
+} // namespace pixelon

@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+#include "OutputTestUtil.h"
+#include "core/Portfolio.h"
+#include "output/ContactSheet.h"
+#include "output/PrintPage.h"
+#include "platform/Feedback.h"
+#include "tests/codecs/codec_test_util.h"
+
+namespace pixelon {
+namespace {
+
+using test::addSolid;
+using test::haveTool;
+using test::readPpm;
+using test::run;
+using test::ScratchDir;
+
+constexpr Colour White = rgb(255, 255, 255);
+constexpr Colour Black = rgb(0, 0, 0);
+
+// Runs the built pixelon on portfolios written by the test, and reads its files back with
+// ImageMagick, netpbm and poppler.
+class OutputCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* bin = std::getenv("PIXELON_BINARY_DIR");
+        if (!bin || !std::filesystem::exists(std::filesystem::path(bin) / "cli" / "pixelon"))
+            GTEST_SKIP() << "pixelon not built";
+        program = (std::filesystem::path(bin) / "cli" / "pixelon").string();
+        binaryDir = bin;
+    }
+    int pixelon(const std::string& arguments) {
+        const std::string line =
+            "timeout 60 " + program + " " + arguments + " >" + p("out.txt") + " 2>" + p("err.txt");
+        const int status = std::system(line.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string p(const std::string& name) const { return (dir / name).string(); }
+    void save(CPortfolio& portfolio, const std::string& name) {
+        RecordingFeedback feedback;
+        ASSERT_TRUE(portfolio.WriteFile(dir / name, feedback));
+    }
+    // `file` converted to binary PPM by a shell pipeline that ends in `to`.
+    std::optional<Surface> convert(const std::string& command) {
+        if (!run(command))
+            return std::nullopt;
+        return readPpm(dir / "peer.ppm");
+    }
+    std::string program;
+    std::filesystem::path binaryDir;
+    ScratchDir dir;
+};
+
+// Checks a sheet read by a peer program: its size and one picture's pixels in its cell.
+void expectSheet(const std::optional<Surface>& sheet, int width, int height, Rect frame,
+                 Colour inside) {
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->width(), width);
+    EXPECT_EQ(sheet->height(), height);
+    EXPECT_EQ(sheet->pixel(frame.left, frame.top), Black);
+    EXPECT_EQ(sheet->pixel(frame.left + 2, frame.top + 2), inside);
+    EXPECT_EQ(sheet->pixel(frame.left + 11, frame.top + 11), inside);
+    EXPECT_EQ(sheet->pixel(frame.left + 12, frame.top + 12), White);
+}
+
+TEST_F(OutputCli, OneBitSheetIsReadByImageMagickAndNetpbm) {
+    if (!haveTool("convert") || !haveTool("giftopnm"))
+        GTEST_SKIP() << "ImageMagick or netpbm missing";
+    CPortfolio portfolio;
+    addSolid(portfolio, 5, 10, 10, Black);
+    save(portfolio, "mono.pfo");
+    ASSERT_EQ(pixelon("sheet " + p("mono.pfo") + " -o " + p("mono.gif")), 0);
+    const Rect frame{1, 1, 37, 37};
+    expectSheet(convert("convert " + p("mono.gif") + " ppm:" + p("peer.ppm")), 38, 58, frame,
+                Black);
+    expectSheet(convert("giftopnm " + p("mono.gif") + " | ppmtoppm >" + p("peer.ppm")), 38, 58,
+                frame, Black);
+}
+
+TEST_F(OutputCli, EightColourPicturesMakeTwoRowsInGifAndBmp) {
+    if (!haveTool("convert") || !haveTool("bmptopnm"))
+        GTEST_SKIP() << "ImageMagick or netpbm missing";
+    CPortfolio portfolio;
+    for (int i = 0; i < 8; ++i)
+        addSolid(portfolio, 100 + i, 10, 10, i == 7 ? rgb(255, 0, 0) : White);
+    save(portfolio, "eight.pfo");
+    // The eighth picture opens the second row.
+    const Rect frame{1, 59, 37, 95};
+    ASSERT_EQ(pixelon("sheet " + p("eight.pfo") + " -o " + p("eight.gif")), 0);
+    expectSheet(convert("convert " + p("eight.gif") + " ppm:" + p("peer.ppm")), 7 * 38, 116, frame,
+                rgb(255, 0, 0));
+    expectSheet(convert("giftopnm " + p("eight.gif") + " | ppmtoppm >" + p("peer.ppm")), 7 * 38,
+                116, frame, rgb(255, 0, 0));
+    ASSERT_EQ(pixelon("sheet " + p("eight.pfo") + " -o " + p("eight.BMP")), 0);
+    expectSheet(convert("convert " + p("eight.BMP") + " ppm:" + p("peer.ppm")), 7 * 38, 116, frame,
+                rgb(255, 0, 0));
+    expectSheet(convert("bmptopnm " + p("eight.BMP") + " | ppmtoppm >" + p("peer.ppm")), 7 * 38,
+                116, frame, rgb(255, 0, 0));
+}
+
+TEST_F(OutputCli, SheetAndPrintRefuseBadArguments) {
+    CPortfolio portfolio;
+    addSolid(portfolio, 1, 4, 4);
+    save(portfolio, "a.pfo");
+    EXPECT_EQ(pixelon("sheet " + p("a.pfo") + " -o " + p("a.png")), 1);
+    EXPECT_EQ(pixelon("sheet " + p("missing.pfo") + " -o " + p("a.gif")), 1);
+    EXPECT_EQ(pixelon("print " + p("a.pfo") + " -o " + p("a.pdf") + " --resolution 3"), 1);
+    EXPECT_EQ(pixelon("sheet --help"), 0);
+    EXPECT_EQ(pixelon("print --help"), 0);
+}
+
+// Page images of a printed portfolio, one PPM a page, at `dpi`.
+int pageCount(const std::filesystem::path& folder) {
+    int pages = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().extension() == ".ppm" && entry.path().filename().string()[0] == 'p')
+            ++pages;
+    return pages;
+}
+
+TEST_F(OutputCli, PrintedPdfHasItsPagesAndMagnifiedPixelsInPlace) {
+    if (!haveTool("pdftoppm"))
+        GTEST_SKIP() << "poppler-utils missing";
+    CPortfolio portfolio;
+    portfolio.m_strName = "Printed";
+    portfolio.m_strNotes = "Two pages of red and blue pictures";
+    // At 600 dpi one 120 x 100 picture fills a row and two rows a page: three pages.
+    for (int i = 0; i < 5; ++i)
+        addSolid(portfolio, 200 + i, 120, 100, i == 4 ? rgb(0, 0, 255) : rgb(255, 0, 0));
+    portfolio.Picture(4).SetPixel(3, 2, 0); // one black pixel
+    save(portfolio, "printed.pfo");
+    ASSERT_EQ(
+        pixelon("print " + p("printed.pfo") + " -o " + p("printed.pdf") + " --resolution 1 --grid"),
+        0);
+    constexpr int dpi = 60;
+    ASSERT_TRUE(
+        run("pdftoppm -r " + std::to_string(dpi) + " " + p("printed.pdf") + " " + p("page")));
+    EXPECT_EQ(pageCount(dir.path()), 3);
+
+    // The last page holds picture 4 alone at the layout's first place.
+    const std::optional<Surface> page = readPpm(dir / "page-3.ppm");
+    ASSERT_TRUE(page);
+    PrintJob job(portfolio, 1);
+    const PageRect r = job.PictureRect(4);
+    const double toPixels = double(dpi) / 600; // the page is laid out at 600 dpi
+    auto at = [&](double x, double y) { return page->pixel(int(x * toPixels), int(y * toPixels)); };
+    const double c = job.Metrics().pixel;
+    // The centre of picture pixel (x, y).
+    auto pixelCentre = [&](int x, int y) {
+        return at(r.left + (x + 0.5) * c, r.top + (y + 0.5) * c);
+    };
+    EXPECT_EQ(pixelCentre(3, 2), Black);
+    const Colour blue = pixelCentre(10, 10);
+    EXPECT_LT(redOf(blue), 40);
+    EXPECT_GT(blueOf(blue), 200);
+    EXPECT_EQ(at(r.left - 3 * c, r.top + 5 * c), White);
+
+    // The header's text is real text in the file, with the page number.
+    if (haveTool("pdftotext") &&
+        run("pdftotext -f 3 -l 3 " + p("printed.pdf") + " " + p("page3.txt"))) {
+        const std::vector<std::uint8_t> bytes = test::readBytes(dir / "page3.txt");
+        const std::string text(bytes.begin(), bytes.end());
+        EXPECT_NE(text.find("Character Bitmaps for Portfolio: Printed"), std::string::npos);
+        EXPECT_NE(text.find("Document: printed.pfo"), std::string::npos);
+        EXPECT_NE(text.find("Page: 3"), std::string::npos);
+        EXPECT_NE(text.find("00204"), std::string::npos);
+    }
+
+    // Kept for a person to look at.
+    const auto kept = binaryDir / "tests" / "output" / "printed-page-3.png";
+    run("pdftoppm -r 100 -f 3 -l 3 -png -singlefile " + p("printed.pdf") + " " +
+        (binaryDir / "tests" / "output" / "printed-page-3").string());
+    EXPECT_TRUE(std::filesystem::exists(kept));
+}
+
+} // namespace
+} // namespace pixelon
