@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "phone/CommsLog.h"
 #include "platform/Clock.h"
@@ -44,11 +45,15 @@ public:
     int handle() const { return m_device.handle(); }
 
     int Open(const std::string& path, bool overlapped);
-    void Close() { m_device.close(); }
+    void Close();
 
     // The result is a code (0, -1 for a time-out, or errno); the count goes to `count`.
+    // A write that times out keeps its unsent tail and sends it ahead of the next read or
+    // write, as an overlapped write still in progress would; `count` counts only the
+    // caller's own bytes.
     int Read(std::span<std::uint8_t> buffer, std::size_t& count);
     int Write(std::span<const std::uint8_t> data, std::size_t& count);
+    std::size_t pendingBytes() const { return m_pending.size(); }
 
     SerialDevice& device() { return m_device; }
 
@@ -57,8 +62,11 @@ public:
     std::uint8_t m_bOverlapped = 0;
 
 private:
+    int flushPending();
+
     SerialDevice& m_device;
     Clock& m_clock;
+    std::vector<std::uint8_t> m_pending; // unsent tail of a write that timed out
 };
 
 // What WaitForReply collected: the text (at most size - 1 bytes) and whether the expected
