@@ -19,7 +19,7 @@ std::string printable(std::span<const std::uint8_t> bytes) {
 
 } // namespace
 
-std::string CommsException::FormatError() const {
+std::string CommsException::systemText() const {
     char buffer[256] = {};
     const char* text = nullptr;
 #if defined(__GLIBC__) && defined(_GNU_SOURCE)
@@ -31,7 +31,14 @@ std::string CommsException::FormatError() const {
     std::string system = text ? text : "";
     while (!system.empty() && std::strchr(" \t\r\n", system.back()))
         system.pop_back();
-    if (system.empty() || system.rfind("Unknown error", 0) == 0)
+    if (system.rfind("Unknown error", 0) == 0)
+        system.clear();
+    return system;
+}
+
+std::string CommsException::FormatError() const {
+    const std::string system = systemText();
+    if (system.empty())
         return formatText("Error #%d: *UNKNOWN* %s", m_nError, m_strMessage.c_str());
     return formatText("Error #%d: \"%s\"  %s", m_nError, system.c_str(), m_strMessage.c_str());
 }
@@ -268,6 +275,18 @@ Reply CSerialChannel::WaitForReply(std::string_view label, std::string_view expe
         }
     }
     return reply;
+}
+
+std::string CSerialChannel::portFailure(int port) const {
+    auto it = m_portFailures.find(port);
+    return it == m_portFailures.end() ? std::string() : it->second;
+}
+
+void CSerialChannel::setPortFailure(int port, std::string reason) {
+    if (reason.empty())
+        m_portFailures.erase(port);
+    else
+        m_portFailures[port] = std::move(reason);
 }
 
 void CSerialChannel::CheckResult(std::string_view message, bool ok, int error) const {

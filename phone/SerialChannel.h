@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,6 +26,8 @@ public:
     // "Error #%d: \"<system text>\"  <message>", or "Error #%d: *UNKNOWN* <message>" when the
     // system has no text for the code.
     std::string FormatError() const;
+    // The system's text for the error code without trailing blanks; empty when it has none.
+    std::string systemText() const;
 
 private:
     std::string m_strMessage;
@@ -100,6 +103,10 @@ public:
     void CheckResult(std::string_view message, bool ok, int error) const;
 
     bool isOpen() const { return m_file.isOpen(); }
+    // Why the last attempt on `port` failed (the system's text for its error); empty when the
+    // last attempt did not fail or gave no reason.
+    std::string portFailure(int port) const;
+    void setPortFailure(int port, std::string reason);
     void log(std::string_view message) { m_log.LogComms(m_nPort, message); }
 
     Clock& clock() { return m_clock; }
@@ -122,6 +129,7 @@ private:
     Clock& m_clock;
     CCommsLog& m_log;
     PortPathFunction m_paths;
+    std::map<int, std::string> m_portFailures;
 };
 
 } // namespace pixelon
