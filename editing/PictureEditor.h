@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,7 +73,7 @@ public:
     // the line and text being placed, the ascent line, the grid and the selection.
     void renderView(Surface& out) const;
     bool grid() const { return m_grid; }
-    void toggleGrid() { m_grid = !m_grid; }
+    void toggleGrid();
     int ascent() const { return m_ascent; }
 
     // Tools and mouse.
@@ -107,12 +108,13 @@ public:
     Colour customColour() const { return m_custom; }
     ColourPair paletteButtonPair(int control) const;
     void clickPaletteButton(int control, MouseButton button);
-    void setLeftColour(ColourPair pair) { m_left = pair; }
-    void setRightColour(ColourPair pair) { m_right = pair; }
+    void setLeftColour(ColourPair pair);
+    void setRightColour(ColourPair pair);
     // The result of the colour chooser: TransparentKey is refused and becomes (254, 127, 254).
     void chooseCustomColour(Colour c);
 
-    // Commands, each as its button does it.
+    // Commands, each as its button does it. Every command, including zoom, grid and the
+    // colour choices, first draws pending text into the canvas.
     bool dither = false;
     void toMono();
     void toGreyLevels();
@@ -151,12 +153,18 @@ private:
     void moveFloating(int dx, int dy);
     // Draws the placed text into `target`, whose (0, 0) is canvas point (offX, offY); returns
     // the caret position in picture pixels.
-    std::pair<int, int> drawText(Surface& target, int offX, int offY) const;
+    // With `canvas` the text is painted into it (mask included) instead of `target`.
+    std::pair<int, int> drawText(Surface& target, int offX, int offY,
+                                 EditCanvas* canvas = nullptr) const;
+    // Runs a transform that moves pixels on the canvas and, from the same start, on the
+    // transparency mask.
+    bool transform(const std::function<bool(EditCanvas&, Feedback&)>& apply);
 
     struct Floating {
         Surface pixels;
-        Surface base; // the canvas without the lifted pixels
-        Rect at;      // canvas rectangle the pixels cover
+        Surface base;                 // the canvas without the lifted pixels
+        Rect at;                      // canvas rectangle the pixels cover
+        Surface maskPixels, maskBase; // the same for the mask, when there is one
     };
     struct PlacedText {
         int x, y; // anchor in picture pixels
