@@ -23,6 +23,7 @@
 #include "core/Portfolio.h"
 #include "editing/EditorSession.h"
 #include "editing/ui/PaletteButton.h"
+#include "platform/qt/QtFeedback.h"
 #include "platform/qt/SurfaceImage.h"
 
 namespace pixelon::ui {
@@ -259,13 +260,17 @@ namespace {
 
 bool saveUserPalette(QWidget* parent, UserPalette& palette, bool ask) {
     if (ask || palette.currentPaletteFile.empty()) {
-        QString name =
-            QFileDialog::getSaveFileName(parent, QString(), QString(), "Palette File (*.p)");
+        // The dialog's own prompt would ask about the typed name, not the one written.
+        const QString name =
+            QFileDialog::getSaveFileName(parent, QString(), QString(), "Palette File (*.p)",
+                                         nullptr, QFileDialog::DontConfirmOverwrite);
         if (name.isEmpty())
             return false;
-        if (!name.endsWith(".p"))
-            name += ".p";
-        palette.currentPaletteFile = name.toStdString();
+        const std::filesystem::path target = userPaletteSaveTarget(name.toStdString());
+        QtFeedback feedback(parent);
+        if (!confirmUserPaletteTarget(target, feedback))
+            return false;
+        palette.currentPaletteFile = target.string();
     }
     CPaletteFile::Write(palette.currentPaletteFile, palette.colours);
     return true;
