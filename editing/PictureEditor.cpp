@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "editing/FloodFill.h"
+#include "editing/PixelFont.h"
 
 namespace pixelon {
 
@@ -79,6 +80,7 @@ PictureEditor::PictureEditor(const CPicture& picture, Feedback& feedback, int as
                     if (!picture.GetMask(x, y))
                         m_ec.setTransparent(m_ec.originX + x, m_ec.originY + y, true);
     }
+    m_font = editorFont();
     m_depth = picture.GetStoredDepth() == 8 || picture.m_nDepth == 8 ? 8 : picture.m_nDepth;
     CurrentMap = &mapOfDepth(m_depth);
     m_zoom = fit();
@@ -465,8 +467,13 @@ std::string PictureEditor::selectionText() const {
 
 void PictureEditor::setFont(std::shared_ptr<const TextFont> font) {
     commitText();
-    m_font = std::move(font);
+    m_font = font ? std::move(font) : editorFont();
     m_tool = Tool::Text;
+}
+
+void PictureEditor::chooseFont(std::shared_ptr<const TextFont> font) {
+    setEditorFont(std::move(font));
+    setFont(editorFont());
 }
 
 const std::string& PictureEditor::text() const {

@@ -95,8 +95,13 @@ public:
     std::string selectionText() const; // "%d,%d - %d x %d", empty without a selection
     bool floating() const { return m_floating.has_value(); }
 
-    // Text tool.
+    // Text tool. The editor starts with the program-wide editor font. setFont changes the font
+    // of this session only (null: back to the editor font); chooseFont is the user's choice
+    // (Fon&t, or a glyph font file): it becomes the editor font of later sessions too. Both
+    // choose the text tool.
     void setFont(std::shared_ptr<const TextFont> font);
+    void chooseFont(std::shared_ptr<const TextFont> font);
+    const TextFont& font() const { return *m_font; }
     bool placingText() const { return m_text.has_value(); }
     const std::string& text() const;
     void typeText(std::string_view characters);

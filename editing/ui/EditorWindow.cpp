@@ -18,10 +18,12 @@
 #include <QVBoxLayout>
 
 #include "core/Portfolio.h"
+#include "editing/PixelFont.h"
 #include "editing/ui/EditorDialogs.h"
+#include "editing/ui/GlyphFontFile.h"
 #include "editing/ui/PaletteButton.h"
-#include "platform/qt/SurfaceImage.h"
 #include "platform/Registry.h"
+#include "platform/qt/SurfaceImage.h"
 
 namespace pixelon::ui {
 
@@ -68,7 +70,13 @@ int floorDiv(int a, int b) {
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
-// The eight portfolios last used as glyph fonts, newest first, for the rest of the run.
+// The system font last chosen with Fon&t, offered first the next time.
+QFont& lastSystemFont() {
+    static QFont font;
+    return font;
+}
+
+// The eight files last used as glyph fonts, newest first, for the rest of the run.
 QStringList& recentGlyphFonts() {
     static QStringList recent;
     return recent;
@@ -431,20 +439,11 @@ void EditorWindow::paste() {
 }
 
 void EditorWindow::font() {
-    // The font colour starts at the grey nearest the left colour.
-    const Colour leftColour = m_editor.leftColour().first;
-    Colour start = colourBlack;
-    if (leftColour == colourDarkGrey)
-        start = rgb(128, 128, 128);
-    else if (leftColour == colourLightGrey)
-        start = rgb(192, 192, 192);
-    else if (leftColour == colourWhite)
-        start = colourWhite;
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, QFont(), this);
-    if (!ok)
+    FontColourDialog dialog(this, lastSystemFont(), fontDialogStartColour(m_editor.leftColour()));
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    m_editor.setFont(std::make_shared<QtTextFont>(chosen, start));
+    lastSystemFont() = dialog.font();
+    m_editor.chooseFont(std::make_shared<QtTextFont>(dialog.font(), dialog.colour()));
     for (int t = 0; t < 6; ++t)
         control(1100 + t)->setChecked(t == int(Tool::Text));
     refresh();
@@ -452,9 +451,9 @@ void EditorWindow::font() {
 
 void EditorWindow::rebuildGlyphMenu() {
     m_glyphMenu->clear();
-    m_glyphMenu->addAction("&Open Portfolio as Font...", this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, "Glyph Font", QString(),
-                                                          "Portfolio files (*.pfo;*.r)");
+    m_glyphMenu->addAction("&Open Portfolio or Picture as Font...", this, [this] {
+        const QString path =
+            QFileDialog::getOpenFileName(this, "Glyph Font", QString(), GlyphFontFilter);
         if (!path.isEmpty())
             glyphFont(path);
     });
@@ -469,8 +468,8 @@ void EditorWindow::rebuildGlyphMenu() {
 }
 
 void EditorWindow::glyphFont(const QString& path) {
-    auto portfolio = std::make_shared<CPortfolio>();
-    if (!portfolio->ReadFile(path.toStdString(), m_feedback))
+    auto portfolio = loadGlyphFontFile(path.toStdString(), m_feedback);
+    if (!portfolio)
         return;
     QStringList& recent = recentGlyphFonts();
     recent.removeAll(path);
@@ -478,7 +477,7 @@ void EditorWindow::glyphFont(const QString& path) {
     while (recent.size() > 8)
         recent.removeLast();
     rebuildGlyphMenu();
-    m_editor.setFont(std::make_shared<GlyphFont>(std::move(portfolio)));
+    m_editor.chooseFont(std::make_shared<GlyphFont>(std::move(portfolio)));
     for (int t = 0; t < 6; ++t)
         control(1100 + t)->setChecked(t == int(Tool::Text));
     refresh();
