@@ -132,13 +132,29 @@ void PictureEditor::setRightColour(ColourPair pair) {
 }
 
 std::optional<std::pair<int, int>> PictureEditor::toPicture(int viewX, int viewY) const {
-    const int vx = viewX - viewOffset();
-    if (vx < 0 || viewY < 0)
-        return {};
-    const int px = vx / m_zoom, py = viewY / m_zoom;
+    const auto [px, py] = viewToPicture(viewX, viewY);
     if (!m_ec.inPicture(px, py))
         return {};
     return std::pair{px, py};
+}
+
+std::pair<int, int> PictureEditor::viewToPicture(int viewX, int viewY) const {
+    auto floorDiv = [](int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+    return {floorDiv(viewX - viewOffset() + scrollX(), m_zoom),
+            floorDiv(viewY + scrollY(), m_zoom)};
+}
+
+int PictureEditor::maxScrollX() const {
+    return std::max(0, m_zoom * m_ec.width - m_viewWidth);
+}
+
+int PictureEditor::maxScrollY() const {
+    return std::max(0, m_zoom * m_ec.height - m_viewHeight);
+}
+
+void PictureEditor::setScroll(int x, int y) {
+    m_scrollX = std::clamp(x, 0, maxScrollX());
+    m_scrollY = std::clamp(y, 0, maxScrollY());
 }
 
 void PictureEditor::setTool(Tool tool) {
@@ -570,43 +586,54 @@ void PictureEditor::renderView(Surface& out) const {
         if (m_text)
             caret = drawText(work, window.left, window.top);
     }
-    const int rows = std::min(m_viewHeight, z * h);
-    for (int vy = 0; vy < rows; ++vy) {
-        const int py = vy / z;
+    // View position of the picture's top-left corner: centred when it fits, else scrolled.
+    const int ox = off - scrollX(), oy = -scrollY();
+    const int bottom = std::min(m_viewHeight, oy + z * h);
+    const int firstColumn = std::max(0, -ox / z);
+    for (int vy = 0; vy < bottom; ++vy) {
+        const int py = (vy - oy) / z;
         auto line = out.row(vy);
-        for (int px = 0; px < w; ++px) {
-            const int x0 = off + px * z;
+        for (int px = firstColumn; px < w; ++px) {
+            const int x0 = ox + px * z;
             if (x0 >= m_viewWidth)
                 break;
             const Colour c =
                 overlay ? work.pixel(px, py) : m_ec.canvas.pixel(window.left + px, window.top + py);
-            const int x1 = std::min(x0 + z, m_viewWidth);
-            std::fill(line.begin() + x0, line.begin() + x1, c);
+            const int xs = std::max(x0, 0), x1 = std::min(x0 + z, m_viewWidth);
+            if (xs < x1)
+                std::fill(line.begin() + xs, line.begin() + x1, c);
         }
     }
-    const int right = std::min(off + z * w, m_viewWidth);
+    const int left = std::max(ox, 0), right = std::min(ox + z * w, m_viewWidth);
+    const int top = std::max(oy, 0);
     if (m_grid && z > 1) {
-        for (int k = 0; k <= h && k * z < m_viewHeight; ++k)
-            for (int x = off; x < right; ++x)
-                out.setPixel(x, k * z, GridColour);
-        for (int k = 0; k <= w && off + k * z < m_viewWidth; ++k)
-            for (int y = 0; y < rows; ++y)
-                out.setPixel(off + k * z, y, GridColour);
+        for (int k = 0; k <= h; ++k) {
+            const int y = oy + k * z;
+            if (y >= 0 && y < m_viewHeight)
+                for (int x = left; x < right; ++x)
+                    out.setPixel(x, y, GridColour);
+        }
+        for (int k = 0; k <= w; ++k) {
+            const int x = ox + k * z;
+            if (x >= 0 && x < m_viewWidth)
+                for (int y = top; y < bottom; ++y)
+                    out.setPixel(x, y, GridColour);
+        }
     }
     if (m_ascent > 0) {
-        const int y = m_ascent * z + (m_grid ? 1 : 0);
-        for (int x = off; x < right; ++x)
+        const int y = oy + m_ascent * z + (m_grid ? 1 : 0);
+        for (int x = left; x < right; ++x)
             out.setPixel(x, y, AscentColour);
     }
     if (const auto s = selection()) {
-        const int x0 = off + s->left * z, y0 = s->top * z;
-        const int x1 = off + s->right * z - 1, y1 = s->bottom * z - 1;
-        for (int x = x0; x <= x1; ++x)
+        const int x0 = ox + s->left * z, y0 = oy + s->top * z;
+        const int x1 = ox + s->right * z - 1, y1 = oy + s->bottom * z - 1;
+        for (int x = std::max(x0, 0); x <= std::min(x1, m_viewWidth - 1); ++x)
             if ((x - x0) / 2 % 2 == 0) {
                 out.setPixel(x, y0, SelectionColour);
                 out.setPixel(x, y1, SelectionColour);
             }
-        for (int y = y0; y <= y1; ++y)
+        for (int y = std::max(y0, 0); y <= std::min(y1, m_viewHeight - 1); ++y)
             if ((y - y0) / 2 % 2 == 0) {
                 out.setPixel(x0, y, SelectionColour);
                 out.setPixel(x1, y, SelectionColour);
@@ -614,8 +641,8 @@ void PictureEditor::renderView(Surface& out) const {
     }
     if (m_text) {
         const int height = m_font ? m_font->lineHeight() : 1;
-        for (int y = caret.second * z; y < (caret.second + height) * z; ++y)
-            out.setPixel(off + caret.first * z, y, 0);
+        for (int y = oy + caret.second * z; y < oy + (caret.second + height) * z; ++y)
+            out.setPixel(ox + caret.first * z, y, 0);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -69,6 +70,15 @@ public:
     void zoomIn();
     void zoomOut();
     std::optional<std::pair<int, int>> toPicture(int viewX, int viewY) const;
+    // The picture pixel under a view position, also outside the picture (drags go on there).
+    std::pair<int, int> viewToPicture(int viewX, int viewY) const;
+    // Scrolling, in view pixels, when the magnified picture is larger than the view. The
+    // offsets stay within 0..max whatever the zoom and the picture size become.
+    int maxScrollX() const;
+    int maxScrollY() const;
+    int scrollX() const { return std::clamp(m_scrollX, 0, maxScrollX()); }
+    int scrollY() const { return std::clamp(m_scrollY, 0, maxScrollY()); }
+    void setScroll(int x, int y);
     // Paints the view (viewWidth x viewHeight) as the window shows it: the magnified picture,
     // the line and text being placed, the ascent line, the grid and the selection.
     void renderView(Surface& out) const;
@@ -184,6 +194,8 @@ private:
     int m_viewWidth = 0;
     int m_viewHeight = 0;
     int m_zoom = 1;
+    int m_scrollX = 0;
+    int m_scrollY = 0;
     bool m_grid = false;
     Tool m_tool = Tool::Pen;
     ColourPair m_left = ColourPair::plain(colourBlack);

@@ -14,8 +14,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "core/Portfolio.h"
 #include "editing/PixelFont.h"
@@ -66,10 +69,6 @@ Modifiers modifiersOf(Qt::KeyboardModifiers m) {
     return {bool(m & Qt::ShiftModifier), bool(m & Qt::ControlModifier)};
 }
 
-int floorDiv(int a, int b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-
 // The system font last chosen with Fon&t, offered first the next time.
 QFont& lastSystemFont() {
     static QFont font;
@@ -103,8 +102,18 @@ void CanvasView::paintEvent(QPaintEvent*) {
 }
 
 std::pair<int, int> CanvasView::pictureAt(QPoint p) const {
-    const int z = m_editor.zoom();
-    return {floorDiv(p.x() - m_editor.viewOffset(), z), floorDiv(p.y(), z)};
+    return m_editor.viewToPicture(p.x(), p.y());
+}
+
+void CanvasView::wheelEvent(QWheelEvent* event) {
+    // One notch scrolls 40 view pixels; Shift or a sideways wheel scrolls across.
+    const QPoint delta = event->angleDelta();
+    int dx = -delta.x() * 40 / 120, dy = -delta.y() * 40 / 120;
+    if (event->modifiers() & Qt::ShiftModifier)
+        std::swap(dx, dy);
+    m_editor.setScroll(m_editor.scrollX() + dx, m_editor.scrollY() + dy);
+    update();
+    emit changed();
 }
 
 void CanvasView::mousePressEvent(QMouseEvent* event) {
@@ -186,7 +195,23 @@ EditorWindow::EditorWindow(CPicture& picture, Feedback& feedback, EditorOptions 
     auto* left = new QVBoxLayout;
     top->addLayout(left, 1);
     m_view = new CanvasView(m_editor, this);
-    left->addWidget(m_view, 1);
+    // Scroll bars for a magnified picture larger than the view.
+    auto* viewArea = new QGridLayout;
+    viewArea->setSpacing(0);
+    m_hScroll = new QScrollBar(Qt::Horizontal);
+    m_vScroll = new QScrollBar(Qt::Vertical);
+    m_hScroll->setObjectName("hscroll");
+    m_vScroll->setObjectName("vscroll");
+    viewArea->addWidget(m_view, 0, 0);
+    viewArea->addWidget(m_vScroll, 0, 1);
+    viewArea->addWidget(m_hScroll, 1, 0);
+    left->addLayout(viewArea, 1);
+    auto scrolled = [this] {
+        m_editor.setScroll(m_hScroll->value(), m_vScroll->value());
+        m_view->update();
+    };
+    connect(m_hScroll, &QScrollBar::valueChanged, this, scrolled);
+    connect(m_vScroll, &QScrollBar::valueChanged, this, scrolled);
     connect(m_view, &CanvasView::changed, this, &EditorWindow::refresh);
 
     auto* fields = new QHBoxLayout;
@@ -223,15 +248,21 @@ EditorWindow::EditorWindow(CPicture& picture, Feedback& feedback, EditorOptions 
         });
         tools->addWidget(b);
     }
-    tools->addSpacing(12);
+    tools->addStretch();
+    left->addLayout(tools);
+    // The palette in two rows of seven: the colours, the half-tones, then the custom colour,
+    // the transparent button and the two indicators.
+    auto* palette = new QGridLayout;
+    palette->setSpacing(3);
     for (int id = 1084; id <= 1097; ++id) {
         auto* p = new PaletteButton(id);
         m_palette[id] = p;
         connect(p, &PaletteButton::notify, this, &EditorWindow::onPalette);
-        tools->addWidget(p);
+        const int index = id - 1084;
+        palette->addWidget(p, index / 7, index % 7);
     }
-    tools->addStretch();
-    left->addLayout(tools);
+    palette->setColumnStretch(7, 1);
+    left->addLayout(palette);
 
     auto* side = new QGridLayout;
     top->addLayout(side);
@@ -349,6 +380,17 @@ void EditorWindow::refresh() {
         button->setColours(pair.first, pair.second);
     }
     m_palette[TransparentButton]->setToolTip("Transparent");
+    m_palette[LeftIndicator]->setToolTip("Left colour");
+    m_palette[RightIndicator]->setToolTip("Right colour");
+    const QSignalBlocker hBlock(m_hScroll), vBlock(m_vScroll);
+    m_hScroll->setRange(0, m_editor.maxScrollX());
+    m_hScroll->setPageStep(std::max(1, m_view->width()));
+    m_hScroll->setSingleStep(std::max(1, m_editor.zoom()));
+    m_hScroll->setValue(m_editor.scrollX());
+    m_vScroll->setRange(0, m_editor.maxScrollY());
+    m_vScroll->setPageStep(std::max(1, m_view->height()));
+    m_vScroll->setSingleStep(std::max(1, m_editor.zoom()));
+    m_vScroll->setValue(m_editor.scrollY());
     m_view->update();
 }
 

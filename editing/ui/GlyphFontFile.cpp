@@ -11,6 +11,26 @@
 
 namespace pixelon::ui {
 
+namespace {
+
+// Passes everything on and remembers whether a message was shown.
+class NoticingFeedback : public Feedback {
+public:
+    explicit NoticingFeedback(Feedback& inner) : m_inner(inner) {}
+    Answer message(std::string_view text, MessageIcon icon, MessageButtons buttons) override {
+        m_shown = true;
+        return m_inner.message(text, icon, buttons);
+    }
+    ProgressWindow& progress() override { return m_inner.progress(); }
+    bool shown() const { return m_shown; }
+
+private:
+    Feedback& m_inner;
+    bool m_shown = false;
+};
+
+} // namespace
+
 std::shared_ptr<const CPortfolio> loadGlyphFontFile(const std::filesystem::path& path,
                                                     Feedback& feedback) {
     std::string extension = path.extension().string();
@@ -26,10 +46,14 @@ std::shared_ptr<const CPortfolio> loadGlyphFontFile(const std::filesystem::path&
         return portfolio;
     }
     const std::filesystem::path files[] = {path};
-    const ImportReport report = ImportPictureFiles(*portfolio, files, feedback);
-    if (report.picturesAdded == 0)
-        return nullptr;
-    return portfolio;
+    NoticingFeedback noticing(feedback);
+    const ImportReport report = ImportPictureFiles(*portfolio, files, noticing);
+    if (report.picturesAdded > 0)
+        return portfolio;
+    // A file that gave no picture must not fail silently.
+    if (!noticing.shown())
+        feedback.message("Cannot open file\n" + path.string(), MessageIcon::Stop);
+    return nullptr;
 }
 
 } // namespace pixelon::ui
