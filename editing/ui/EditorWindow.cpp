@@ -1,5 +1,6 @@
 #include "editing/ui/EditorWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -358,6 +359,9 @@ QAbstractButton* EditorWindow::control(int id) const {
 }
 
 void EditorWindow::refresh() {
+    // The tool buttons follow the model, which also changes the tool (a font choice, say).
+    if (QAbstractButton* current = control(1100 + int(m_editor.tool())))
+        current->setChecked(true);
     m_x->setText(QString::fromStdString(m_editor.pointerXText()));
     m_y->setText(QString::fromStdString(m_editor.pointerYText()));
     const bool picker = m_editor.tool() == Tool::Picker;

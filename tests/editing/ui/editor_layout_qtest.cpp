@@ -77,6 +77,38 @@ private slots:
         }
     }
 
+    // Only for a person to look at: an edited Icon with text, a transparent area, a selection
+    // and the grid, saved when PIXELON_SCREENSHOT_DIR is set.
+    void screenshotOfAnEditedIcon() {
+        const QByteArray dir = qgetenv("PIXELON_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            QSKIP("PIXELON_SCREENSHOT_DIR is not set");
+        setEditorFont(nullptr);
+        CPicture picture = whitePicture(48, 32);
+        picture.m_bMasked = true;
+        for (int y = 20; y < 32; ++y)
+            for (int x = 30; x < 48; ++x)
+                picture.SetMask(x, y, 0);
+        RecordingFeedback feedback;
+        ui::EditorWindow window(picture, feedback, {});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        PictureEditor& ed = window.editor();
+        ed.setTool(Tool::Text);
+        ed.mouseDown(MouseButton::Left, 2, 2);
+        ed.typeText("Hi 42");
+        ed.clickPaletteButton(1090, MouseButton::Left);
+        ed.setTool(Tool::Fill);
+        ed.mouseDown(MouseButton::Left, 10, 25);
+        ed.mouseUp(MouseButton::Left, 10, 25);
+        ed.toggleGrid();
+        ed.setSelection(Rect{1, 1, 20, 11});
+        window.control(1207)->click();
+        window.control(1207)->click();
+        QTest::qWait(50);
+        window.grab().save(QString::fromLocal8Bit(dir) + "/editor-icon.png");
+    }
+
     void largePictureScrolls() {
         CPicture picture = whitePicture(900, 700);
         RecordingFeedback feedback;
