@@ -13,11 +13,14 @@ namespace pixelon::ui {
 
 namespace {
 
-// Passes everything on and remembers whether a message was shown.
+// Passes messages on and remembers whether one was shown. The import's report that a GIF
+// animation became pictures is about a portfolio the user never sees here, so it is kept back.
 class NoticingFeedback : public Feedback {
 public:
     explicit NoticingFeedback(Feedback& inner) : m_inner(inner) {}
     Answer message(std::string_view text, MessageIcon icon, MessageButtons buttons) override {
+        if (text == AnimationImportedText)
+            return Answer::Ok;
         m_shown = true;
         return m_inner.message(text, icon, buttons);
     }
