@@ -28,7 +28,8 @@ constexpr const char* help = R"(Usage: pixelon phone search [--port N] [--device
 Talks to a phone over a serial port with the picture-transfer AT commands.
 
   search    tries COM1 to COM8 (or only --port N) and prints one line
-            "COMn: <status>" per port, as the search dialog shows them.
+            "COMn: <status>" per port, as the search dialog shows them,
+            with the reason for a port that cannot be opened.
             Exit status 0 when a phone was found.
   send      sends the picture with ID N (decimal) of PORTFOLIO as "Send
             Picture to Phone" does: drawn at the top left of a white preview
@@ -128,7 +129,7 @@ int search(std::span<const std::string> rest) {
         SurveyPort(s.link, statuses, port);
         int status = statuses[std::size_t(port - 1)];
         found |= (status & PortStatus::Found) != 0;
-        std::printf("COM%d: %s\n", port, DescribePortStatus(s.link, port - 1, status).c_str());
+        std::printf("COM%d: %s\n", port, DescribePortResult(s.link, port - 1, status).c_str());
         std::fflush(stdout);
     }
     return found ? 0 : 1;

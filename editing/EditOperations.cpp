@@ -104,16 +104,21 @@ void applyEditOperation(PictureEditor& editor, std::string_view operation) {
         noArg();
         editor.crop();
     } else if (name == "shift") {
+        int dx = 0, dy = 0;
         if (arg == "left")
-            editor.shift(-1, 0);
+            dx = -1;
         else if (arg == "right")
-            editor.shift(1, 0);
+            dx = 1;
         else if (arg == "up")
-            editor.shift(0, -1);
+            dy = -1;
         else if (arg == "down")
-            editor.shift(0, 1);
+            dy = 1;
         else
             fail(operation, "shift=left|right|up|down");
+        // The operation names where the content goes; the arrow buttons move the picture
+        // window when nothing is selected, which moves the content the other way.
+        const int sign = editor.selection() ? 1 : -1;
+        editor.shift(sign * dx, sign * dy);
     } else if (name == "clear") {
         noArg();
         editor.clear();

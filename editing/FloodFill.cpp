@@ -4,7 +4,8 @@
 
 namespace pixelon {
 
-long floodFill(Surface& surface, int x, int y, Rect limit, const ColourPair& brush) {
+long floodFill(Surface& surface, int x, int y, Rect limit, const ColourPair& brush,
+               const std::function<void(int x, int y, Colour c)>& painted) {
     limit = limit.intersected(surface.bounds());
     if (!limit.contains(x, y))
         return 0;
@@ -48,8 +49,12 @@ long floodFill(Surface& surface, int x, int y, Rect limit, const ColourPair& bru
     for (int py = limit.top; py < limit.bottom; ++py) {
         auto line = surface.row(py);
         for (int px = limit.left; px < limit.right; ++px)
-            if (seen(px, py))
-                line[std::size_t(px)] = brush.at(px, py);
+            if (seen(px, py)) {
+                const Colour c = brush.at(px, py);
+                line[std::size_t(px)] = c & 0x00FFFFFF;
+                if (painted)
+                    painted(px, py, c);
+            }
     }
     return count;
 }

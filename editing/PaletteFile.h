@@ -10,8 +10,10 @@
 
 namespace pixelon {
 
-// The user palette file (".p"): comment lines, then BEGIN, USER_PALETTE, one "%#.8x" colour a
-// line and END.
+class Feedback;
+
+// The user palette file (".p"): a text file (CR LF line ends) of comment lines, then BEGIN,
+// USER_PALETTE, one "%#.8x" colour a line and END. Values are read whole, all 32 bits.
 class CPaletteFile {
 public:
     // Reads up to colours.size() values; entries not read keep their values. A file that
@@ -35,6 +37,12 @@ struct UserPalette {
 
     UserPalette() { colours.fill(0x00FFFFFF); }
 };
+
+// The file a save writes for the name the save dialog returned: ".p" is appended unless the
+// name ends in it.
+std::filesystem::path userPaletteSaveTarget(std::string_view chosen);
+// Asks before that file is replaced; true when it does not exist or the user says Yes.
+bool confirmUserPaletteTarget(const std::filesystem::path& target, Feedback& feedback);
 
 // The palette the EasyPalette reads: default.pal in the program's folder under the user's
 // XDG data folder ($XDG_DATA_HOME/pixelon, else ~/.local/share/pixelon).

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "editing/FloodFill.h"
+#include "editing/PixelFont.h"
 
 namespace pixelon {
 
@@ -70,8 +71,16 @@ PictureEditor::PictureEditor(const CPicture& picture, Feedback& feedback, int as
     const int w = std::clamp(picture.m_nWidth, 1, MaxEditSize);
     const int h = std::clamp(picture.m_nHeight, 1, MaxEditSize);
     m_ec.reset(w, h);
-    if (pictureStorageFits(picture))
+    if (pictureStorageFits(picture)) {
         picture.Draw(m_ec.canvas, m_ec.originX, m_ec.originY, -1, w, h, true);
+        // Only what the picture's mask marks is transparent, whatever its colour.
+        if (picture.m_bMasked)
+            for (int y = 0; y < std::min(h, picture.m_nHeight); ++y)
+                for (int x = 0; x < std::min(w, picture.m_nWidth); ++x)
+                    if (!picture.GetMask(x, y))
+                        m_ec.setTransparent(m_ec.originX + x, m_ec.originY + y, true);
+    }
+    m_font = editorFont();
     m_depth = picture.GetStoredDepth() == 8 || picture.m_nDepth == 8 ? 8 : picture.m_nDepth;
     CurrentMap = &mapOfDepth(m_depth);
     m_zoom = fit();
@@ -96,23 +105,56 @@ int PictureEditor::viewOffset() const {
 }
 
 void PictureEditor::zoomIn() {
+    commitText();
     if (canZoomIn())
         ++m_zoom;
 }
 
 void PictureEditor::zoomOut() {
+    commitText();
     if (canZoomOut())
         --m_zoom;
 }
 
+void PictureEditor::toggleGrid() {
+    commitText();
+    m_grid = !m_grid;
+}
+
+void PictureEditor::setLeftColour(ColourPair pair) {
+    commitText();
+    m_left = pair;
+}
+
+void PictureEditor::setRightColour(ColourPair pair) {
+    commitText();
+    m_right = pair;
+}
+
 std::optional<std::pair<int, int>> PictureEditor::toPicture(int viewX, int viewY) const {
-    const int vx = viewX - viewOffset();
-    if (vx < 0 || viewY < 0)
-        return {};
-    const int px = vx / m_zoom, py = viewY / m_zoom;
+    const auto [px, py] = viewToPicture(viewX, viewY);
     if (!m_ec.inPicture(px, py))
         return {};
     return std::pair{px, py};
+}
+
+std::pair<int, int> PictureEditor::viewToPicture(int viewX, int viewY) const {
+    auto floorDiv = [](int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+    return {floorDiv(viewX - viewOffset() + scrollX(), m_zoom),
+            floorDiv(viewY + scrollY(), m_zoom)};
+}
+
+int PictureEditor::maxScrollX() const {
+    return std::max(0, m_zoom * m_ec.width - m_viewWidth);
+}
+
+int PictureEditor::maxScrollY() const {
+    return std::max(0, m_zoom * m_ec.height - m_viewHeight);
+}
+
+void PictureEditor::setScroll(int x, int y) {
+    m_scrollX = std::clamp(x, 0, maxScrollX());
+    m_scrollY = std::clamp(y, 0, maxScrollY());
 }
 
 void PictureEditor::setTool(Tool tool) {
@@ -130,7 +172,7 @@ Rect PictureEditor::clip() const {
 void PictureEditor::paintPoint(int px, int py, const ColourPair& brush) {
     const int cx = m_ec.originX + px, cy = m_ec.originY + py;
     if (clip().contains(cx, cy))
-        m_ec.canvas.setPixel(cx, cy, brush.at(cx, cy));
+        m_ec.paint(cx, cy, brush.at(cx, cy));
 }
 
 void PictureEditor::paintLine(int x0, int y0, int x1, int y1, const ColourPair& brush) {
@@ -187,7 +229,9 @@ void PictureEditor::mouseDown(MouseButton button, int px, int py, Modifiers mods
         break;
     case Tool::Fill:
         beforeChange();
-        floodFill(m_ec.canvas, m_ec.originX + px, m_ec.originY + py, clip(), brush);
+        floodFill(
+            m_ec.canvas, m_ec.originX + px, m_ec.originY + py, clip(), brush,
+            [this](int x, int y, Colour c) { m_ec.setTransparent(x, y, isTransparentInk(c)); });
         break;
     case Tool::Text:
         commitText();
@@ -211,7 +255,12 @@ void PictureEditor::mouseMove(int px, int py, Modifiers mods) {
         if (dx || dy) {
             const int oldX = m_ec.originX, oldY = m_ec.originY;
             const std::optional<Rect> oldSelection = m_ec.selection;
-            shiftPicture(m_ec, dx, dy);
+            // The content follows the pointer: the block itself, or the window the other way.
+            const int sign = m_ec.selection ? 1 : -1;
+            transform([&](EditCanvas& ec, Feedback&) {
+                shiftPicture(ec, sign * dx, sign * dy);
+                return true;
+            });
             if (m_text) {
                 // The anchor follows the content: the window's move, or the block's.
                 const int mx = m_ec.selection && oldSelection
@@ -322,6 +371,12 @@ void PictureEditor::selectPress(int px, int py) {
             f.pixels.copyFrom(m_ec.canvas, s, 0, 0);
             f.base = m_ec.canvas;
             f.base.fillRect(s, colourWhite);
+            if (!m_ec.mask.empty()) {
+                f.maskPixels = Surface(s.width(), s.height());
+                f.maskPixels.copyFrom(m_ec.mask, s, 0, 0);
+                f.maskBase = m_ec.mask;
+                f.maskBase.fillRect(s, MaskOpaque);
+            }
             m_floating = std::move(f);
         }
         m_anchorRect = s;
@@ -374,8 +429,12 @@ void PictureEditor::moveFloating(int dx, int dy) {
         return;
     Floating& f = *m_floating;
     m_ec.canvas.copyFrom(f.base, f.at, f.at.left, f.at.top);
+    if (!f.maskBase.empty())
+        m_ec.mask.copyFrom(f.maskBase, f.at, f.at.left, f.at.top);
     f.at = {f.at.left + dx, f.at.top + dy, f.at.right + dx, f.at.bottom + dy};
     m_ec.canvas.copyFrom(f.pixels, f.at.left, f.at.top);
+    if (!f.maskBase.empty())
+        m_ec.mask.copyFrom(f.maskPixels, f.at.left, f.at.top);
     m_ec.selection = f.at;
 }
 
@@ -424,8 +483,13 @@ std::string PictureEditor::selectionText() const {
 
 void PictureEditor::setFont(std::shared_ptr<const TextFont> font) {
     commitText();
-    m_font = std::move(font);
+    m_font = font ? std::move(font) : editorFont();
     m_tool = Tool::Text;
+}
+
+void PictureEditor::chooseFont(std::shared_ptr<const TextFont> font) {
+    setEditorFont(std::move(font));
+    setFont(editorFont());
 }
 
 const std::string& PictureEditor::text() const {
@@ -449,7 +513,8 @@ void PictureEditor::backspace() {
     s.erase(end);
 }
 
-std::pair<int, int> PictureEditor::drawText(Surface& target, int offX, int offY) const {
+std::pair<int, int> PictureEditor::drawText(Surface& target, int offX, int offY,
+                                            EditCanvas* canvas) const {
     if (!m_text)
         return {0, 0};
     if (!m_font)
@@ -476,9 +541,13 @@ std::pair<int, int> PictureEditor::drawText(Surface& target, int offX, int offY)
                     if (ink.pixel(i, j) != 0)
                         continue;
                     const int cx = m_ec.originX + penX + i, cy = m_ec.originY + penY + j;
-                    if (limit.contains(cx, cy))
-                        target.setPixel(cx - offX, cy - offY,
-                                        own ? *own : m_text->brush.at(cx, cy));
+                    if (!limit.contains(cx, cy))
+                        continue;
+                    const Colour c = own ? *own : m_text->brush.at(cx, cy);
+                    if (canvas)
+                        canvas->paint(cx, cy, c);
+                    else
+                        target.setPixel(cx - offX, cy - offY, c);
                 }
             penX += ink.width();
         }
@@ -517,43 +586,54 @@ void PictureEditor::renderView(Surface& out) const {
         if (m_text)
             caret = drawText(work, window.left, window.top);
     }
-    const int rows = std::min(m_viewHeight, z * h);
-    for (int vy = 0; vy < rows; ++vy) {
-        const int py = vy / z;
+    // View position of the picture's top-left corner: centred when it fits, else scrolled.
+    const int ox = off - scrollX(), oy = -scrollY();
+    const int bottom = std::min(m_viewHeight, oy + z * h);
+    const int firstColumn = std::max(0, -ox / z);
+    for (int vy = 0; vy < bottom; ++vy) {
+        const int py = (vy - oy) / z;
         auto line = out.row(vy);
-        for (int px = 0; px < w; ++px) {
-            const int x0 = off + px * z;
+        for (int px = firstColumn; px < w; ++px) {
+            const int x0 = ox + px * z;
             if (x0 >= m_viewWidth)
                 break;
             const Colour c =
                 overlay ? work.pixel(px, py) : m_ec.canvas.pixel(window.left + px, window.top + py);
-            const int x1 = std::min(x0 + z, m_viewWidth);
-            std::fill(line.begin() + x0, line.begin() + x1, c);
+            const int xs = std::max(x0, 0), x1 = std::min(x0 + z, m_viewWidth);
+            if (xs < x1)
+                std::fill(line.begin() + xs, line.begin() + x1, c);
         }
     }
-    const int right = std::min(off + z * w, m_viewWidth);
+    const int left = std::max(ox, 0), right = std::min(ox + z * w, m_viewWidth);
+    const int top = std::max(oy, 0);
     if (m_grid && z > 1) {
-        for (int k = 0; k <= h && k * z < m_viewHeight; ++k)
-            for (int x = off; x < right; ++x)
-                out.setPixel(x, k * z, GridColour);
-        for (int k = 0; k <= w && off + k * z < m_viewWidth; ++k)
-            for (int y = 0; y < rows; ++y)
-                out.setPixel(off + k * z, y, GridColour);
+        for (int k = 0; k <= h; ++k) {
+            const int y = oy + k * z;
+            if (y >= 0 && y < m_viewHeight)
+                for (int x = left; x < right; ++x)
+                    out.setPixel(x, y, GridColour);
+        }
+        for (int k = 0; k <= w; ++k) {
+            const int x = ox + k * z;
+            if (x >= 0 && x < m_viewWidth)
+                for (int y = top; y < bottom; ++y)
+                    out.setPixel(x, y, GridColour);
+        }
     }
     if (m_ascent > 0) {
-        const int y = m_ascent * z + (m_grid ? 1 : 0);
-        for (int x = off; x < right; ++x)
+        const int y = oy + m_ascent * z + (m_grid ? 1 : 0);
+        for (int x = left; x < right; ++x)
             out.setPixel(x, y, AscentColour);
     }
     if (const auto s = selection()) {
-        const int x0 = off + s->left * z, y0 = s->top * z;
-        const int x1 = off + s->right * z - 1, y1 = s->bottom * z - 1;
-        for (int x = x0; x <= x1; ++x)
+        const int x0 = ox + s->left * z, y0 = oy + s->top * z;
+        const int x1 = ox + s->right * z - 1, y1 = oy + s->bottom * z - 1;
+        for (int x = std::max(x0, 0); x <= std::min(x1, m_viewWidth - 1); ++x)
             if ((x - x0) / 2 % 2 == 0) {
                 out.setPixel(x, y0, SelectionColour);
                 out.setPixel(x, y1, SelectionColour);
             }
-        for (int y = y0; y <= y1; ++y)
+        for (int y = std::max(y0, 0); y <= std::min(y1, m_viewHeight - 1); ++y)
             if ((y - y0) / 2 % 2 == 0) {
                 out.setPixel(x0, y, SelectionColour);
                 out.setPixel(x1, y, SelectionColour);
@@ -561,14 +641,17 @@ void PictureEditor::renderView(Surface& out) const {
     }
     if (m_text) {
         const int height = m_font ? m_font->lineHeight() : 1;
-        for (int y = caret.second * z; y < (caret.second + height) * z; ++y)
-            out.setPixel(off + caret.first * z, y, 0);
+        for (int y = oy + caret.second * z; y < oy + (caret.second + height) * z; ++y)
+            out.setPixel(ox + caret.first * z, y, 0);
     }
 }
 
 void PictureEditor::commitText() {
-    if (m_text && !m_text->characters.empty())
-        drawText(m_ec.canvas, 0, 0);
+    if (m_text && !m_text->characters.empty()) {
+        // Placed text is a change of its own, so undo takes back just the text.
+        m_ec.saveUndo();
+        drawText(m_ec.canvas, 0, 0, &m_ec);
+    }
     m_text.reset();
 }
 
@@ -612,7 +695,7 @@ ColourPair PictureEditor::paletteButtonPair(int control) const {
     case CustomColourButton:
         return ColourPair::plain(m_custom);
     case TransparentButton:
-        return ColourPair::plain(TransparentKey);
+        return ColourPair::plain(TransparentKey | TransparentInk);
     case LeftIndicator:
         return m_left;
     case RightIndicator:
@@ -625,10 +708,12 @@ ColourPair PictureEditor::paletteButtonPair(int control) const {
 void PictureEditor::clickPaletteButton(int control, MouseButton button) {
     if (control < FirstPaletteButton || control > TransparentButton)
         return;
+    commitText();
     (button == MouseButton::Left ? m_left : m_right) = paletteButtonPair(control);
 }
 
 void PictureEditor::chooseCustomColour(Colour c) {
+    commitText();
     c &= 0x00FFFFFF;
     m_custom = c == TransparentKey ? RefusedTransparent : c;
 }
@@ -641,6 +726,7 @@ void PictureEditor::toMono() {
     } else {
         toMonoPlain(m_ec.canvas, m_ec.window());
     }
+    m_ec.rekeyTransparent(m_ec.window());
 }
 
 void PictureEditor::toGreyLevels() {
@@ -649,6 +735,7 @@ void PictureEditor::toGreyLevels() {
         greyDither(m_ec.canvas, m_ec.window(), greyDitherDirection(), m_feedback);
     else
         toGreyPlain(m_ec.canvas, m_ec.window());
+    m_ec.rekeyTransparent(m_ec.window());
 }
 
 void PictureEditor::toCubeColours() {
@@ -656,6 +743,7 @@ void PictureEditor::toCubeColours() {
     if (dither && !cubeDither(m_ec.canvas, m_ec.window(), m_feedback))
         return;
     toCubePlain(m_ec.canvas, m_ec.window());
+    m_ec.rekeyTransparent(m_ec.window());
     m_depth = 8;
     CurrentMap = &CubeMap;
 }
@@ -664,40 +752,73 @@ void PictureEditor::mapToSteps(const MappingSteps& steps) {
     currentMappingSteps() = steps;
     beforeChange();
     pixelon::mapToSteps(m_ec.canvas, m_ec.window(), steps);
+    m_ec.rekeyTransparent(m_ec.window());
     m_depth = 2;
     CurrentMap = &GreyMap;
 }
 
+bool PictureEditor::transform(const std::function<bool(EditCanvas&, Feedback&)>& apply) {
+    if (m_ec.mask.empty())
+        return apply(m_ec, m_feedback);
+    // The mask goes through the same transform from the same starting state.
+    EditCanvas maskView;
+    maskView.canvas = std::move(m_ec.mask);
+    maskView.width = m_ec.width;
+    maskView.height = m_ec.height;
+    maskView.originX = m_ec.originX;
+    maskView.originY = m_ec.originY;
+    maskView.selection = m_ec.selection;
+    const bool ok = apply(m_ec, m_feedback);
+    if (ok) {
+        RecordingFeedback quiet;
+        if (!apply(maskView, quiet) || maskView.canvas.width() != m_ec.canvas.width() ||
+            maskView.canvas.height() != m_ec.canvas.height())
+            maskView.canvas = Surface(); // cannot follow: every pixel opaque rather than wrong
+    }
+    m_ec.mask = std::move(maskView.canvas);
+    return ok;
+}
+
 void PictureEditor::fold(FoldMode mode) {
     beforeChange();
-    foldPicture(m_ec, mode, m_feedback);
+    transform([mode](EditCanvas& ec, Feedback& fb) {
+        foldPicture(ec, mode, fb);
+        return true;
+    });
 }
 
 void PictureEditor::rotate(Rotation rotation) {
     if (rotation == Rotation::None)
         return;
     beforeChange();
-    rotatePicture(m_ec, rotation, m_feedback);
+    transform([rotation](EditCanvas& ec, Feedback& fb) {
+        rotatePicture(ec, rotation, fb);
+        return true;
+    });
     afterResize();
 }
 
 bool PictureEditor::scale(int newWidth, int newHeight) {
     beforeChange();
-    const bool ok = scalePicture(m_ec, newWidth, newHeight, m_feedback);
+    const bool ok = transform(
+        [&](EditCanvas& ec, Feedback& fb) { return scalePicture(ec, newWidth, newHeight, fb); });
     afterResize();
     return ok;
 }
 
 bool PictureEditor::resize(int newWidth, int newHeight) {
     beforeChange();
-    const bool ok = resizePicture(m_ec, newWidth, newHeight, m_feedback);
+    const bool ok = transform(
+        [&](EditCanvas& ec, Feedback& fb) { return resizePicture(ec, newWidth, newHeight, fb); });
     afterResize();
     return ok;
 }
 
 bool PictureEditor::crop() {
     beforeChange();
-    const bool ok = cropPicture(m_ec, m_phoneWidth, m_phoneHeight, m_feedback);
+    const bool ok = transform([&](EditCanvas& ec, Feedback& fb) {
+        return cropPicture(ec, m_phoneWidth, m_phoneHeight, fb);
+    });
     afterResize();
     return ok;
 }
@@ -709,17 +830,22 @@ void PictureEditor::setPhoneSize(int width, int height) {
 
 void PictureEditor::shift(int dx, int dy) {
     beforeChange();
-    shiftPicture(m_ec, dx, dy);
+    transform([dx, dy](EditCanvas& ec, Feedback&) {
+        shiftPicture(ec, dx, dy);
+        return true;
+    });
 }
 
 void PictureEditor::clear() {
     beforeChange();
     clearPicture(m_ec);
+    m_ec.mask = Surface();
 }
 
 void PictureEditor::swapColours(const std::array<ColourPair, 5>& pairs) {
     beforeChange();
     pixelon::swapColours(m_ec, pairs, m_custom, m_feedback);
+    m_ec.rekeyTransparent(m_ec.region());
 }
 
 Surface PictureEditor::copy() {
@@ -738,6 +864,8 @@ void PictureEditor::paste(const Surface& bitmap) {
     const int w = std::min(bitmap.width(), 5 * target.width());
     const int h = std::min(bitmap.height(), 5 * target.height());
     m_ec.canvas.copyFrom(bitmap, {0, 0, w, h}, target.left, target.top);
+    // Pasted pixels are opaque whatever their colour.
+    m_ec.setOpaque({target.left, target.top, target.left + w, target.top + h});
 }
 
 void PictureEditor::undo() {
@@ -758,14 +886,14 @@ void PictureEditor::accept(CPicture& picture) {
     picture.m_nWidth = w;
     picture.m_nHeight = h;
     picture.GrabFrom(m_ec.canvas, DirectMap, left, top);
-    // Pixels shown in TransparentKey are transparent: an Icon stays one, and a picture
-    // painted with the transparent colour becomes one.
+    // The mask decides transparency: an Icon stays one, a picture painted with the
+    // transparent button becomes one, and opaque pixels of any colour stay opaque.
     bool transparent = false;
     int decided = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const Colour shown = m_ec.canvas.pixel(left + x, top + y);
-            if (shown == TransparentKey) {
+            if (m_ec.transparentAt(left + x, top + y)) {
                 picture.SetMask(x, y, 0);
                 transparent = true;
                 continue;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -68,11 +70,20 @@ public:
     void zoomIn();
     void zoomOut();
     std::optional<std::pair<int, int>> toPicture(int viewX, int viewY) const;
+    // The picture pixel under a view position, also outside the picture (drags go on there).
+    std::pair<int, int> viewToPicture(int viewX, int viewY) const;
+    // Scrolling, in view pixels, when the magnified picture is larger than the view. The
+    // offsets stay within 0..max whatever the zoom and the picture size become.
+    int maxScrollX() const;
+    int maxScrollY() const;
+    int scrollX() const { return std::clamp(m_scrollX, 0, maxScrollX()); }
+    int scrollY() const { return std::clamp(m_scrollY, 0, maxScrollY()); }
+    void setScroll(int x, int y);
     // Paints the view (viewWidth x viewHeight) as the window shows it: the magnified picture,
     // the line and text being placed, the ascent line, the grid and the selection.
     void renderView(Surface& out) const;
     bool grid() const { return m_grid; }
-    void toggleGrid() { m_grid = !m_grid; }
+    void toggleGrid();
     int ascent() const { return m_ascent; }
 
     // Tools and mouse.
@@ -94,8 +105,13 @@ public:
     std::string selectionText() const; // "%d,%d - %d x %d", empty without a selection
     bool floating() const { return m_floating.has_value(); }
 
-    // Text tool.
+    // Text tool. The editor starts with the program-wide editor font. setFont changes the font
+    // of this session only (null: back to the editor font); chooseFont is the user's choice
+    // (Fon&t, or a glyph font file): it becomes the editor font of later sessions too. Both
+    // choose the text tool.
     void setFont(std::shared_ptr<const TextFont> font);
+    void chooseFont(std::shared_ptr<const TextFont> font);
+    const TextFont& font() const { return *m_font; }
     bool placingText() const { return m_text.has_value(); }
     const std::string& text() const;
     void typeText(std::string_view characters);
@@ -107,12 +123,13 @@ public:
     Colour customColour() const { return m_custom; }
     ColourPair paletteButtonPair(int control) const;
     void clickPaletteButton(int control, MouseButton button);
-    void setLeftColour(ColourPair pair) { m_left = pair; }
-    void setRightColour(ColourPair pair) { m_right = pair; }
+    void setLeftColour(ColourPair pair);
+    void setRightColour(ColourPair pair);
     // The result of the colour chooser: TransparentKey is refused and becomes (254, 127, 254).
     void chooseCustomColour(Colour c);
 
-    // Commands, each as its button does it.
+    // Commands, each as its button does it. Every command, including zoom, grid and the
+    // colour choices, first draws pending text into the canvas.
     bool dither = false;
     void toMono();
     void toGreyLevels();
@@ -151,12 +168,18 @@ private:
     void moveFloating(int dx, int dy);
     // Draws the placed text into `target`, whose (0, 0) is canvas point (offX, offY); returns
     // the caret position in picture pixels.
-    std::pair<int, int> drawText(Surface& target, int offX, int offY) const;
+    // With `canvas` the text is painted into it (mask included) instead of `target`.
+    std::pair<int, int> drawText(Surface& target, int offX, int offY,
+                                 EditCanvas* canvas = nullptr) const;
+    // Runs a transform that moves pixels on the canvas and, from the same start, on the
+    // transparency mask.
+    bool transform(const std::function<bool(EditCanvas&, Feedback&)>& apply);
 
     struct Floating {
         Surface pixels;
-        Surface base; // the canvas without the lifted pixels
-        Rect at;      // canvas rectangle the pixels cover
+        Surface base;                 // the canvas without the lifted pixels
+        Rect at;                      // canvas rectangle the pixels cover
+        Surface maskPixels, maskBase; // the same for the mask, when there is one
     };
     struct PlacedText {
         int x, y; // anchor in picture pixels
@@ -171,6 +194,8 @@ private:
     int m_viewWidth = 0;
     int m_viewHeight = 0;
     int m_zoom = 1;
+    int m_scrollX = 0;
+    int m_scrollY = 0;
     bool m_grid = false;
     Tool m_tool = Tool::Pen;
     ColourPair m_left = ColourPair::plain(colourBlack);

@@ -303,8 +303,9 @@ void shiftPicture(EditCanvas& ec, int dx, int dy) {
         ec.selection = to;
         return;
     }
-    ec.originX = std::clamp(ec.originX - dx, 0, 4 * ec.width);
-    ec.originY = std::clamp(ec.originY - dy, 0, 4 * ec.height);
+    // The picture window moves over the canvas, so the content appears to move the other way.
+    ec.originX = std::clamp(ec.originX + dx, 0, 4 * ec.width);
+    ec.originY = std::clamp(ec.originY + dy, 0, 4 * ec.height);
 }
 
 void clearPicture(EditCanvas& ec) {

@@ -158,7 +158,8 @@ bool scalePicture(EditCanvas& ec, int newWidth, int newHeight, Feedback& feedbac
 bool resizePicture(EditCanvas& ec, int newWidth, int newHeight, Feedback& feedback);
 // Without a selection the picture keeps its top-left phoneWidth x phoneHeight pixels at most.
 bool cropPicture(EditCanvas& ec, int phoneWidth, int phoneHeight, Feedback& feedback);
-// Moves the content (or the selected block) one pixel in the direction (dx, dy).
+// Moves the selected block one pixel in the direction (dx, dy); without a selection moves the
+// picture window that way over the canvas, so the content moves the other way.
 void shiftPicture(EditCanvas& ec, int dx, int dy);
 void clearPicture(EditCanvas& ec);
 void swapColours(EditCanvas& ec, const std::array<ColourPair, 5>& pairs, Colour userColour,

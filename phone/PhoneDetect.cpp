@@ -94,6 +94,7 @@ int SearchPorts(PhoneLink& link, int port, PortStatuses& statuses, PortsTried* t
             (*tried)[std::size_t(port - 1)] = true;
 
         bool talked = false;
+        channel.setPortFailure(port, {});
         try {
             channel.m_nPort = port;
             channel.m_nBaud = 9600;
@@ -106,6 +107,7 @@ int SearchPorts(PhoneLink& link, int port, PortStatuses& statuses, PortsTried* t
             talked = true;
         } catch (const CommsException& e) {
             channel.log(e.FormatError() + "\r\n");
+            channel.setPortFailure(port, e.systemText());
             statuses[std::size_t(port - 1)] = PortStatus::CannotOpen;
         }
         if (talked) {
@@ -136,7 +138,7 @@ int FindPhone(PhoneLink& link, int startPort) {
         if (tried[std::size_t(p - 1)])
             summary +=
                 formatText("COM%d: %s\n", p,
-                           DescribePortStatus(link, p - 1, statuses[std::size_t(p - 1)]).c_str());
+                           DescribePortResult(link, p - 1, statuses[std::size_t(p - 1)]).c_str());
     link.feedback.message(summary, MessageIcon::Stop);
     return 0;
 }
@@ -144,6 +146,16 @@ int FindPhone(PhoneLink& link, int startPort) {
 void SurveyPort(PhoneLink& link, PortStatuses& statuses, int port) {
     SearchPorts(link, port, statuses, nullptr);
     link.channel.ClosePort();
+}
+
+std::string DescribePortResult(PhoneLink& link, int index, int status) {
+    std::string text = DescribePortStatus(link, index, status);
+    if (status & PortStatus::CannotOpen) {
+        const std::string reason = link.channel.portFailure(index + 1);
+        if (!reason.empty())
+            text += " (" + reason + ")";
+    }
+    return text;
 }
 
 std::string DescribePortStatus(PhoneLink& link, int index, int status) {

@@ -51,5 +51,8 @@ int FindPhone(PhoneLink& link, int startPort);
 void SurveyPort(PhoneLink& link, PortStatuses& statuses, int port);
 // The text shown for a port's status; for a phone it asks the phone for its applications.
 std::string DescribePortStatus(PhoneLink& link, int index, int status);
+// The same, followed by the reason in brackets for a port that failed with one, as in
+// "Cannot open port (Permission denied)".
+std::string DescribePortResult(PhoneLink& link, int index, int status);
 
 } // namespace pixelon

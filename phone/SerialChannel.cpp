@@ -19,7 +19,7 @@ std::string printable(std::span<const std::uint8_t> bytes) {
 
 } // namespace
 
-std::string CommsException::FormatError() const {
+std::string CommsException::systemText() const {
     char buffer[256] = {};
     const char* text = nullptr;
 #if defined(__GLIBC__) && defined(_GNU_SOURCE)
@@ -31,7 +31,14 @@ std::string CommsException::FormatError() const {
     std::string system = text ? text : "";
     while (!system.empty() && std::strchr(" \t\r\n", system.back()))
         system.pop_back();
-    if (system.empty() || system.rfind("Unknown error", 0) == 0)
+    if (system.rfind("Unknown error", 0) == 0)
+        system.clear();
+    return system;
+}
+
+std::string CommsException::FormatError() const {
+    const std::string system = systemText();
+    if (system.empty())
         return formatText("Error #%d: *UNKNOWN* %s", m_nError, m_strMessage.c_str());
     return formatText("Error #%d: \"%s\"  %s", m_nError, system.c_str(), m_strMessage.c_str());
 }
@@ -39,39 +46,80 @@ std::string CommsException::FormatError() const {
 int CSerialFile::Open(const std::string& path, bool overlapped) {
     m_strFileName = path;
     m_bOverlapped = overlapped ? 1 : 0;
+    // Closing cancels whatever an earlier write still had to send.
+    m_pending.clear();
     return m_device.open(path, overlapped);
+}
+
+void CSerialFile::Close() {
+    m_pending.clear();
+    m_device.close();
+}
+
+int CSerialFile::flushPending() {
+    if (m_pending.empty())
+        return SerialOk;
+    SerialIo io = m_device.write(m_pending);
+    m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(io.count));
+    if (io.error != 0 && io.error != EAGAIN)
+        return io.error;
+    return SerialOk;
 }
 
 int CSerialFile::Read(std::span<std::uint8_t> buffer, std::size_t& count) {
     count = 0;
+    // A write that timed out is still under way: its tail goes out before anything else.
+    if (int error = flushPending(); error != SerialOk)
+        return error;
     SerialIo io = m_device.read(buffer);
+    count = io.count;
     if (!m_bOverlapped)
         return io.error;
     if (io.error != 0 && io.error != EAGAIN)
         return io.error;
-    count = io.count;
     // The read completes at once (reads return what has arrived); the poll still waits once.
     m_clock.sleep(PollMs);
     return SerialOk;
 }
 
 int CSerialFile::Write(std::span<const std::uint8_t> data, std::size_t& count) {
-    SerialIo io = m_device.write(data);
-    count = io.count;
-    if (!m_bOverlapped)
-        return io.error;
+    count = 0;
+    // The unsent tail of an earlier write goes first, so the bytes reach the line in order.
+    std::vector<std::uint8_t> queued;
+    queued.swap(m_pending);
+    const std::size_t before = queued.size();
+    queued.insert(queued.end(), data.begin(), data.end());
+    std::span<const std::uint8_t> all(queued);
+    std::size_t sent = 0;
+    auto ownCount = [&] { return sent > before ? sent - before : 0; };
+
+    SerialIo io = m_device.write(all);
+    sent = io.count;
+    count = ownCount();
+    if (!m_bOverlapped) {
+        // The device gives up on a line that does not drain; that is a time-out too.
+        if (io.error != ETIMEDOUT)
+            return io.error;
+        m_pending.assign(all.begin() + std::ptrdiff_t(sent), all.end());
+        return SerialTimedOut;
+    }
     if (io.error != 0 && io.error != EAGAIN)
         return io.error;
     for (int poll = 0; poll < OverlappedPolls; ++poll) {
         m_clock.sleep(PollMs);
-        if (count >= data.size())
+        if (sent >= all.size())
             return SerialOk;
-        io = m_device.write(data.subspan(count));
-        count += io.count;
+        io = m_device.write(all.subspan(sent));
+        sent += io.count;
+        count = ownCount();
         if (io.error != 0 && io.error != EAGAIN)
             return io.error;
     }
-    return count >= data.size() ? SerialOk : SerialTimedOut;
+    if (sent >= all.size())
+        return SerialOk;
+    // Like a pending overlapped write, the rest still goes out: before the next read or write.
+    m_pending.assign(all.begin() + std::ptrdiff_t(sent), all.end());
+    return SerialTimedOut;
 }
 
 CSerialChannel::CSerialChannel(SerialDevice& device, Clock& clock, CCommsLog& log,
@@ -227,6 +275,18 @@ Reply CSerialChannel::WaitForReply(std::string_view label, std::string_view expe
         }
     }
     return reply;
+}
+
+std::string CSerialChannel::portFailure(int port) const {
+    auto it = m_portFailures.find(port);
+    return it == m_portFailures.end() ? std::string() : it->second;
+}
+
+void CSerialChannel::setPortFailure(int port, std::string reason) {
+    if (reason.empty())
+        m_portFailures.erase(port);
+    else
+        m_portFailures[port] = std::move(reason);
 }
 
 void CSerialChannel::CheckResult(std::string_view message, bool ok, int error) const {

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "phone/CommsLog.h"
 #include "platform/Clock.h"
@@ -24,6 +26,8 @@ public:
     // "Error #%d: \"<system text>\"  <message>", or "Error #%d: *UNKNOWN* <message>" when the
     // system has no text for the code.
     std::string FormatError() const;
+    // The system's text for the error code without trailing blanks; empty when it has none.
+    std::string systemText() const;
 
 private:
     std::string m_strMessage;
@@ -44,11 +48,15 @@ public:
     int handle() const { return m_device.handle(); }
 
     int Open(const std::string& path, bool overlapped);
-    void Close() { m_device.close(); }
+    void Close();
 
     // The result is a code (0, -1 for a time-out, or errno); the count goes to `count`.
+    // A write that times out keeps its unsent tail and sends it ahead of the next read or
+    // write, as an overlapped write still in progress would; `count` counts only the
+    // caller's own bytes.
     int Read(std::span<std::uint8_t> buffer, std::size_t& count);
     int Write(std::span<const std::uint8_t> data, std::size_t& count);
+    std::size_t pendingBytes() const { return m_pending.size(); }
 
     SerialDevice& device() { return m_device; }
 
@@ -57,8 +65,11 @@ public:
     std::uint8_t m_bOverlapped = 0;
 
 private:
+    int flushPending();
+
     SerialDevice& m_device;
     Clock& m_clock;
+    std::vector<std::uint8_t> m_pending; // unsent tail of a write that timed out
 };
 
 // What WaitForReply collected: the text (at most size - 1 bytes) and whether the expected
@@ -92,6 +103,10 @@ public:
     void CheckResult(std::string_view message, bool ok, int error) const;
 
     bool isOpen() const { return m_file.isOpen(); }
+    // Why the last attempt on `port` failed (the system's text for its error); empty when the
+    // last attempt did not fail or gave no reason.
+    std::string portFailure(int port) const;
+    void setPortFailure(int port, std::string reason);
     void log(std::string_view message) { m_log.LogComms(m_nPort, message); }
 
     Clock& clock() { return m_clock; }
@@ -114,6 +129,7 @@ private:
     Clock& m_clock;
     CCommsLog& m_log;
     PortPathFunction m_paths;
+    std::map<int, std::string> m_portFailures;
 };
 
 } // namespace pixelon

@@ -171,8 +171,9 @@ std::string CSimulatedPhone::finishData() {
     std::vector<std::uint8_t> bytes = fromHex(m_data, m_dataLength + 1);
     if (bytes.size() != m_dataLength || m_data.size() != 2 * m_dataLength)
         return std::string(Error);
-    appendPicture(bytes, m_pending.index, m_pending.app, m_pending.slot, m_pending.width,
-                  m_pending.height);
+    if (!appendPicture(bytes, m_pending.index, m_pending.app, m_pending.slot, m_pending.width,
+                       m_pending.height))
+        return std::string(Error);
     return std::string(Ok);
 }
 
@@ -189,11 +190,12 @@ std::string CSimulatedPhone::wallpaper(const std::string& args) {
     if (v[1] % 2 == 0)
         bytes.pop_back(); // even chunks end with one filler byte
     AppSize k = m_profile.wallpaperKinetto();
-    appendPicture(bytes, v[1], v[0], 0, k.width, k.height);
+    if (!appendPicture(bytes, v[1], v[0], 0, k.width, k.height))
+        return std::string(Error);
     return std::string(Ok);
 }
 
-void CSimulatedPhone::appendPicture(std::span<const std::uint8_t> bytes, int index, int app,
+bool CSimulatedPhone::appendPicture(std::span<const std::uint8_t> bytes, int index, int app,
                                     int slot, int w, int h) {
     if (index == 0 || app != m_picture.application || slot != m_picture.slot)
         m_picture = {app, slot, w, h, 0, {}};
@@ -206,6 +208,7 @@ void CSimulatedPhone::appendPicture(std::span<const std::uint8_t> bytes, int ind
             m_picture.bits = bits;
     if (m_onPicture)
         m_onPicture(m_picture);
+    return m_picture.bits == 0 || !m_store || m_store(m_picture);
 }
 
 std::string CSimulatedPhone::upload(const std::string& args) {

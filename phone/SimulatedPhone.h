@@ -72,6 +72,11 @@ public:
     void setPictureListener(std::function<void(const SimPicture&)> listener) {
         m_onPicture = std::move(listener);
     }
+    // Called when a downloaded picture is complete; a picture it cannot store (false) makes
+    // the phone answer the last chunk with ERROR instead of OK.
+    void setPictureStore(std::function<bool(const SimPicture&)> store) {
+        m_store = std::move(store);
+    }
 
     const SimProfile& profile() const { return m_profile; }
     const std::vector<std::string>& commands() const { return m_commands; }
@@ -85,7 +90,7 @@ private:
     std::string download(const std::string& args);
     std::string wallpaper(const std::string& args);
     std::string upload(const std::string& args);
-    void appendPicture(std::span<const std::uint8_t> bytes, int index, int app, int slot, int w,
+    bool appendPicture(std::span<const std::uint8_t> bytes, int index, int app, int slot, int w,
                        int h);
 
     SimProfile m_profile;
@@ -100,6 +105,7 @@ private:
     Surface m_upload;
     std::vector<std::string> m_commands;
     std::function<void(const SimPicture&)> m_onPicture;
+    std::function<bool(const SimPicture&)> m_store;
     unsigned m_noise = 12345;
 };
 

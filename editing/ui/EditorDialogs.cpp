@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -22,7 +23,9 @@
 
 #include "core/Portfolio.h"
 #include "editing/EditorSession.h"
+#include "editing/PixelFont.h"
 #include "editing/ui/PaletteButton.h"
+#include "platform/qt/QtFeedback.h"
 #include "platform/qt/SurfaceImage.h"
 
 namespace pixelon::ui {
@@ -255,17 +258,55 @@ std::optional<MappingSteps> runMappingStepsDialog(QWidget* parent, const Mapping
     return model.result();
 }
 
+FontColourDialog::FontColourDialog(QWidget* parent, const QFont& font, Colour colour)
+    : QDialog(parent) {
+    setWindowTitle("Font");
+    auto* layout = new QVBoxLayout(this);
+    m_fonts = new QFontDialog(font, this);
+    m_fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    m_fonts->setWindowFlags(Qt::Widget);
+    m_fonts->setObjectName("fontChooser");
+    layout->addWidget(m_fonts);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel("&Color:"));
+    m_colours = new QComboBox;
+    m_colours->setObjectName("fontColour");
+    for (const NamedColour& c : fontDialogColours()) {
+        QPixmap swatch(16, 16);
+        swatch.fill(toQColor(c.colour));
+        m_colours->addItem(QIcon(swatch), c.name);
+    }
+    m_colours->setCurrentIndex(std::max(0, fontDialogColourIndex(colour)));
+    static_cast<QLabel*>(row->itemAt(0)->widget())->setBuddy(m_colours);
+    row->addWidget(m_colours, 1);
+    layout->addLayout(row);
+    layout->addWidget(okCancel(*this));
+}
+
+QFont FontColourDialog::font() const {
+    return m_fonts->currentFont();
+}
+
+Colour FontColourDialog::colour() const {
+    const int index = std::clamp(m_colours->currentIndex(), 0, int(fontDialogColours().size()) - 1);
+    return fontDialogColours()[std::size_t(index)].colour;
+}
+
 namespace {
 
 bool saveUserPalette(QWidget* parent, UserPalette& palette, bool ask) {
     if (ask || palette.currentPaletteFile.empty()) {
-        QString name =
-            QFileDialog::getSaveFileName(parent, QString(), QString(), "Palette File (*.p)");
+        // The dialog's own prompt would ask about the typed name, not the one written.
+        const QString name =
+            QFileDialog::getSaveFileName(parent, QString(), QString(), "Palette File (*.p)",
+                                         nullptr, QFileDialog::DontConfirmOverwrite);
         if (name.isEmpty())
             return false;
-        if (!name.endsWith(".p"))
-            name += ".p";
-        palette.currentPaletteFile = name.toStdString();
+        const std::filesystem::path target = userPaletteSaveTarget(name.toStdString());
+        QtFeedback feedback(parent);
+        if (!confirmUserPaletteTarget(target, feedback))
+            return false;
+        palette.currentPaletteFile = target.string();
     }
     CPaletteFile::Write(palette.currentPaletteFile, palette.colours);
     return true;

@@ -11,6 +11,11 @@
 #include "editing/Reductions.h"
 #include "editing/Transforms.h"
 
+#include <QDialog>
+#include <QFont>
+
+class QComboBox;
+class QFontDialog;
 class QWidget;
 
 namespace pixelon {
@@ -35,6 +40,21 @@ std::optional<std::array<ColourPair, 5>> runColourSwapDialog(QWidget* parent, Co
 std::optional<MappingSteps> runMappingStepsDialog(QWidget* parent, const MappingSteps& steps);
 // The platform colour chooser with the user palette as its custom colours.
 std::optional<Colour> chooseColour(QWidget* parent, Colour initial, UserPalette* palette);
+
+// Fon&t's dialog: the platform's font chooser with the colour list of its effects, starting at
+// `colour` (the grey nearest the left colour when that is in the list, else black).
+class FontColourDialog : public QDialog {
+public:
+    FontColourDialog(QWidget* parent, const QFont& font, Colour colour);
+    QFont font() const;
+    Colour colour() const;
+    QFontDialog* fontChooser() const { return m_fonts; }
+    QComboBox* colourList() const { return m_colours; }
+
+private:
+    QFontDialog* m_fonts;
+    QComboBox* m_colours;
+};
 
 // "User Palette" (from "&SaveUserPalette..."): shows the 16 colours, Save / Save As... / Cancel.
 void runUserPaletteDialog(QWidget* parent, UserPalette& palette);

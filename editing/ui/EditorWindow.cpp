@@ -1,5 +1,6 @@
 #include "editing/ui/EditorWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -14,14 +15,19 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "core/Portfolio.h"
+#include "editing/PixelFont.h"
 #include "editing/ui/EditorDialogs.h"
+#include "editing/ui/GlyphFontFile.h"
 #include "editing/ui/PaletteButton.h"
-#include "platform/qt/SurfaceImage.h"
 #include "platform/Registry.h"
+#include "platform/qt/SurfaceImage.h"
 
 namespace pixelon::ui {
 
@@ -64,11 +70,13 @@ Modifiers modifiersOf(Qt::KeyboardModifiers m) {
     return {bool(m & Qt::ShiftModifier), bool(m & Qt::ControlModifier)};
 }
 
-int floorDiv(int a, int b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
+// The system font last chosen with Fon&t, offered first the next time.
+QFont& lastSystemFont() {
+    static QFont font;
+    return font;
 }
 
-// The eight portfolios last used as glyph fonts, newest first, for the rest of the run.
+// The eight files last used as glyph fonts, newest first, for the rest of the run.
 QStringList& recentGlyphFonts() {
     static QStringList recent;
     return recent;
@@ -95,8 +103,18 @@ void CanvasView::paintEvent(QPaintEvent*) {
 }
 
 std::pair<int, int> CanvasView::pictureAt(QPoint p) const {
-    const int z = m_editor.zoom();
-    return {floorDiv(p.x() - m_editor.viewOffset(), z), floorDiv(p.y(), z)};
+    return m_editor.viewToPicture(p.x(), p.y());
+}
+
+void CanvasView::wheelEvent(QWheelEvent* event) {
+    // One notch scrolls 40 view pixels; Shift or a sideways wheel scrolls across.
+    const QPoint delta = event->angleDelta();
+    int dx = -delta.x() * 40 / 120, dy = -delta.y() * 40 / 120;
+    if (event->modifiers() & Qt::ShiftModifier)
+        std::swap(dx, dy);
+    m_editor.setScroll(m_editor.scrollX() + dx, m_editor.scrollY() + dy);
+    update();
+    emit changed();
 }
 
 void CanvasView::mousePressEvent(QMouseEvent* event) {
@@ -178,7 +196,23 @@ EditorWindow::EditorWindow(CPicture& picture, Feedback& feedback, EditorOptions 
     auto* left = new QVBoxLayout;
     top->addLayout(left, 1);
     m_view = new CanvasView(m_editor, this);
-    left->addWidget(m_view, 1);
+    // Scroll bars for a magnified picture larger than the view.
+    auto* viewArea = new QGridLayout;
+    viewArea->setSpacing(0);
+    m_hScroll = new QScrollBar(Qt::Horizontal);
+    m_vScroll = new QScrollBar(Qt::Vertical);
+    m_hScroll->setObjectName("hscroll");
+    m_vScroll->setObjectName("vscroll");
+    viewArea->addWidget(m_view, 0, 0);
+    viewArea->addWidget(m_vScroll, 0, 1);
+    viewArea->addWidget(m_hScroll, 1, 0);
+    left->addLayout(viewArea, 1);
+    auto scrolled = [this] {
+        m_editor.setScroll(m_hScroll->value(), m_vScroll->value());
+        m_view->update();
+    };
+    connect(m_hScroll, &QScrollBar::valueChanged, this, scrolled);
+    connect(m_vScroll, &QScrollBar::valueChanged, this, scrolled);
     connect(m_view, &CanvasView::changed, this, &EditorWindow::refresh);
 
     auto* fields = new QHBoxLayout;
@@ -215,15 +249,21 @@ EditorWindow::EditorWindow(CPicture& picture, Feedback& feedback, EditorOptions 
         });
         tools->addWidget(b);
     }
-    tools->addSpacing(12);
+    tools->addStretch();
+    left->addLayout(tools);
+    // The palette in two rows of seven: the colours, the half-tones, then the custom colour,
+    // the transparent button and the two indicators.
+    auto* palette = new QGridLayout;
+    palette->setSpacing(3);
     for (int id = 1084; id <= 1097; ++id) {
         auto* p = new PaletteButton(id);
         m_palette[id] = p;
         connect(p, &PaletteButton::notify, this, &EditorWindow::onPalette);
-        tools->addWidget(p);
+        const int index = id - 1084;
+        palette->addWidget(p, index / 7, index % 7);
     }
-    tools->addStretch();
-    left->addLayout(tools);
+    palette->setColumnStretch(7, 1);
+    left->addLayout(palette);
 
     auto* side = new QGridLayout;
     top->addLayout(side);
@@ -319,6 +359,9 @@ QAbstractButton* EditorWindow::control(int id) const {
 }
 
 void EditorWindow::refresh() {
+    // The tool buttons follow the model, which also changes the tool (a font choice, say).
+    if (QAbstractButton* current = control(1100 + int(m_editor.tool())))
+        current->setChecked(true);
     m_x->setText(QString::fromStdString(m_editor.pointerXText()));
     m_y->setText(QString::fromStdString(m_editor.pointerYText()));
     const bool picker = m_editor.tool() == Tool::Picker;
@@ -341,6 +384,17 @@ void EditorWindow::refresh() {
         button->setColours(pair.first, pair.second);
     }
     m_palette[TransparentButton]->setToolTip("Transparent");
+    m_palette[LeftIndicator]->setToolTip("Left colour");
+    m_palette[RightIndicator]->setToolTip("Right colour");
+    const QSignalBlocker hBlock(m_hScroll), vBlock(m_vScroll);
+    m_hScroll->setRange(0, m_editor.maxScrollX());
+    m_hScroll->setPageStep(std::max(1, m_view->width()));
+    m_hScroll->setSingleStep(std::max(1, m_editor.zoom()));
+    m_hScroll->setValue(m_editor.scrollX());
+    m_vScroll->setRange(0, m_editor.maxScrollY());
+    m_vScroll->setPageStep(std::max(1, m_view->height()));
+    m_vScroll->setSingleStep(std::max(1, m_editor.zoom()));
+    m_vScroll->setValue(m_editor.scrollY());
     m_view->update();
 }
 
@@ -431,20 +485,11 @@ void EditorWindow::paste() {
 }
 
 void EditorWindow::font() {
-    // The font colour starts at the grey nearest the left colour.
-    const Colour leftColour = m_editor.leftColour().first;
-    Colour start = colourBlack;
-    if (leftColour == colourDarkGrey)
-        start = rgb(128, 128, 128);
-    else if (leftColour == colourLightGrey)
-        start = rgb(192, 192, 192);
-    else if (leftColour == colourWhite)
-        start = colourWhite;
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, QFont(), this);
-    if (!ok)
+    FontColourDialog dialog(this, lastSystemFont(), fontDialogStartColour(m_editor.leftColour()));
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    m_editor.setFont(std::make_shared<QtTextFont>(chosen, start));
+    lastSystemFont() = dialog.font();
+    m_editor.chooseFont(std::make_shared<QtTextFont>(dialog.font(), dialog.colour()));
     for (int t = 0; t < 6; ++t)
         control(1100 + t)->setChecked(t == int(Tool::Text));
     refresh();
@@ -452,9 +497,9 @@ void EditorWindow::font() {
 
 void EditorWindow::rebuildGlyphMenu() {
     m_glyphMenu->clear();
-    m_glyphMenu->addAction("&Open Portfolio as Font...", this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, "Glyph Font", QString(),
-                                                          "Portfolio files (*.pfo;*.r)");
+    m_glyphMenu->addAction("&Open Portfolio or Picture as Font...", this, [this] {
+        const QString path =
+            QFileDialog::getOpenFileName(this, "Glyph Font", QString(), GlyphFontFilter);
         if (!path.isEmpty())
             glyphFont(path);
     });
@@ -469,8 +514,8 @@ void EditorWindow::rebuildGlyphMenu() {
 }
 
 void EditorWindow::glyphFont(const QString& path) {
-    auto portfolio = std::make_shared<CPortfolio>();
-    if (!portfolio->ReadFile(path.toStdString(), m_feedback))
+    auto portfolio = loadGlyphFontFile(path.toStdString(), m_feedback);
+    if (!portfolio)
         return;
     QStringList& recent = recentGlyphFonts();
     recent.removeAll(path);
@@ -478,7 +523,7 @@ void EditorWindow::glyphFont(const QString& path) {
     while (recent.size() > 8)
         recent.removeLast();
     rebuildGlyphMenu();
-    m_editor.setFont(std::make_shared<GlyphFont>(std::move(portfolio)));
+    m_editor.chooseFont(std::make_shared<GlyphFont>(std::move(portfolio)));
     for (int t = 0; t < 6; ++t)
         control(1100 + t)->setChecked(t == int(Tool::Text));
     refresh();

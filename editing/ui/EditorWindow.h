@@ -18,6 +18,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollBar;
 
 namespace pixelon {
 class CPortfolio;
@@ -47,6 +48,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent*) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     std::pair<int, int> pictureAt(QPoint p) const;
@@ -91,6 +93,8 @@ public:
 
     PictureEditor& editor() { return m_editor; }
     CanvasView* view() const { return m_view; }
+    QScrollBar* horizontalScroll() const { return m_hScroll; }
+    QScrollBar* verticalScroll() const { return m_vScroll; }
     QAbstractButton* control(int id) const;
     EasyPaletteWindow* easyPalette() const { return m_easy; }
     void toggleEasyPalette();
@@ -129,6 +133,8 @@ private:
     EditorOptions m_options;
     PictureEditor m_editor;
     CanvasView* m_view = nullptr;
+    QScrollBar* m_hScroll = nullptr;
+    QScrollBar* m_vScroll = nullptr;
     std::map<int, QAbstractButton*> m_controls;
     std::map<int, PaletteButton*> m_palette;
     QCheckBox* m_dither = nullptr;

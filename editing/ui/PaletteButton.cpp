@@ -12,6 +12,9 @@ PaletteButton::PaletteButton(int id, QWidget* parent)
     : QWidget(parent), m_id(id), m_first(rgb(255, 0, 0)), m_second(rgb(0, 255, 0)) {
     setCursor(Qt::CrossCursor);
     setObjectName(QString("ctl%1").arg(id));
+    // A layout short of room must not squeeze the colour out of sight.
+    setMinimumSize(16, 16);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 void PaletteButton::setColours(Colour first, Colour second) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+
 #include "core/Portfolio.h"
 #include "phone/SimulatedPhone.h"
 #include "phone/Transfer.h"
@@ -165,11 +168,42 @@ TEST(PhoneEndToEnd, SearchSummaryShowsSilentAndErrorPorts) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "COM1: No response from Mobile\n"
                        "COM2: No response from Mobile\n"
-                       "COM3: Cannot open port\n"
+                       "COM3: Cannot open port (No such file or directory)\n"
                        "COM4: Found Phone supporting application:\n"
                        "  Kinetto  (101 x 80 - 2 clr)\n"
-                       "COM5: Cannot open port\nCOM6: Cannot open port\n"
-                       "COM7: Cannot open port\nCOM8: Cannot open port\n");
+                       "COM5: Cannot open port (No such file or directory)\n"
+                       "COM6: Cannot open port (No such file or directory)\n"
+                       "COM7: Cannot open port (No such file or directory)\n"
+                       "COM8: Cannot open port (No such file or directory)\n");
+}
+
+TEST(PhoneEndToEnd, SimulatedPhoneMakesItsSaveFolderAndRefusesWhatItCannotStore) {
+    Bench bench("savedir");
+    // A missing folder is made; the picture lands in it.
+    fs::path fresh = bench.dir() / "new" / "folder";
+    bench.phone(1, {"--profile", "edaw", "--baud", "0", "--save-dir", fresh.string()});
+    // A picture that cannot be written (a folder stands where the file goes) is refused.
+    fs::path blocked = bench.dir() / "blocked";
+    fs::create_directories(blocked / "download-0-0.ppm");
+    bench.phone(2, {"--profile", "edaw", "--baud", "0", "--save-dir", blocked.string()});
+    fs::path pfo = writePortfolio(bench, 101, 80);
+
+    auto good = bench.pixelon("send " + pfo.string() + " --id 5 --port 1 --phone-type 9");
+    EXPECT_EQ(good.status, 0) << good.err;
+    expectPattern(fresh / "download-0-0.ppm", 101, 80, 101, 80);
+
+    auto bad = bench.pixelon("send " + pfo.string() + " --id 5 --port 2 --phone-type 9");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("Error downloading Image data..."), std::string::npos) << bad.err;
+
+    // A save folder that is a file: the simulated phone does not start.
+    fs::path file = bench.dir() / "plain-file";
+    { std::ofstream(file) << "x"; }
+    std::string command = "'" + (binaryDir() / "tools/phonesim/phonesim").string() + "' --link '" +
+                          (bench.dir() / "never").string() + "' --save-dir '" + file.string() +
+                          "' --timeout 5 2>/dev/null";
+    EXPECT_NE(std::system(command.c_str()), 0);
+    EXPECT_FALSE(fs::exists(bench.dir() / "never"));
 }
 
 TEST(PhoneEndToEnd, SendWithoutPhoneListsEveryPortTried) {
@@ -180,13 +214,11 @@ TEST(PhoneEndToEnd, SendWithoutPhoneListsEveryPortTried) {
                              (bench.dir() / "nothing").string() + " --log " +
                              (bench.dir() / "c.log").string());
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(
-        run.err.find("Unable to find any suitable mobile\n\nCOM1: No response from Mobile\n"
-                     "COM2: Cannot open port\nCOM3: Cannot open port\nCOM4: Cannot open port\n"
-                     "COM5: Cannot open port\nCOM6: Cannot open port\nCOM7: Cannot open port\n"
-                     "COM8: Cannot open port\n"),
-        std::string::npos)
-        << run.err;
+    std::string summary = "Unable to find any suitable mobile\n\nCOM1: No response from Mobile\n";
+    for (int port = 2; port <= 8; ++port)
+        summary +=
+            "COM" + std::to_string(port) + ": Cannot open port (No such file or directory)\n";
+    EXPECT_NE(run.err.find(summary), std::string::npos) << run.err;
 }
 
 TEST(PhoneEndToEnd, UnplugAndFaultsEndTheTransfer) {
@@ -218,7 +250,8 @@ TEST(PhoneEndToEnd, GarbageAndFloodingPhonesAreNotPhones) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.find("Sanitizer"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("Unable to find any suitable mobile\n\nCOM1: No response from Mobile\n"
-                           "COM2: No response from Mobile\nCOM3: Cannot open port\n"),
+                           "COM2: No response from Mobile\n"
+                           "COM3: Cannot open port (No such file or directory)\n"),
               std::string::npos)
         << run.err;
     EXPECT_LT(run.seconds, 40.0);

@@ -48,6 +48,17 @@ TEST(EditOperations, ApplyInOrderWithSelection) {
     CurrentMap = &DirectMap;
 }
 
+TEST(EditOperations, ShiftNamesWhereTheContentGoes) {
+    CPicture p = picture(4, 3);
+    p.SetPixel(1, 1, 0);
+    RecordingFeedback feedback;
+    PictureEditor editor(p, feedback);
+    applyEditOperation(editor, "shift=right");
+    EXPECT_EQ(editor.pixel(2, 1), colourBlack);
+    applyEditOperation(editor, "shift=up");
+    EXPECT_EQ(editor.pixel(2, 0), colourBlack);
+}
+
 TEST(EditOperations, BadTextIsRefusedWithItsName) {
     CPicture p = picture(3, 3);
     RecordingFeedback feedback;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "editing/PictureEditor.h"
 
 namespace pixelon {
@@ -365,6 +367,66 @@ TEST(EditorCommands, ReductionsFollowTheDitherBox) {
     EXPECT_EQ(e.editor.depth(), 2);
     currentMappingSteps() = MappingSteps{};
     CurrentMap = &DirectMap;
+}
+
+} // namespace
+} // namespace pixelon
+
+namespace pixelon {
+namespace {
+
+// One block of ink per character, so committed text is easy to find.
+class InkFont : public TextFont {
+public:
+    Surface renderWord(std::string_view word) const override {
+        return Surface(int(word.size()) * 2, 2, 0);
+    }
+    int blankWidth() const override { return 1; }
+    int lineHeight() const override { return 3; }
+};
+
+TEST(EditorText, EveryCommandDrawsPendingTextFirst) {
+    using Step = std::function<void(PictureEditor&)>;
+    const std::vector<std::pair<const char*, Step>> commands = {
+        {"zoom in", [](PictureEditor& ed) { ed.zoomIn(); }},
+        {"zoom out", [](PictureEditor& ed) { ed.zoomOut(); }},
+        {"grid", [](PictureEditor& ed) { ed.toggleGrid(); }},
+        {"palette", [](PictureEditor& ed) { ed.clickPaletteButton(1086, MouseButton::Right); }},
+        {"colour", [](PictureEditor& ed) { ed.chooseCustomColour(rgb(1, 2, 3)); }},
+        {"easy palette", [](PictureEditor& ed) { ed.setLeftColour(ColourPair::plain(0xFF)); }},
+    };
+    for (const auto& [name, command] : commands) {
+        RecordingFeedback feedback;
+        PictureEditor ed(whitePicture(8, 4), feedback);
+        ed.setFont(std::make_shared<InkFont>());
+        ed.mouseDown(MouseButton::Left, 1, 1);
+        ed.mouseUp(MouseButton::Left, 1, 1);
+        ed.typeText("a");
+        command(ed);
+        EXPECT_FALSE(ed.placingText()) << name;
+        EXPECT_EQ(ed.pixel(1, 1), colourBlack) << name;
+        // The text is a change of its own: undo takes back only the text.
+        ed.undo();
+        EXPECT_EQ(ed.pixel(1, 1), colourWhite) << name;
+    }
+}
+
+TEST(EditorShift, ArrowsMoveTheWindowOrTheSelection) {
+    CPicture p = whitePicture(5, 3);
+    p.SetPixel(2, 1, 0);
+    Editor e(p);
+    PictureEditor& ed = e.editor;
+    ed.shift(1, 0); // the window moves right: the content moves left
+    EXPECT_EQ(ed.pixel(1, 1), colourBlack);
+    ed.shift(0, -1); // up: the content moves down
+    EXPECT_EQ(ed.pixel(1, 2), colourBlack);
+    ed.shift(-1, 1);
+    EXPECT_EQ(ed.pixel(2, 1), colourBlack);
+    // A selected block moves the way of the arrow.
+    ed.setSelection(Rect{2, 1, 3, 2});
+    ed.shift(1, 0);
+    EXPECT_EQ(ed.pixel(3, 1), colourBlack);
+    EXPECT_EQ(ed.pixel(2, 1), colourWhite);
 }
 
 } // namespace

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "core/Colours.h"
 #include "editing/PaletteFile.h"
+#include "platform/Feedback.h"
 
 namespace pixelon {
 namespace {
@@ -75,8 +77,11 @@ TEST(UserPaletteFile, FormatMatchesTheLayout) {
     const std::string text = CPaletteFile::Format("/p/a.p", colours, "R3B", "Tuesday");
     std::istringstream lines(text);
     std::vector<std::string> l;
-    for (std::string s; std::getline(lines, s);)
+    for (std::string s; std::getline(lines, s);) {
+        ASSERT_TRUE(s.ends_with('\r')) << "line without CR LF: " << s;
+        s.pop_back();
         l.push_back(s);
+    }
     ASSERT_EQ(l.size(), 11u);
     EXPECT_EQ(l[0], "//");
     EXPECT_EQ(l[1], "//\t\tUSER PALETTE FILE - /p/a.p");
@@ -86,6 +91,53 @@ TEST(UserPaletteFile, FormatMatchesTheLayout) {
     EXPECT_EQ(l[8], "0x00ffffff");
     EXPECT_EQ(l[9], "00000000");
     EXPECT_EQ(l[10], "END");
+}
+
+TEST(UserPaletteFile, ValuesKeepAll32Bits) {
+    std::array<Colour, 3> colours{};
+    EXPECT_EQ(
+        CPaletteFile::Parse("USER_PALETTE\r\n0xff00ff00\r\n0x01000000\r\n7\r\nEND\r\n", colours),
+        3);
+    EXPECT_EQ(colours[0], 0xFF00FF00u);
+    EXPECT_EQ(colours[1], 0x01000000u);
+    EXPECT_EQ(colours[2], 7u);
+}
+
+TEST_F(TempDir, WrittenFileCarriesThePortfolioDateForm) {
+    std::array<Colour, 16> colours{};
+    ASSERT_TRUE(CPaletteFile::Write(dir / "d.p", colours));
+    const std::string text = read(dir / "d.p");
+    const std::size_t at = text.find("Version R3B - ");
+    ASSERT_NE(at, std::string::npos);
+    const std::string when = text.substr(at + 14, text.find("\r\n", at) - at - 14);
+    // "Tuesday, December 08, 2026 07:05:09": weekday, month name, two-digit day, year, time.
+    int day = 0, year = 0, h = 0, m = 0, sec = 0;
+    char weekday[16] = {}, month[16] = {};
+    ASSERT_EQ(std::sscanf(when.c_str(), "%15[A-Za-z], %15[A-Za-z] %d, %d %d:%d:%d", weekday, month,
+                          &day, &year, &h, &m, &sec),
+              7)
+        << when;
+    EXPECT_TRUE(std::string(weekday).ends_with("day")) << when;
+    EXPECT_GE(year, 2000);
+    EXPECT_EQ(when[when.find(',') + 2 + std::strlen(month) + 3], ',') << when; // two-digit day
+}
+
+TEST_F(TempDir, SaveAsksAboutTheNameItWrites) {
+    EXPECT_EQ(userPaletteSaveTarget((dir / "mine").string()), dir / "mine.p");
+    EXPECT_EQ(userPaletteSaveTarget((dir / "mine.p").string()), dir / "mine.p");
+    RecordingFeedback feedback;
+    // Nothing there yet: no question.
+    EXPECT_TRUE(confirmUserPaletteTarget(dir / "mine.p", feedback));
+    EXPECT_TRUE(feedback.messages().empty());
+    // "mine" does not exist, but "mine.p" does: that is the file asked about.
+    write(dir / "mine.p", "keep");
+    feedback.queueAnswer(Answer::No);
+    EXPECT_FALSE(
+        confirmUserPaletteTarget(userPaletteSaveTarget((dir / "mine").string()), feedback));
+    ASSERT_EQ(feedback.messages().size(), 1u);
+    EXPECT_EQ(feedback.messages()[0].text, "mine.p already exists.\nDo you want to replace it?");
+    feedback.queueAnswer(Answer::Yes);
+    EXPECT_TRUE(confirmUserPaletteTarget(dir / "mine.p", feedback));
 }
 
 TEST_F(TempDir, UserPaletteRoundTripAndMissingFile) {

@@ -174,14 +174,21 @@ TEST(ScaleDialog, RatioProposals) {
 TEST(Shift, RightAndBackRestoresIncludingPixelsOffThePicture) {
     const EditCanvas original = numbered(5, 4);
     EditCanvas ec = original;
+    // Without a selection the window moves right, so the content moves left.
     shiftPicture(ec, 1, 0);
-    EXPECT_EQ(at(ec, 1, 0), rgb(0, 0, 7));
+    EXPECT_EQ(at(ec, 0, 0), rgb(1, 0, 7));
+    EXPECT_EQ(at(ec, 3, 2), rgb(4, 2, 7));
+    EXPECT_EQ(ec.originX, original.originX + 1);
     shiftPicture(ec, -1, 0);
     EXPECT_EQ(ec.canvas, original.canvas);
     EXPECT_EQ(ec.window(), original.window());
     // The origin stays on the canvas.
     for (int i = 0; i < 30; ++i)
         shiftPicture(ec, 0, -1);
+    EXPECT_EQ(ec.originY, 0);
+    for (int i = 0; i < 30; ++i)
+        shiftPicture(ec, 1, 1);
+    EXPECT_EQ(ec.originX, 4 * ec.width);
     EXPECT_EQ(ec.originY, 4 * ec.height);
 }
 

@@ -21,6 +21,8 @@ public:
     std::deque<int> writeResults; // errors for the next writes (then success)
     int readStateError = 0, writeStateError = 0, purgeError = 0, dtrError = 0;
     int readError = 0; // returned by every read once set
+    // Bytes the line still takes; a write beyond it is cut short with EAGAIN.
+    std::size_t writeCapacity = std::size_t(-1);
 
     std::vector<std::pair<std::string, bool>> opens; // path and non-blocking flag
     std::string written;                             // everything written
@@ -71,11 +73,14 @@ public:
             if (e != 0)
                 return {e, 0};
         }
-        std::string text(reinterpret_cast<const char*>(data.data()), data.size());
+        const std::size_t taken = std::min(writeCapacity, data.size());
+        if (writeCapacity != std::size_t(-1))
+            writeCapacity -= taken;
+        std::string text(reinterpret_cast<const char*>(data.data()), taken);
         written += text;
         if (respond)
             input += respond(text);
-        return {0, data.size()};
+        return {taken < data.size() ? EAGAIN : 0, taken};
     }
 
     SerialSettings lastSettings;

@@ -138,14 +138,38 @@ TEST(PhoneDetect, FindPhoneSearchesAllEightPortsAndReportsEach) {
     EXPECT_EQ(m[0].text, "COM3: Cannot open port\nTry next COM port?");
     EXPECT_EQ(m[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(m[1].text, "COM1: Cannot open port\nTry next COM port?");
-    EXPECT_EQ(m[8].text, "Unable to find any suitable mobile\n\nCOM1: Cannot open port\n"
-                         "COM2: Cannot open port\nCOM3: Cannot open port\nCOM4: Cannot open port\n"
-                         "COM5: Cannot open port\nCOM6: No response from Mobile\n"
-                         "COM7: Cannot open port\nCOM8: Cannot open port\n");
+    const std::string missing = "Cannot open port (No such file or directory)\n";
+    EXPECT_EQ(m[8].text,
+              "Unable to find any suitable mobile\n\nCOM1: " + missing + "COM2: " + missing +
+                  "COM3: " + missing + "COM4: " + missing + "COM5: " + missing +
+                  "COM6: No response from Mobile\nCOM7: " + missing + "COM8: " + missing);
     EXPECT_EQ(m[8].icon, MessageIcon::Stop);
     EXPECT_NE(rig.log.text().find("COM1: Error #2: \"No such file or directory\"  OpenPort - "
                                   "Open failed\r\n"),
               std::string::npos);
+}
+
+TEST(PhoneDetect, SummaryGivesEachPortItsOwnReasonAndForgetsOldOnes) {
+    PhoneRig rig;
+    rig.device.openCheck = [](const std::string& path) {
+        return path == "/dev/sim1" ? EACCES : path == "/dev/sim2" ? EBUSY : ENOENT;
+    };
+    rig.feedback.queueAnswer(Answer::Yes);
+    rig.feedback.queueAnswer(Answer::No);
+    EXPECT_EQ(FindPhone(rig.link, 1), 0);
+    EXPECT_EQ(rig.feedback.messages().back().text,
+              "Unable to find any suitable mobile\n\n"
+              "COM1: Cannot open port (Permission denied)\n"
+              "COM2: Cannot open port (Device or resource busy)\n");
+    // The question keeps its short form; the plain description has no reason.
+    EXPECT_EQ(rig.feedback.messages()[0].text, "COM1: Cannot open port\nTry next COM port?");
+
+    // Once the port opens, the old reason is gone even if the phone stays silent.
+    rig.device.openCheck = [](const std::string&) { return 0; };
+    PortStatuses statuses{};
+    SurveyPort(rig.link, statuses, 1);
+    EXPECT_EQ(DescribePortResult(rig.link, 0, statuses[0]), "No response from Mobile");
+    EXPECT_EQ(DescribePortResult(rig.link, 0, PortStatus::CannotOpen), "Cannot open port");
 }
 
 TEST(PhoneDetect, FindPhoneStopsOnNoAndFindsLaterPorts) {
@@ -153,8 +177,8 @@ TEST(PhoneDetect, FindPhoneStopsOnNoAndFindsLaterPorts) {
     rig.feedback.queueAnswer(Answer::No);
     EXPECT_EQ(FindPhone(rig.link, 2), 0);
     ASSERT_EQ(rig.feedback.messages().size(), 2u);
-    EXPECT_EQ(rig.feedback.messages()[1].text,
-              "Unable to find any suitable mobile\n\nCOM2: Cannot open port\n");
+    EXPECT_EQ(rig.feedback.messages()[1].text, "Unable to find any suitable mobile\n\nCOM2: "
+                                               "Cannot open port (No such file or directory)\n");
 
     PhoneRig rig2;
     rig2.attach(5, PhoneRig::profile(K::Edaw));

@@ -112,6 +112,39 @@ TEST_F(SerialChannel, WaitForReplyCountsErrorAsFoundAndCollectsTheTail) {
     EXPECT_EQ(clock.totalSlept() - before, 5u * 150u);
 }
 
+TEST_F(SerialChannel, TimedOutWriteSendsItsTailBeforeTheNextWriteOrRead) {
+    channel.OpenPort();
+    device.written.clear();
+    device.writeCapacity = 3;
+    channel.WritePort("AT*EDAW=?\r\n");
+    EXPECT_TRUE(log.text().ends_with("COM3: Timed out writing (3 bytes) \"AT*EDAW=?\r\n\"\r\n"));
+    EXPECT_EQ(device.written, "AT*");
+
+    // The next write goes out after the tail; its own count excludes the tail.
+    device.writeCapacity = std::size_t(-1);
+    channel.WritePort("AT\r");
+    EXPECT_EQ(device.written, "AT*EDAW=?\r\nAT\r");
+    EXPECT_TRUE(log.text().ends_with("Written (3/3 bytes) \"AT\r\"\r\n"));
+
+    // A read also lets the tail out first.
+    device.written.clear();
+    device.writeCapacity = 2;
+    channel.WritePort("AT+CGMM\r\n");
+    device.writeCapacity = std::size_t(-1);
+    std::uint8_t buf[8];
+    channel.ReadPort("Tail", buf);
+    EXPECT_EQ(device.written, "AT+CGMM\r\n");
+
+    // Reopening the port cancels a tail that never went out.
+    device.writeCapacity = 1;
+    channel.WritePort("ATZ\r");
+    device.writeCapacity = std::size_t(-1);
+    channel.OpenPort();
+    device.written.clear();
+    channel.WritePort("AT\r");
+    EXPECT_EQ(device.written, "AT\r");
+}
+
 TEST_F(SerialChannel, WaitForReplyOnSilencePollsRetriesTimes) {
     channel.OpenPort();
     std::uint64_t before = clock.totalSlept();

@@ -259,6 +259,20 @@ TEST_F(Transfer, UploadFailuresNeverLoop) {
     EXPECT_EQ(empty.feedback.messages().back().text, UploadErrorText);
 }
 
+TEST_F(Transfer, PictureThePhoneCannotStoreFailsTheDownload) {
+    auto& phone = rig.attach(1, PhoneRig::profile(K::Edaw));
+    int stored = 0;
+    phone.setPictureStore([&](const SimPicture&) {
+        ++stored;
+        return false;
+    });
+    Surface s(101, 80);
+    DownloadRequest request{s, s.bounds(), 101, 80, 0, 0, ApplicationType::Kinetto};
+    EXPECT_EQ(DownloadPicture(rig.link, 1, request), -1);
+    EXPECT_EQ(stored, 1); // asked once, when the last chunk completed the picture
+    EXPECT_EQ(rig.feedback.messages().back().text.rfind("Error downloading Image data...", 0), 0u);
+}
+
 TEST_F(Transfer, EmsPictureGoesInThreeNumberedPieces) {
     auto& phone = rig.attach(1, PhoneRig::profile(K::ThreeApps));
     std::vector<SimPicture> received;

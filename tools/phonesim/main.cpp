@@ -47,7 +47,9 @@ files and serves a picture for uploads. Stops on SIGINT or SIGTERM.
                        default white)
   --upload-chunk N     picture bytes per upload answer (default 240)
   --save-dir DIR       where downloaded pictures go, as
-                       download-<application>-<slot>.ppm (default .)
+                       download-<application>-<slot>.ppm (default .; made
+                       when missing); a picture that cannot be written
+                       there is answered with ERROR
   --log FILE           write the whole exchange to FILE
   --baud N             pace both directions as a line of N baud, 10 bits a
                        byte (default 9600; 0 for no pacing)
@@ -198,13 +200,21 @@ int main(int argc, char** argv) {
             fail(error);
         phone.setUploadPicture(*image);
     }
-    phone.setPictureListener([&](const SimPicture& p) {
-        if (p.bits == 0)
-            return;
+    // Downloads are stored as they complete, so the folder must exist before the first one.
+    {
+        std::error_code made, checked;
+        std::filesystem::create_directories(saveDir, made);
+        if (!std::filesystem::is_directory(saveDir, checked))
+            fail("cannot use --save-dir " + saveDir + ": " +
+                 (made ? made.message() : std::string("not a folder")));
+    }
+    phone.setPictureStore([&](const SimPicture& p) {
         std::string path =
             formatText("%s/download-%d-%d.ppm", saveDir.c_str(), p.application, p.slot);
-        if (!sim::writePpm(path, p.image()))
-            std::fprintf(stderr, "phonesim: cannot write %s\n", path.c_str());
+        if (sim::writePpm(path, p.image()))
+            return true;
+        std::fprintf(stderr, "phonesim: cannot write %s\n", path.c_str());
+        return false;
     });
 
     int master = posix_openpt(O_RDWR | O_NOCTTY);
