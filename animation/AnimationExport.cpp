@@ -51,7 +51,9 @@ const char* const DeclarationsComment[] = {
 };
 
 // The picture ID as the C names show it: four upper-case hexadecimal digits.
-unsigned hexId(int id) { return unsigned(id) & 0xFFFF; }
+unsigned hexId(int id) {
+    return unsigned(id) & 0xFFFF;
+}
 
 } // namespace
 
@@ -95,7 +97,8 @@ std::string animationSourceText(const Animation& animation, const CPortfolio& po
             continue;
         const CPicture* picture = portfolio.FindPicture(frame.id);
         out += "\n";
-        if (!picture || !WritePictureSource(out, *picture, format("%s_%04X", name, hexId(frame.id))))
+        if (!picture ||
+            !WritePictureSource(out, *picture, format("%s_%04X", name, hexId(frame.id))))
             return out;
     }
     out += format("\nconst Frame_t %s_Frames[%d] = \n{\n", name, count);
@@ -104,9 +107,9 @@ std::string animationSourceText(const Animation& animation, const CPortfolio& po
                       f.yoffset, f.disposal, f.framedelay);
     out += "};\n\n";
     out += format("const Anim_t %s_Anim = \n{\n", name);
-    out += format("  %d,%d,%d,%d,%d,&%s_Frames,%d\n", animation.loopstart, animation.loopend,
-                  animation.nrepeats, animation.loopmode, animation.clearbetweenframes, name,
-                  count);
+    out +=
+        format("  %d,%d,%d,%d,%d,&%s_Frames,%d\n", animation.loopstart, animation.loopend,
+               animation.nrepeats, animation.loopmode, animation.clearbetweenframes, name, count);
     out += "};\n\n";
     return out;
 }
@@ -119,9 +122,8 @@ bool writeAnimationSource(const Animation& animation, const CPortfolio& portfoli
     }
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(path, ec);
-    const std::string text =
-        ToCrLf(animationSourceText(animation, portfolio, (ec ? path : full).string(),
-                                   std::time(nullptr)));
+    const std::string text = ToCrLf(
+        animationSourceText(animation, portfolio, (ec ? path : full).string(), std::time(nullptr)));
     int error = 0;
     if (!WriteFileAtomically(
             path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
@@ -150,8 +152,8 @@ bool exportAnimationTo(const Animation& animation, const CPortfolio& portfolio,
     return true;
 }
 
-bool exportAnimation(const Animation& animation, const CPortfolio& portfolio,
-                     FileChooser& chooser, Feedback& feedback) {
+bool exportAnimation(const Animation& animation, const CPortfolio& portfolio, FileChooser& chooser,
+                     Feedback& feedback) {
     FileRequest request;
     request.filter = std::string(AnimationExportFilter);
     request.defaultExt = "gif";

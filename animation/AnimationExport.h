@@ -52,7 +52,7 @@ bool exportAnimationTo(const Animation& animation, const CPortfolio& portfolio,
 
 // The Export Animation command: the save dialog (GIF or C source, the animation's name as the
 // proposed file name), then the export. False when cancelled or failed.
-bool exportAnimation(const Animation& animation, const CPortfolio& portfolio,
-                     FileChooser& chooser, Feedback& feedback);
+bool exportAnimation(const Animation& animation, const CPortfolio& portfolio, FileChooser& chooser,
+                     Feedback& feedback);
 
 } // namespace pixelon

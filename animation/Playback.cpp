@@ -63,8 +63,8 @@ bool stepPlayback(PlaybackCursor& c) {
     const Animation& a = *c.animation;
     const int frames = int(a.frames.size());
     const LoopSection loop = effectiveLoop(a);
-    const bool inLoop = c.phase == PlaybackPhase::LoopForwards ||
-                        c.phase == PlaybackPhase::LoopBackwards;
+    const bool inLoop =
+        c.phase == PlaybackPhase::LoopForwards || c.phase == PlaybackPhase::LoopBackwards;
     if (frames == 0 || (inLoop && loop.start < 0)) {
         c.phase = PlaybackPhase::Finished; // the frames or the loop went away while playing
         return false;

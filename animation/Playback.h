@@ -5,10 +5,10 @@
 namespace pixelon {
 
 enum class PlaybackPhase : int {
-    LeadIn = 0,        // frames before the loop section
+    LeadIn = 0, // frames before the loop section
     LoopForwards = 1,
     LoopBackwards = 2,
-    Tail = 3,          // frames after the loop section
+    Tail = 3, // frames after the loop section
     Finished = 4,
 };
 

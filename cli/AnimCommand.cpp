@@ -111,7 +111,8 @@ int runAnim(std::span<const std::string> args) {
         return 0;
     }
     const std::filesystem::path path = *out;
-    const AnimationFormat format = endsWithC(path) ? AnimationFormat::CSource : AnimationFormat::Gif;
+    const AnimationFormat format =
+        endsWithC(path) ? AnimationFormat::CSource : AnimationFormat::Gif;
     return exportAnimationTo(animation, folio, path, format, feedback) ? 0 : 1;
 }
 

@@ -9,10 +9,10 @@ namespace pixelon {
 
 // One frame of an animation: a portfolio picture shown at an offset for a time.
 struct AnimationFrame {
-    int id = 0;         // picture ID, 16-bit
+    int id = 0; // picture ID, 16-bit
     int xoffset = 0;
     int yoffset = 0;
-    int disposal = 0;   // 0 opaque, 1 transparent (ANDed with the screen)
+    int disposal = 0;     // 0 opaque, 1 transparent (ANDed with the screen)
     int framedelay = 100; // milliseconds
     friend bool operator==(const AnimationFrame&, const AnimationFrame&) = default;
 };
@@ -38,8 +38,8 @@ struct Animation {
 inline int RemoveFramesShowing(std::vector<Animation>& animations, int id) {
     int removed = 0;
     for (Animation& animation : animations)
-        removed += int(std::erase_if(animation.frames,
-                                     [id](const AnimationFrame& f) { return f.id == id; }));
+        removed += int(
+            std::erase_if(animation.frames, [id](const AnimationFrame& f) { return f.id == id; }));
     return removed;
 }
 
