@@ -541,6 +541,17 @@ double AnimationEditor::previewScale() const {
     return scale > 1.0 ? std::floor(scale) : scale;
 }
 
+Rect AnimationEditor::previewScreen() const {
+    const Animation* a = current();
+    if (!a)
+        return {};
+    const double scale = previewScale();
+    const double sx = m_zoom ? scale * m_viewRatio : 1.0, sy = scale;
+    const AnimationSize screen = screenOf(*a, m_portfolio);
+    return Rect{0, 0, int(std::lround(screen.width * sx)), int(std::lround(screen.height * sy))}
+        .intersected(m_preview.bounds());
+}
+
 void AnimationEditor::setZoom(bool zoom) {
     m_zoom = zoom;
     m_preview.fill(White);
@@ -574,28 +585,38 @@ void AnimationEditor::drawFrame(const AnimationFrame& frame) {
         return;
     const double scale = previewScale();
     const double sx = m_zoom ? scale * m_viewRatio : 1.0, sy = scale;
-    const AnimationSize screen = screenOf(a, m_portfolio);
-    const Rect clip =
-        Rect{0, 0, int(std::lround(screen.width * sx)), int(std::lround(screen.height * sy))}
-            .intersected(m_preview.bounds());
+    const Rect clip = previewScreen();
+    // The frame's place on the preview, in 64 bits: offsets may be anything a file holds.
+    const long long left = std::llround(frame.xoffset * sx);
+    const long long top = std::llround(frame.yoffset * sy);
+    const long long right = left + std::llround(picture->m_nWidth * sx);
+    const long long bottom = top + std::llround(picture->m_nHeight * sy);
+    const int x0 = int(std::max<long long>(left, clip.left));
+    const int y0 = int(std::max<long long>(top, clip.top));
+    const int x1 = int(std::min<long long>(right, clip.right));
+    const int y1 = int(std::min<long long>(bottom, clip.bottom));
+    if (x0 >= x1 || y0 >= y1)
+        return;
     Surface bitmap = picture->MakeBitmap();
     picture->Draw(bitmap, 0, 0);
-    const int width = int(std::lround(picture->m_nWidth * sx));
-    const int height = int(std::lround(picture->m_nHeight * sy));
-    if (width <= 0 || height <= 0 || clip.empty())
-        return;
-    Surface scaled(width, height, White);
-    scaled.stretchFrom(bitmap, bitmap.bounds(), scaled.bounds());
-    const int left = int(std::lround(frame.xoffset * sx));
-    const int top = int(std::lround(frame.yoffset * sy));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int tx = left + x, ty = top + y;
-            if (!clip.contains(tx, ty))
-                continue;
-            const Colour c = scaled.pixel(x, y);
+    // Each preview pixel takes the picture pixels that fall on it; when shrinking, their AND,
+    // so black lines survive. Only the visible part is computed, however large the scale.
+    auto sourceSpan = [](long long from, double factor, int limit) {
+        const int first = std::clamp(int(std::floor(double(from) / factor)), 0, limit - 1);
+        const int last = std::clamp(int(std::floor(double(from + 1) / factor)), first + 1, limit);
+        return std::pair{first, last};
+    };
+    for (int ty = y0; ty < y1; ++ty) {
+        const auto [sy0, sy1] = sourceSpan(ty - top, sy, picture->m_nHeight);
+        for (int tx = x0; tx < x1; ++tx) {
+            const auto [sx0, sx1] = sourceSpan(tx - left, sx, picture->m_nWidth);
+            Colour c = White;
+            for (int y = sy0; y < sy1; ++y)
+                for (int x = sx0; x < sx1; ++x)
+                    c &= bitmap.pixel(x, y);
             m_preview.setPixel(tx, ty, frame.disposal == 1 ? (m_preview.pixel(tx, ty) & c) : c);
         }
+    }
 }
 
 void AnimationEditor::restartPlayback() {

@@ -130,6 +130,8 @@ public:
     void setPreviewSize(int width, int height);
     const Surface& preview() const { return m_preview; }
     double previewScale() const;
+    // The part of the preview that shows the animation's screen; the rest is background.
+    Rect previewScreen() const;
     void setZoom(bool zoom);
     bool zoom() const { return m_zoom; }
     void setAnimate(bool on);

@@ -1,6 +1,7 @@
 #include "animation/AnimationExport.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <set>
 #include <span>
@@ -50,6 +51,11 @@ const char* const DeclarationsComment[] = {
     "//\n",
 };
 
+// offset + extent without overflow: offsets come from files and may be anything.
+int clampedSum(int offset, int extent) {
+    return int(std::clamp<long long>(static_cast<long long>(offset) + extent, INT_MIN, INT_MAX));
+}
+
 // The picture ID as the C names show it: four upper-case hexadecimal digits.
 unsigned hexId(int id) {
     return unsigned(id) & 0xFFFF;
@@ -63,8 +69,8 @@ AnimationSize animationSize(const Animation& animation, const CPortfolio& portfo
         const CPicture* picture = portfolio.FindPicture(frame.id);
         if (!picture)
             continue;
-        size.width = std::max(size.width, frame.xoffset + picture->m_nWidth);
-        size.height = std::max(size.height, frame.yoffset + picture->m_nHeight);
+        size.width = std::max(size.width, clampedSum(frame.xoffset, picture->m_nWidth));
+        size.height = std::max(size.height, clampedSum(frame.yoffset, picture->m_nHeight));
     }
     return size;
 }

@@ -18,8 +18,8 @@ namespace pixelon::app {
 #if PIXELON_HAVE_ANIMATION_UI
 namespace {
 
-std::optional<std::string> askText(QWidget* parent, std::string_view prompt,
-                                   std::string_view title, std::string_view initial) {
+std::optional<std::string> askText(QWidget* parent, std::string_view prompt, std::string_view title,
+                                   std::string_view initial) {
     bool ok = false;
     const QString text = QInputDialog::getText(
         parent, QString::fromUtf8(title.data(), qsizetype(title.size())),

@@ -74,9 +74,13 @@ enum Control : int {
     IdScroll = 90005,
 };
 
-QLabel* label(const char* text) { return new QLabel(QString::fromUtf8(text)); }
+QLabel* label(const char* text) {
+    return new QLabel(QString::fromUtf8(text));
+}
 
-QString fieldText(std::optional<int> v) { return v ? QString::number(*v) : QString(); }
+QString fieldText(std::optional<int> v) {
+    return v ? QString::number(*v) : QString();
+}
 
 } // namespace
 
@@ -85,9 +89,13 @@ QtPreviewTimer::QtPreviewTimer(QObject* parent) : QObject(parent) {
     connect(&m_timer, &QTimer::timeout, this, &QtPreviewTimer::fired);
 }
 
-void QtPreviewTimer::start(int milliseconds) { m_timer.start(milliseconds); }
+void QtPreviewTimer::start(int milliseconds) {
+    m_timer.start(milliseconds);
+}
 
-void QtPreviewTimer::stop() { m_timer.stop(); }
+void QtPreviewTimer::stop() {
+    m_timer.stop();
+}
 
 AnimationPreview::AnimationPreview(AnimationEditor& editor, QWidget* parent)
     : QWidget(parent), m_editor(editor) {
@@ -98,9 +106,11 @@ AnimationPreview::AnimationPreview(AnimationEditor& editor, QWidget* parent)
 void AnimationPreview::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Dark));
-    if (!m_editor.current())
+    const Rect screen = m_editor.previewScreen();
+    if (screen.empty())
         return;
-    painter.drawImage(0, 0, toQImage(m_editor.preview()));
+    painter.drawImage(QPoint(0, 0), toQImage(m_editor.preview()),
+                      QRect(screen.left, screen.top, screen.width(), screen.height()));
 }
 
 void AnimationPreview::resizeEvent(QResizeEvent*) {
@@ -206,8 +216,10 @@ QWidget* AnimationEditorWindow::buildLists() {
     grid->addWidget(m_images, 1, 1);
     auto* moves = new QVBoxLayout;
     moves->addStretch();
-    for (auto [id, text] : {std::pair{IdAdd, "Add >"}, {IdAddAll, "Add All >>"},
-                            {IdRemove, "< Remove"}, {IdRemoveAll, "<< Remove All"}})
+    for (auto [id, text] : {std::pair{IdAdd, "Add >"},
+                            {IdAddAll, "Add All >>"},
+                            {IdRemove, "< Remove"},
+                            {IdRemoveAll, "<< Remove All"}})
         moves->addWidget(add(id, new QPushButton(text)));
     auto* up = add(IdUp, new QToolButton);
     up->setArrowType(Qt::UpArrow);
@@ -272,7 +284,8 @@ QWidget* AnimationEditorWindow::buildParameters() {
     lg->addWidget(add(IdLoopEnd, new QPushButton("Set loop end")), 3, 2, 1, 2);
     auto* modes = new QButtonGroup(loop);
     int row = 4;
-    for (auto [id, text] : {std::pair{IdForwards, "Loop Forwards"}, {IdBackwards, "Loop Backwards"},
+    for (auto [id, text] : {std::pair{IdForwards, "Loop Forwards"},
+                            {IdBackwards, "Loop Backwards"},
                             {IdPingPong, "\"Ping-pong\""}}) {
         auto* r = add(id, new QRadioButton(text));
         modes->addButton(r);
@@ -315,7 +328,8 @@ QWidget* AnimationEditorWindow::buildPreview() {
     m_storyboard->setFlow(QListView::LeftToRight);
     m_storyboard->setWrapping(true);
     m_storyboard->setMovement(QListView::Static);
-    m_storyboard->setIconSize(QSize(AnimationEditor::StoryboardSize, AnimationEditor::StoryboardSize));
+    m_storyboard->setIconSize(
+        QSize(AnimationEditor::StoryboardSize, AnimationEditor::StoryboardSize));
     m_storyboard->setSpacing(4);
     right->addWidget(m_storyboard);
     row->addLayout(right, 1);
@@ -370,23 +384,22 @@ void AnimationEditorWindow::connectControls() {
     onClick(IdClear, [this, &e] {
         e.setClearBetweenFrames(static_cast<QCheckBox*>(control(IdClear))->isChecked());
     });
-    onClick(IdAnimate, [this, &e] {
-        e.setAnimate(static_cast<QCheckBox*>(control(IdAnimate))->isChecked());
-    });
+    onClick(IdAnimate,
+            [this, &e] { e.setAnimate(static_cast<QCheckBox*>(control(IdAnimate))->isChecked()); });
     onClick(IdZoom,
             [this, &e] { e.setZoom(static_cast<QCheckBox*>(control(IdZoom))->isChecked()); });
 
     for (int id : {IdXOffset, IdYOffset, IdDelay})
-        connect(static_cast<QLineEdit*>(control(id)), &QLineEdit::editingFinished, this,
-                [this] {
-                    applyFrameFields();
-                    refresh();
-                });
+        connect(static_cast<QLineEdit*>(control(id)), &QLineEdit::editingFinished, this, [this] {
+            applyFrameFields();
+            refresh();
+        });
     auto* times = static_cast<QLineEdit*>(control(IdTimes));
     connect(times, &QLineEdit::editingFinished, this, [this, times] {
         if (m_refreshing || !m_editor->current())
             return;
-        const QString shown = QString::fromStdString(m_editor->setTimes(times->text().toStdString()));
+        const QString shown =
+            QString::fromStdString(m_editor->setTimes(times->text().toStdString()));
         refresh();
         times->setText(shown);
     });

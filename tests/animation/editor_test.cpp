@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <deque>
 
 #include "animation/AnimationEditor.h"
+#include "animation/AnimationExport.h"
 #include "codecs/GifWriter.h"
 #include "core/Colours.h"
 #include "core/Document.h"
@@ -423,6 +425,38 @@ TEST_F(Editor, ZoomScalesByWholeFactorsAndTheViewRatio) {
     small->selectAnimation(0);
     small->calcSize();
     EXPECT_DOUBLE_EQ(small->previewScale(), 0.5); // min(30 / (30 * 2), 25 / 25)
+}
+
+TEST_F(Editor, ExtremeScalesAndOffsetsStayWithinThePreview) {
+    // A 1 x 1 screen zoomed into a 600 x 500 preview: a scale of 500 over a 20 x 20 picture.
+    auto e = std::make_unique<AnimationEditor>(folio, services, true, 1.0);
+    e->setPreviewSize(600, 500);
+    e->selectAnimation(0);
+    e->setSize(1, 1);
+    EXPECT_EQ(e->previewScale(), 500.0);
+    e->scrollTo(0);
+    EXPECT_EQ(e->preview().pixel(499, 499), rgb(255, 0, 0));
+    EXPECT_EQ(e->preview().pixel(500, 10), rgb(255, 255, 255));
+    // Offsets at the ends of the integer range draw nothing and overflow nothing.
+    e->setSelectedFrames({0, 1});
+    e->setFrameOffset(INT_MAX, INT_MIN);
+    e->scrollTo(1);
+    EXPECT_EQ(animationSize(e->animations()[0], folio), (AnimationSize{INT_MAX, 0}));
+}
+
+TEST_F(Editor, ShrinkingKeepsBlackLines) {
+    auto lines = solidPicture(7, 40, 40, White565);
+    for (int i = 0; i < 40; ++i)
+        lines->SetPixel(i, 17, Black565); // one black row
+    folio.m_pictures.push_back(std::move(lines));
+    folio.m_animations[0].frames = {frameOf(7)};
+    auto e = std::make_unique<AnimationEditor>(folio, services, true, 1.0);
+    e->setPreviewSize(10, 10); // a quarter of the size
+    e->selectAnimation(0);
+    e->scrollTo(0);
+    EXPECT_DOUBLE_EQ(e->previewScale(), 0.25);
+    EXPECT_EQ(e->preview().pixel(3, 4), rgb(0, 0, 0));
+    EXPECT_EQ(e->preview().pixel(3, 3), rgb(255, 255, 255));
 }
 
 TEST_F(Editor, StoryboardThumbnailsFitTheirBox) {
