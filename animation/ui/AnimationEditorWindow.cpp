@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -137,7 +136,9 @@ AnimationEditorWindow::AnimationEditorWindow(CPortfolio& portfolio,
     build();
     connectControls();
     m_editor->onChanged = [this] {
-        if (!m_refreshing)
+        if (m_lightRefresh)
+            refreshPlayback();
+        else if (!m_refreshing)
             refresh();
     };
     refresh();
@@ -155,12 +156,21 @@ void AnimationEditorWindow::build() {
     middle->addWidget(buildParameters(), 2);
     layout->addLayout(middle);
     layout->addWidget(buildPreview());
-    auto* buttons = new QDialogButtonBox;
-    buttons->addButton(add(IdOk, new QPushButton("OK")), QDialogButtonBox::AcceptRole);
-    buttons->addButton(add(IdCancel, new QPushButton("Cancel")), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* ok = add(IdOk, new QPushButton("OK"));
+    auto* cancel = add(IdCancel, new QPushButton("Cancel"));
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addLayout(buttons);
+    // Return in a field applies the field; it must not close the window through a default
+    // button (a button box would make OK the default when shown).
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     resize(760, 640);
 }
 
@@ -389,11 +399,14 @@ void AnimationEditorWindow::connectControls() {
     onClick(IdZoom,
             [this, &e] { e.setZoom(static_cast<QCheckBox*>(control(IdZoom))->isChecked()); });
 
-    for (int id : {IdXOffset, IdYOffset, IdDelay})
-        connect(static_cast<QLineEdit*>(control(id)), &QLineEdit::editingFinished, this, [this] {
+    for (int id : {IdXOffset, IdYOffset, IdDelay}) {
+        auto* field = static_cast<QLineEdit*>(control(id));
+        connect(field, &QLineEdit::textEdited, this, [this, id] { m_editedFields.insert(id); });
+        connect(field, &QLineEdit::editingFinished, this, [this] {
             applyFrameFields();
             refresh();
         });
+    }
     auto* times = static_cast<QLineEdit*>(control(IdTimes));
     connect(times, &QLineEdit::editingFinished, this, [this, times] {
         if (m_refreshing || !m_editor->current())
@@ -427,6 +440,7 @@ void AnimationEditorWindow::connectControls() {
     connect(m_frames, &QListWidget::itemSelectionChanged, this, [this] {
         if (m_refreshing)
             return;
+        applyFrameFields(); // typed values belong to the frames that were selected
         m_editor->setSelectedFrames(selectedRows(m_frames), m_frames->currentRow());
         refreshFields();
     });
@@ -443,29 +457,45 @@ void AnimationEditorWindow::connectControls() {
         refresh();
     });
     connect(m_scroll, &QScrollBar::valueChanged, this, [this](int value) {
-        if (!m_refreshing)
-            m_editor->scrollTo(value);
+        if (m_refreshing)
+            return;
+        m_lightRefresh = true;
+        m_editor->scrollTo(value);
+        m_lightRefresh = false;
     });
-    connect(m_timer, &QtPreviewTimer::fired, this, [this] { m_editor->timerFired(); });
+    connect(m_timer, &QtPreviewTimer::fired, this, [this] {
+        m_lightRefresh = true;
+        m_editor->timerFired();
+        m_lightRefresh = false;
+        refreshPlayback();
+    });
 }
 
 void AnimationEditorWindow::applyFrameFields() {
-    if (m_refreshing || !m_editor->current() || m_editor->selectedFrames().empty())
+    if (m_refreshing || m_editedFields.empty())
         return;
-    auto value = [this](int id) {
+    // Only the fields typed into are written to every selected frame; an emptied one is not.
+    auto value = [this](int id) -> std::optional<int> {
+        if (!m_editedFields.contains(id))
+            return std::nullopt;
         return fieldValue(static_cast<QLineEdit*>(control(id))->text().toStdString());
     };
-    const AnimationFrame* shown = m_editor->shownFrame();
-    // Only a field the user changed is written to every selected frame.
-    auto changedValue = [&](int id, int current) -> std::optional<int> {
-        auto v = value(id);
-        return shown && v == current ? std::nullopt : v;
-    };
+    const auto x = value(IdXOffset), y = value(IdYOffset), delay = value(IdDelay);
+    m_editedFields.clear();
     m_refreshing = true;
-    m_editor->setFrameOffset(changedValue(IdXOffset, shown ? shown->xoffset : 0),
-                             changedValue(IdYOffset, shown ? shown->yoffset : 0));
-    m_editor->setFrameDelay(changedValue(IdDelay, shown ? shown->framedelay : 0));
+    m_editor->setFrameOffset(x, y);
+    m_editor->setFrameDelay(delay);
     m_refreshing = false;
+}
+
+void AnimationEditorWindow::refreshPlayback() {
+    const bool wasRefreshing = m_refreshing;
+    m_refreshing = true;
+    m_scroll->setRange(0, m_editor->scrollMaximum());
+    m_scroll->setValue(m_editor->framePosition());
+    static_cast<QAbstractButton*>(control(IdAnimate))->setChecked(m_editor->animating());
+    m_preview->update();
+    m_refreshing = wasRefreshing;
 }
 
 void AnimationEditorWindow::refresh() {
@@ -529,6 +559,7 @@ void AnimationEditorWindow::refreshFields() {
     auto check = [this](int id, bool on) {
         static_cast<QAbstractButton*>(control(id))->setChecked(on);
     };
+    m_editedFields.clear();
     setField(IdXOffset, frame ? std::optional(frame->xoffset) : std::nullopt);
     setField(IdYOffset, frame ? std::optional(frame->yoffset) : std::nullopt);
     setField(IdDelay, frame ? std::optional(frame->framedelay) : std::nullopt);
@@ -546,10 +577,8 @@ void AnimationEditorWindow::refreshFields() {
     setField(IdHeight, a ? std::optional(a->height) : std::nullopt);
     check(IdAnimate, e.animating());
     check(IdZoom, e.zoom());
-    m_scroll->setRange(0, e.scrollMaximum());
-    m_scroll->setValue(e.framePosition());
-    m_preview->update();
     m_refreshing = wasRefreshing;
+    refreshPlayback();
 }
 
 void AnimationEditorWindow::accept() {

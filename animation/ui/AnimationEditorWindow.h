@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <map>
+#include <set>
 
 #include "animation/AnimationEditor.h"
 
@@ -76,6 +77,7 @@ private:
     void refresh();
     void refreshFrames();
     void refreshFields();
+    void refreshPlayback();
     void applyFrameFields();
     std::vector<int> selectedRows(QListWidget* list) const;
     template <typename T> T* add(int id, T* widget);
@@ -90,6 +92,8 @@ private:
     QScrollBar* m_scroll = nullptr;
     AnimationPreview* m_preview = nullptr;
     bool m_refreshing = false;
+    bool m_lightRefresh = false;  // playback ticks and scrolling redraw only the preview
+    std::set<int> m_editedFields; // frame fields typed into since they were last applied
     bool m_animationsChanged = false;
 };
 

@@ -66,8 +66,10 @@ private:
     }
     static void type(ui::AnimationEditorWindow& w, int id, const QString& text) {
         auto* field = qobject_cast<QLineEdit*>(w.control(id));
-        field->setText(text);
-        emit field->editingFinished();
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
     }
 
     // New animation "Blink" with frames 1, 3 (transparent, 30 ms) and 2, sized by Calc.
@@ -89,7 +91,8 @@ private:
         type(w, 1171, "30");
         click(w, 1170); // Transparent
         type(w, 1168, "5");
-        click(w, 1188); // Calc
+        QVERIFY(w.isVisible()); // Return applied the fields and left the window open
+        click(w, 1188);         // Calc
         QCOMPARE(qobject_cast<QLineEdit*>(w.control(1003))->text(), QString("25"));
         QCOMPARE(list(w, 90004)->count(), 3);
     }
@@ -102,6 +105,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.windowTitle(), QString("Animation Editor"));
         buildBlink(w);
+        if (QTest::currentTestFailed())
+            return;
         const Animation& blink = w.editor().animations().back();
         QCOMPARE(blink.frames[1], (AnimationFrame{3, 5, 0, 1, 30}));
 
@@ -149,6 +154,8 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         buildBlink(w);
+        if (QTest::currentTestFailed())
+            return;
         w.editor().scrollTo(0);
         w.editor().scrollTo(1);
         QApplication::processEvents();
