@@ -323,6 +323,7 @@ QWidget* AnimationEditorWindow::buildPreview() {
     m_preview = new AnimationPreview(*m_editor);
     m_preview->setObjectName("preview");
     m_scroll = add(IdScroll, new QScrollBar(Qt::Horizontal));
+    m_scroll->setPageStep(1);
     auto* checks = new QHBoxLayout;
     checks->addWidget(add(IdAnimate, new QCheckBox("Animate")));
     checks->addWidget(add(IdZoom, new QCheckBox("Zoom")));

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "animation/ui/AnimationEditorWindow.h"
@@ -135,6 +136,7 @@ private slots:
         w.editor().scrollTo(0);
         w.editor().scrollTo(1);
         QApplication::processEvents();
+        QCOMPARE(qobject_cast<QScrollBar*>(w.control(90005))->value(), 1);
         const QImage shot = w.grab().toImage();
         QVERIFY(!shot.isNull());
         shot.save(QString(PIXELON_TEST_BINARY_DIR) + "/animation-editor.png");
