@@ -22,6 +22,7 @@
 
 #include "core/Portfolio.h"
 #include "editing/EditorSession.h"
+#include "operations/NewPicture.h"
 #include "editing/ui/PaletteButton.h"
 #include "platform/qt/SurfaceImage.h"
 
