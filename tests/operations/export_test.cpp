@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "tests/codecs/codec_test_util.h"
 #include "codecs/GifReader.h"
+#include "operations/PictureExport.h"
 #include "core/Colours.h"
 #include "core/Picture.h"
-#include "operations/PictureExport.h"
 #include "platform/Feedback.h"
-#include "tests/codecs/codec_test_util.h"
 
 namespace pixelon {
 namespace {

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "tests/codecs/codec_test_util.h"
 #include "codecs/Errors.h"
 #include "codecs/GifWriter.h"
+#include "operations/PictureImport.h"
 #include "codecs/RasterFile.h"
 #include "core/Colours.h"
 #include "core/Picture.h"
 #include "core/Portfolio.h"
-#include "operations/PictureImport.h"
 #include "platform/Feedback.h"
-#include "tests/codecs/codec_test_util.h"
 
 namespace pixelon {
 namespace {
