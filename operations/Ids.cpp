@@ -140,6 +140,41 @@ std::optional<int> ParseIdField(std::string_view text) {
     return value;
 }
 
+std::optional<std::vector<IdRange>> ParseIdList(std::string_view text) {
+    std::vector<IdRange> ranges;
+    if (text.empty())
+        return std::nullopt;
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view part = text.substr(0, comma);
+        const std::size_t dash = part.find('-');
+        std::optional<int> first, last;
+        if (dash == std::string_view::npos) {
+            first = last = ParseIdField(part);
+        } else {
+            first = ParseIdField(part.substr(0, dash));
+            last = ParseIdField(part.substr(dash + 1));
+        }
+        if (!first || !last || *last < *first)
+            return std::nullopt;
+        ranges.push_back({*first, *last});
+        if (comma == std::string_view::npos)
+            return ranges;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+std::vector<int> IndicesInRanges(const CPortfolio& portfolio, std::span<const IdRange> ranges) {
+    std::vector<int> indices;
+    for (int i = 0; i < portfolio.Count(); ++i) {
+        const int id = portfolio.Picture(i).m_nId;
+        if (std::any_of(ranges.begin(), ranges.end(),
+                        [id](const IdRange& r) { return id >= r.first && id <= r.last; }))
+            indices.push_back(i);
+    }
+    return indices;
+}
+
 std::optional<std::string> IdDialogModel::validate() const {
     if (value())
         return std::nullopt;

@@ -54,6 +54,18 @@ int IndexOfId(const CPortfolio& portfolio, int id);
 // The decimal value of an ID field: at most five digits, 0..65535; nothing otherwise.
 std::optional<int> ParseIdField(std::string_view text);
 
+// An inclusive range of IDs.
+struct IdRange {
+    int first = 0;
+    int last = 0;
+    friend bool operator==(const IdRange&, const IdRange&) = default;
+};
+// A list of decimal IDs and ranges such as "1,5-9"; nothing when any part is not an ID
+// (0..65535), a range runs backwards, or the text is empty.
+std::optional<std::vector<IdRange>> ParseIdList(std::string_view text);
+// The indices of the pictures whose IDs lie in the ranges, in list order.
+std::vector<int> IndicesInRanges(const CPortfolio& portfolio, std::span<const IdRange> ranges);
+
 // "Enter Portfolio ID" without its window: the proposal and what OK may return.
 class IdDialogModel {
 public:

@@ -163,3 +163,24 @@ TEST(NewPicture, LargestSizeStillFitsThePictureRecord) {
 
 } // namespace
 } // namespace pixelon
+
+namespace pixelon {
+namespace {
+
+TEST(IdList, RangesAndRefusals) {
+    EXPECT_EQ(ParseIdList("1,5-9"), (std::vector<IdRange>{{1, 1}, {5, 9}}));
+    EXPECT_EQ(ParseIdList("65535"), (std::vector<IdRange>{{65535, 65535}}));
+    for (const char* bad : {"", ",", "1,", "9-5", "1-", "-3", "65536", "1-2-3", "a", "1 ,2"})
+        EXPECT_FALSE(ParseIdList(bad)) << bad;
+    CPortfolio portfolio;
+    for (int id : {1, 4, 6, 9, 12}) {
+        auto p = std::make_unique<CPicture>();
+        p->Create(1, 1, id);
+        portfolio.m_pictures.push_back(std::move(p));
+    }
+    auto ranges = ParseIdList("9,1-5");
+    EXPECT_EQ(IndicesInRanges(portfolio, *ranges), (std::vector<int>{0, 1, 3}));
+}
+
+} // namespace
+} // namespace pixelon
