@@ -30,9 +30,10 @@ bool saveWorkPortfolio(CPortfolio& portfolio, const Args& args, const std::strin
 }
 
 int parseIdArgument(const std::string& text, const char* what) {
-    if (auto id = ParseIdField(text))
-        return *id;
-    throw UsageError(std::string("Not a picture ID (0..65535) for ") + what + ": " + text);
+    const int id = parseInteger(text, what);
+    if (id < 0 || id > MaxPictureId)
+        throw UsageError(std::string("Not a picture ID (0..65535) for ") + what + ": " + text);
+    return id;
 }
 
 } // namespace pixelon::cli

@@ -19,7 +19,7 @@ bool readWorkPortfolio(CPortfolio& portfolio, const std::string& path, Feedback&
 // file as it was. False when the write failed.
 bool saveWorkPortfolio(CPortfolio& portfolio, const Args& args, const std::string& path,
                        Feedback& feedback);
-// A picture ID argument: decimal, 0..65535.
+// A picture ID argument: decimal, or hexadecimal after 0x; 0..65535.
 int parseIdArgument(const std::string& text, const char* what);
 
 } // namespace pixelon::cli

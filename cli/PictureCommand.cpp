@@ -21,7 +21,7 @@ constexpr const char* help = R"(Usage: pixelon picture PORTFOLIO new ID WxH [-o 
        pixelon picture PORTFOLIO delete ID... [-o OUT]
        pixelon picture PORTFOLIO set-id OLD NEW [-o OUT]
 
-new        adds a white picture with ID (decimal, 0..65535) of W x H pixels,
+new        adds a white picture with ID (0..65535) of W x H pixels,
            W 1..1300 and H 1..1360; a picture holds at most 1280 x 1024, so
            larger sizes are cut to that. A missing PORTFOLIO is started as a
            new portfolio named "MyPortfolio".
@@ -31,8 +31,9 @@ delete     deletes the pictures with these IDs and every animation frame that
 set-id     gives picture OLD the ID NEW; animation frames that showed OLD show
            NEW.
 
-IDs are decimal. An ID that another picture uses already is taken, with a
-warning: 'pixelon ids PORTFOLIO check' lists such duplicates.
+IDs are decimal, or hexadecimal after 0x. An ID that another picture uses
+already is taken, with a warning: 'pixelon ids PORTFOLIO check' lists such
+duplicates.
 
   -o OUT     the portfolio file to write instead of PORTFOLIO
 )";
