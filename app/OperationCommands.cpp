@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QListWidget>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <vector>

@@ -1,6 +1,7 @@
 #include "operations/Merge.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "core/Picture.h"
 #include "core/Portfolio.h"

@@ -1,5 +1,6 @@
 #include "operations/ui/OperationWindows.h"
 
+#include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QEventLoop>
 #include <QGridLayout>
@@ -333,6 +334,12 @@ void ImageGrabber::mouseReleaseEvent(QMouseEvent* event) {
 void ImageGrabber::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape)
         end(false);
+}
+
+void ImageGrabber::closeEvent(QCloseEvent* event) {
+    if (!m_finished)
+        end(false);
+    QWidget::closeEvent(event);
 }
 
 void ImageGrabber::end(bool keep) {

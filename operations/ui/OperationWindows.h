@@ -127,6 +127,8 @@ protected:
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
+    // Closed by the window manager: the grab is cancelled rather than left waiting.
+    void closeEvent(QCloseEvent*) override;
 
 private:
     QPoint toSnapshot(QPoint p) const;
