@@ -56,14 +56,10 @@ public:
     }
     std::optional<ScreenGrab> grabScreen() override {
         const QImage snapshot = ui::grabScreenImage();
-        if (snapshot.isNull() || snapshot.width() < 1 || snapshot.height() < 1) {
-            m_feedback.message(GrabRefusedText, MessageIcon::Stop);
-            return std::nullopt;
-        }
         // The window is made once and kept for the next grab.
         if (!m_grabber)
             m_grabber = std::make_unique<ui::ImageGrabber>();
-        auto rect = m_grabber->grab(snapshot);
+        auto rect = ui::grabFromSnapshot(*m_grabber, snapshot, m_feedback);
         if (!rect)
             return std::nullopt;
         return ScreenGrab{fromQImage(snapshot), *rect};

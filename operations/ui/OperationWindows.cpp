@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "core/Picture.h"
+#include "operations/PictureBitmaps.h"
 #include "platform/Feedback.h"
 #include "platform/qt/SurfaceImage.h"
 
@@ -349,6 +350,15 @@ void ImageGrabber::end(bool keep) {
     m_finished = true;
     hide();
     emit grabEnded();
+}
+
+std::optional<Rect> grabFromSnapshot(ImageGrabber& grabber, const QImage& snapshot,
+                                     Feedback& feedback) {
+    if (snapshot.isNull() || snapshot.width() < 1 || snapshot.height() < 1) {
+        feedback.message(GrabRefusedText, MessageIcon::Stop);
+        return std::nullopt;
+    }
+    return grabber.grab(snapshot);
 }
 
 QImage grabScreenImage() {

@@ -143,4 +143,9 @@ private:
 // A snapshot of the whole primary screen; a null image where the window system refuses it.
 QImage grabScreenImage();
 
+// Runs the grabber on a snapshot. A null or empty snapshot (the window system refused the grab)
+// is said through `feedback` instead of showing an empty window. The rectangle, or nothing.
+std::optional<Rect> grabFromSnapshot(ImageGrabber& grabber, const QImage& snapshot,
+                                     Feedback& feedback);
+
 } // namespace pixelon::ui

@@ -136,6 +136,16 @@ private slots:
         QTimer::singleShot(0, &grabber, [&] { QTest::keyClick(&grabber, Qt::Key_Escape); });
         QVERIFY(!grabber.grab(snapshot));
     }
+
+    void refusedSnapshotIsSaidNotShown() {
+        RecordingFeedback feedback;
+        ImageGrabber grabber;
+        QVERIFY(!grabFromSnapshot(grabber, QImage(), feedback));
+        QVERIFY(!grabber.isVisible());
+        QCOMPARE(feedback.messages().size(), std::size_t(1));
+        QCOMPARE(feedback.messages()[0].icon, MessageIcon::Stop);
+        QVERIFY(feedback.messages()[0].text.find("refused") != std::string::npos);
+    }
 };
 
 QTEST_MAIN(OperationWindowsTest)
