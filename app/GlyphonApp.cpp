@@ -6,6 +6,7 @@
 
 #include "app/GlyphonView.h"
 #include "app/MainFrame.h"
+#include "app/OperationDialogs.h"
 #include "app/QtFileChooser.h"
 #include "app/WiredCommands.h"
 #include "core/Colours.h"
@@ -53,6 +54,7 @@ CGlyphonApp::CGlyphonApp(AppServices services) {
     m_runUpdateTools = services.runUpdateTools;
     m_editor = services.editor;
     m_newPicture = services.newPicture;
+    m_operationDialogs = services.operationDialogs;
 
     m_recent.load(*m_registry);
     m_doc = std::make_unique<CGlyphonDoc>(*m_feedbackRef, *m_chooserRef, *m_storeRef);

@@ -17,6 +17,7 @@ namespace pixelon::app {
 class CMainFrame;
 class CGlyphonView;
 class QtFileChooser;
+class OperationDialogs;
 
 // Stand-ins a test hands to the application; every null member gets the real one.
 struct AppServices {
@@ -32,6 +33,8 @@ struct AppServices {
     // The picture editor (OK writes the picture) and the New Picture dialog; unset: the windows.
     std::function<bool(CPicture& picture)> editor;
     std::function<std::unique_ptr<CPicture>(const CPortfolio& portfolio, int caret)> newPicture;
+    // The dialogs of the portfolio operations; unset: the windows.
+    OperationDialogs* operationDialogs = nullptr;
 };
 
 // The application: settings and recent files, the one document and its window.
@@ -71,6 +74,10 @@ public:
             m_newPicture = std::move(dialog);
     }
     const CRecentFileList& recentFiles() const { return m_recent; }
+    // The dialogs of the portfolio operations; null until registerOperationCommands gave the
+    // windows when no stand-in was given.
+    OperationDialogs* operationDialogs() const { return m_operationDialogs; }
+    void useOperationDialogs(std::unique_ptr<OperationDialogs> dialogs);
 
     void addRecentFile(const std::string& path);
     void openRecentFile(const std::string& path);
@@ -93,6 +100,8 @@ private:
     bool m_runUpdateTools = true;
     std::function<bool(CPicture&)> m_editor;
     std::function<std::unique_ptr<CPicture>(const CPortfolio&, int)> m_newPicture;
+    std::unique_ptr<OperationDialogs> m_ownOperationDialogs;
+    OperationDialogs* m_operationDialogs = nullptr;
     std::unique_ptr<CGlyphonDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
     CGlyphonView* m_view = nullptr; // owned by the frame

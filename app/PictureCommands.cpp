@@ -1,8 +1,5 @@
 // The picture file commands of the window: importing picture files and exporting pictures.
 
-#include <QClipboard>
-#include <QGuiApplication>
-
 #include <filesystem>
 #include <vector>
 
@@ -11,7 +8,6 @@
 #include "app/GlyphonView.h"
 #include "app/WiredCommands.h"
 #include "operations/PictureImport.h"
-#include "platform/qt/SurfaceImage.h"
 
 namespace pixelon::app {
 
@@ -39,47 +35,9 @@ void importPictureFile(CGlyphonApp& app, const std::string& path) {
         app.view().selectOnly(before);
 }
 
-// "Copy Picture": the picture at its own size, transparent pixels shown.
-void copyPicture(CGlyphonApp& app) {
-    std::vector<int> selected = app.view().selectedIndices();
-    if (selected.size() != 1 || selected[0] >= app.doc().m_portfolio.Count())
-        return;
-    const CPicture& picture = app.doc().m_portfolio.Picture(selected[0]);
-    Surface bitmap = picture.MakeBitmap();
-    picture.Draw(bitmap, 0, 0, -1, CPicture::MaxWidth, CPicture::MaxHeight, true);
-    QGuiApplication::clipboard()->setImage(toQImage(bitmap));
-}
-
-// "Paste New Picture": a new picture from the clipboard's bitmap, added at once, then edited.
-void pastePicture(CGlyphonApp& app) {
-    QImage image = QGuiApplication::clipboard()->image();
-    if (image.isNull())
-        return;
-    Surface bitmap = fromQImage(image, 1300, 1360);
-    if (bitmap.empty())
-        return;
-    CGlyphonDoc& doc = app.doc();
-    auto picture = std::make_unique<CPicture>();
-    if (!picture->Create(bitmap.width(), bitmap.height(), NewPictureId(doc.m_portfolio)))
-        return;
-    picture->GrabFrom(bitmap, DirectMap);
-    CPicture& added = *picture;
-    int index = AddPicture(doc.m_portfolio, std::move(picture));
-    doc.SetModifiedFlag();
-    app.view().documentChanged();
-    app.view().selectOnly(index);
-    // The picture stays even when the editor is cancelled.
-    if (app.editor())
-        app.editor()(added);
-    app.view().updatePreview();
-}
-
 } // namespace
 
 void registerPictureCommands(CGlyphonApp& app) {
-    app.view().addCommand(ID_EDIT_COPY, [&app] { copyPicture(app); });
-    app.view().addCommand(ID_PASTE_NEW_PICTURE, [&app] { pastePicture(app); });
-    app.view().addCommand(ID_PASTE_EDIT_NEW_PICTURE, [&app] { pastePicture(app); });
     app.doc().m_importPicture = [&app](const std::string& path) { importPictureFile(app, path); };
     app.view().addCommand(ID_EXPORT_PICTURE, [&app] {
         std::vector<int> selected = app.view().selectedIndices();

@@ -13,29 +13,6 @@ namespace {
 
 constexpr std::string_view SettingsKey = "Software\\Kivo Norvane\\Vistrel\\Settings";
 
-std::string fiveDigits(int id) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%05d", id);
-    return text;
-}
-
-bool idUsed(const CPortfolio& portfolio, int id) {
-    for (const auto& p : portfolio.m_pictures)
-        if (p && p->m_nId == id)
-            return true;
-    return false;
-}
-
-int parseDecimal(std::string_view text) {
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            break;
-        v = std::min(v * 10 + (c - '0'), 99999);
-    }
-    return v;
-}
-
 } // namespace
 
 UserPalette userPaletteFrom(const CAppSettings& settings) {
@@ -67,57 +44,6 @@ void greyIndicesToRgb565(CPicture& picture) {
         picture.m_pixels[i * 2 + 1] = std::uint8_t(c);
     }
     picture.m_nDepth = 16;
-}
-
-int NextFreeId(const CPortfolio& portfolio, std::string_view text) {
-    const int start = parseDecimal(text);
-    for (int i = 1; i <= 5000; ++i) {
-        const int id = start + i;
-        if (id > 0xFFFF)
-            break;
-        if (!idUsed(portfolio, id))
-            return id;
-    }
-    return start;
-}
-
-NewPictureModel::NewPictureModel(const CPortfolio& portfolio, int caret) {
-    if (portfolio.Count() == 0) {
-        m_id = "00001";
-        return;
-    }
-    const int line = caret >= 0 && caret < portfolio.Count() ? caret : portfolio.Count() - 1;
-    const CPicture& p = portfolio.Picture(line);
-    m_id = fiveDigits(NextFreeId(portfolio, fiveDigits(p.m_nId)));
-    m_width = p.m_nWidth;
-    m_height = p.m_nHeight;
-}
-
-std::optional<std::string> NewPictureModel::validate() const {
-    if (m_id.empty() || m_id.size() > 5 ||
-        m_id.find_first_not_of("0123456789") != std::string::npos || parseDecimal(m_id) > 0xFFFF)
-        return "Please enter an integer between 0 and 65535.";
-    if (m_width < 1 || m_width > MaxWidth)
-        return "Please enter an integer between 1 and 1300.";
-    if (m_height < 1 || m_height > MaxHeight)
-        return "Please enter an integer between 1 and 1360.";
-    return {};
-}
-
-std::unique_ptr<CPicture> NewPictureModel::create() const {
-    if (validate())
-        return nullptr;
-    auto picture = std::make_unique<CPicture>();
-    picture->m_nId = parseDecimal(m_id);
-    picture->m_nWidth = m_width;
-    picture->m_nHeight = m_height;
-    if (!picture->ResizeStorage())
-        return nullptr;
-    for (int y = 0; y < m_height; ++y)
-        for (int x = 0; x < m_width; ++x)
-            picture->SetPixel(x, y, 3);
-    picture->m_nDepth = 1;
-    return picture;
 }
 
 EditorResult editNewPicture(CPicture& picture, const EditorRunner& runner) {

@@ -28,37 +28,6 @@ using EditorRunner = std::function<EditorResult(CPicture&)>;
 // as it is shown. Pictures already holding colours are left alone.
 void greyIndicesToRgb565(CPicture& picture);
 
-// "Add New Portfolio ID and Picture Size" without its window.
-class NewPictureModel {
-public:
-    static constexpr int MaxWidth = 1300;
-    static constexpr int MaxHeight = 1360;
-
-    // `caret` is the index of the caret line, or -1 when no line is selected.
-    NewPictureModel(const CPortfolio& portfolio, int caret);
-
-    std::string idText() const { return m_id; }
-    int width() const { return m_width; }
-    int height() const { return m_height; }
-    void setIdText(std::string_view id) { m_id = std::string(id); }
-    void setWidth(int w) { m_width = w; }
-    void setHeight(int h) { m_height = h; }
-
-    // The message that refuses the entries, or nothing when OK may close the dialog.
-    std::optional<std::string> validate() const;
-    // A white picture of the entered size and ID in grey-index form (every value 3, depth 1).
-    std::unique_ptr<CPicture> create() const;
-
-private:
-    std::string m_id;
-    int m_width = 101;
-    int m_height = 80;
-};
-
-// The first value above `text`'s whose five-digit text is not a picture ID of `portfolio`;
-// after 5000 tries the value of `text` itself.
-int NextFreeId(const CPortfolio& portfolio, std::string_view text);
-
 // Opens the editor on a new picture (already added to the portfolio). If the editor is
 // cancelled the picture keeps its white pixels, turned into colours so they save correctly.
 EditorResult editNewPicture(CPicture& picture, const EditorRunner& runner);

@@ -8,6 +8,9 @@ namespace pixelon {
 class CPortfolio;
 class Feedback;
 
+// The name the Check Unicodes command shows in its messages.
+inline constexpr std::string_view CheckUnicodesName = "resource";
+
 // IDs used by more than one picture, in ascending order.
 std::vector<int> DuplicateIds(const CPortfolio& portfolio);
 

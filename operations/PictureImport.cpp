@@ -15,13 +15,6 @@ namespace pixelon {
 
 namespace {
 
-constexpr int IdCount = 65536;
-
-bool idUsed(const CPortfolio& portfolio, int id) {
-    return std::any_of(portfolio.m_pictures.begin(), portfolio.m_pictures.end(),
-                       [id](const auto& p) { return p->m_nId == id; });
-}
-
 std::unique_ptr<CPicture> grabPicture(const Surface& bitmap, int id) {
     auto picture = std::make_unique<CPicture>();
     picture->Create(bitmap.width(), bitmap.height(), id);
@@ -69,29 +62,6 @@ void importGif(CPortfolio& portfolio, const std::filesystem::path& path, Feedbac
 }
 
 } // namespace
-
-int NextFreeId(const CPortfolio& portfolio, int start) {
-    for (int step = 1; step <= 5000; ++step) {
-        const int candidate = (start + step) % IdCount;
-        if (!idUsed(portfolio, candidate))
-            return candidate;
-    }
-    return start;
-}
-
-int NewPictureId(const CPortfolio& portfolio) {
-    if (portfolio.m_pictures.empty())
-        return 1;
-    // The last line of the ID-ordered list: the highest ID.
-    int last = 0;
-    for (const auto& p : portfolio.m_pictures)
-        last = std::max(last, p->m_nId);
-    return NextFreeId(portfolio, last);
-}
-
-int AddPicture(CPortfolio& portfolio, std::unique_ptr<CPicture> picture) {
-    return portfolio.InsertSorted(std::move(picture));
-}
 
 Surface DecodeJpegFile(const std::filesystem::path& path) {
     return LoadJpegBitmap(path, ImportCropWidth, ImportCropHeight);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "codecs/FileType.h"
+#include "operations/Ids.h"
 #include "platform/Surface.h"
 
 namespace pixelon {
@@ -15,16 +16,6 @@ namespace pixelon {
 class CPicture;
 class CPortfolio;
 class Feedback;
-
-// The first ID after `start` that no picture uses, counting on past 65535 from 0; `start`
-// itself when 5000 tries find none.
-int NextFreeId(const CPortfolio& portfolio, int start);
-
-// The ID a new picture gets: 1 in an empty portfolio, else the next free one after the last.
-int NewPictureId(const CPortfolio& portfolio);
-
-// Inserts the picture in ID order and returns its index.
-int AddPicture(CPortfolio& portfolio, std::unique_ptr<CPicture> picture);
 
 // Opens the picture editor on `picture` with `source` as the bitmap it came from; true on OK.
 using EditImportedPicture = std::function<bool(CPicture& picture, const Surface& source)>;

@@ -24,6 +24,7 @@
 #include "core/Portfolio.h"
 #include "editing/EditorSession.h"
 #include "editing/PixelFont.h"
+#include "operations/NewPicture.h"
 #include "editing/ui/PaletteButton.h"
 #include "platform/qt/QtFeedback.h"
 #include "platform/qt/SurfaceImage.h"

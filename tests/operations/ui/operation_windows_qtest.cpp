@@ -1,0 +1,152 @@
+// The operation dialogs and the grabber through their widgets.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+#include "core/Picture.h"
+#include "core/Portfolio.h"
+#include "operations/ui/OperationWindows.h"
+#include "platform/Feedback.h"
+
+using namespace pixelon;
+using namespace pixelon::ui;
+
+namespace {
+
+CPortfolio portfolioOf(std::initializer_list<int> ids, int width = 4) {
+    CPortfolio p;
+    for (int id : ids) {
+        auto picture = std::make_unique<CPicture>();
+        picture->Create(width, 3, id);
+        p.InsertSorted(std::move(picture));
+    }
+    return p;
+}
+
+QStringList texts(QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+} // namespace
+
+class OperationWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void mergeButtonsFollowTheLists() {
+        CPortfolio ours = portfolioOf({1, 5}), theirs = portfolioOf({5, 7}, 10);
+        MergeDialog dialog(ours, theirs);
+        QCOMPARE(texts(dialog.list(MergeList::Result)), QStringList({"00001", "00005"}));
+        QCOMPARE(texts(dialog.list(MergeList::Theirs)), QStringList({"00005", "00007"}));
+        QVERIFY(!dialog.button(MergeButton::AddFromTheirs)->isEnabled());
+        QVERIFY(dialog.button(MergeButton::AddAllFromTheirs)->isEnabled());
+        QVERIFY(!dialog.button(MergeButton::AddAllFromRemoved)->isEnabled());
+        QVERIFY(!dialog.button(MergeButton::Remove)->isEnabled());
+        QCOMPARE(dialog.button(MergeButton::RemoveDuplicatesKeepOurs)->text(),
+                 QString("< Remove Duplicates"));
+
+        // Selecting a line of the merge file enables its "Add >" and shows it enlarged.
+        dialog.list(MergeList::Theirs)->item(1)->setSelected(true);
+        QVERIFY(dialog.button(MergeButton::AddFromTheirs)->isEnabled());
+        QCOMPARE(dialog.previewScale(), MergeDialog::PreviewSize / 10);
+        QVERIFY(!dialog.preview()->pixmap().isNull());
+        // ... and selecting in the result list clears it.
+        dialog.list(MergeList::Result)->item(0)->setSelected(true);
+        QVERIFY(dialog.list(MergeList::Theirs)->selectedItems().isEmpty());
+        QVERIFY(!dialog.button(MergeButton::AddFromTheirs)->isEnabled());
+        QVERIFY(dialog.button(MergeButton::Remove)->isEnabled());
+
+        QTest::mouseClick(dialog.button(MergeButton::AddAllFromTheirs), Qt::LeftButton);
+        QCOMPARE(texts(dialog.list(MergeList::Result)),
+                 QStringList({"00001", "00005", "00005", "00007"}));
+        QVERIFY(!dialog.button(MergeButton::AddAllFromTheirs)->isEnabled());
+        QTest::mouseClick(dialog.button(MergeButton::RemoveDuplicatesKeepOurs), Qt::LeftButton);
+        QCOMPARE(texts(dialog.list(MergeList::Theirs)), QStringList({"00005"}));
+        QTest::mouseClick(dialog.button(MergeButton::RemoveAllOurs), Qt::LeftButton);
+        QCOMPARE(texts(dialog.list(MergeList::Removed)), QStringList({"00001", "00005"}));
+        QVERIFY(dialog.button(MergeButton::AddAllFromRemoved)->isEnabled());
+        const MergeChoice choice = dialog.model().choice();
+        QCOMPARE(choice.removedIds, (std::vector<int>{1, 5}));
+        QCOMPARE(choice.addedIds, (std::vector<int>{7}));
+    }
+
+    void slidersShowTheirValuesWhileMoving() {
+        HeightDialogModel crop = HeightDialogModel::crop();
+        HeightDialog dialog(crop);
+        QCOMPARE(dialog.windowTitle(), QString("Crop Height of Images"));
+        QCOMPARE(dialog.threshold().slider->maximum(), 40);
+        dialog.top().slider->setValue(7);
+        QCOMPARE(dialog.top().value->text(), QString("7"));
+        QCOMPARE(crop.top.value, 7);
+
+        ShiftDialogModel shift;
+        ShiftDialog shiftDialog(shift);
+        QCOMPARE(shiftDialog.row().value->text(), QString("None"));
+        QCOMPARE(shiftDialog.row().slider->minimum(), -30);
+        QCOMPARE(shiftDialog.row().slider->pageStep(), 5);
+        QCOMPARE(shiftDialog.row().slider->tickInterval(), 5);
+        shiftDialog.row().slider->setValue(-4);
+        QCOMPARE(shiftDialog.row().value->text(), QString("Up 4"));
+        shiftDialog.row().slider->setValue(12);
+        QCOMPARE(shiftDialog.row().value->text(), QString("Down 12"));
+    }
+
+    void idDialogRefusesIdsOutOfRange() {
+        RecordingFeedback feedback;
+        IdDialog dialog(3, feedback);
+        QCOMPARE(dialog.windowTitle(), QString("Enter Portfolio ID"));
+        QCOMPARE(dialog.field()->text(), QString("00003"));
+        QCOMPARE(dialog.field()->maxLength(), 5);
+        dialog.field()->setText("70000");
+        dialog.show();
+        QTest::keyClick(dialog.field(), Qt::Key_Return);
+        QCOMPARE(feedback.messages().size(), std::size_t(1));
+        QCOMPARE(feedback.messages()[0].text,
+                 std::string("Please enter an integer between 0 and 65535."));
+        QVERIFY(dialog.isVisible());
+        dialog.field()->setText("00042");
+        QTest::keyClick(dialog.field(), Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.value(), std::optional<int>(42));
+    }
+
+    void grabberDragsABandAndCanBeCancelled() {
+        QImage snapshot(200, 100, QImage::Format_RGB32);
+        snapshot.fill(Qt::blue);
+        ImageGrabber grabber;
+        grabber.start(snapshot);
+        grabber.resize(200, 100); // one window point a snapshot pixel
+        QTest::mousePress(&grabber, Qt::LeftButton, {}, QPoint(50, 40));
+        QTest::mouseMove(&grabber, QPoint(20, 10));
+        QVERIFY(!grabber.finished());
+        QCOMPARE(*grabber.band(), (Rect{20, 10, 50, 40}));
+        QTest::mouseRelease(&grabber, Qt::LeftButton, {}, QPoint(10, 5));
+        QVERIFY(grabber.finished());
+        QCOMPARE(*grabber.band(), (Rect{10, 5, 50, 40}));
+        QVERIFY(!grabber.isVisible());
+
+        // The window is reused: the next run starts afresh, and Escape gives nothing.
+        QTimer::singleShot(0, &grabber, [&] { QTest::keyClick(&grabber, Qt::Key_Escape); });
+        QVERIFY(!grabber.grab(snapshot));
+    }
+
+    void refusedSnapshotIsSaidNotShown() {
+        RecordingFeedback feedback;
+        ImageGrabber grabber;
+        QVERIFY(!grabFromSnapshot(grabber, QImage(), feedback));
+        QVERIFY(!grabber.isVisible());
+        QCOMPARE(feedback.messages().size(), std::size_t(1));
+        QCOMPARE(feedback.messages()[0].icon, MessageIcon::Stop);
+        QVERIFY(feedback.messages()[0].text.find("refused") != std::string::npos);
+    }
+};
+
+QTEST_MAIN(OperationWindowsTest)
+#include "operation_windows_qtest.moc"
