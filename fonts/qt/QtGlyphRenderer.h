@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "fonts/FontGlyphs.h"
+
+namespace pixelon {
+
+// A font as the font chooser returns it.
+struct SystemFont {
+    std::string family;
+    int tenthsOfPoint = 100;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeout = false;
+};
+
+// Draws characters of an installed font through Qt's text rendering (fontconfig fonts) at
+// `dotsPerInch`, without anti-aliasing, as a raster screen font looks. Character codes are
+// read in the Windows ANSI code page. Needs a QGuiApplication.
+std::unique_ptr<GlyphRenderer> MakeQtGlyphRenderer(const SystemFont& font, int dotsPerInch);
+
+// The screen's logical dots per inch vertically; 96 without a screen.
+int ScreenDotsPerInch();
+
+} // namespace pixelon
