@@ -1,6 +1,7 @@
 #include "fonts/qt/QtGlyphRenderer.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
@@ -82,6 +83,10 @@ private:
 
 std::unique_ptr<GlyphRenderer> MakeQtGlyphRenderer(const SystemFont& font, int dotsPerInch) {
     return std::make_unique<QtGlyphRenderer>(font, dotsPerInch);
+}
+
+bool SystemFontInstalled(const std::string& family) {
+    return QFontDatabase::families().contains(QString::fromStdString(family), Qt::CaseInsensitive);
 }
 
 int ScreenDotsPerInch() {

@@ -22,6 +22,9 @@ struct SystemFont {
 // read in the Windows ANSI code page. Needs a QGuiApplication.
 std::unique_ptr<GlyphRenderer> MakeQtGlyphRenderer(const SystemFont& font, int dotsPerInch);
 
+// Whether fontconfig knows the family (Qt would otherwise draw with a substitute).
+bool SystemFontInstalled(const std::string& family);
+
 // The screen's logical dots per inch vertically; 96 without a screen.
 int ScreenDotsPerInch();
 
