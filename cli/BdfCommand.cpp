@@ -16,7 +16,8 @@ namespace pixelon::cli {
 
 namespace {
 
-constexpr const char* help = R"(Usage: pixelon bdf FONT.bdf PORTFOLIO [--range FIRST-LAST | --single CODE]
+constexpr const char* help =
+    R"(Usage: pixelon bdf FONT.bdf PORTFOLIO [--range FIRST-LAST | --single CODE]
                    [--global-height] [-o OUT]
 
 Imports glyphs of a BDF font (text form, versions up to 2.2) into the portfolio
@@ -66,11 +67,11 @@ int runBdf(std::span<const std::string> args) {
     if (parsed.flag("--global-height") && !proposal.globalHeightEnabled)
         throw UsageError("The font has no FONTBOUNDINGBOX: --global-height cannot be used");
     const auto [first, last] = codes.value_or(proposal.codes());
-    const BdfImportResult result = ImportBdfGlyphs(font, portfolio, first, last,
-                                                   parsed.flag("--global-height"),
-                                                   feedback.progress());
+    const BdfImportResult result = ImportBdfGlyphs(
+        font, portfolio, first, last, parsed.flag("--global-height"), feedback.progress());
     if (result.added == 0) {
-        std::fprintf(stderr, "pixelon bdf: no glyph with a code from %04X to %04X, %s not written\n",
+        std::fprintf(stderr,
+                     "pixelon bdf: no glyph with a code from %04X to %04X, %s not written\n",
                      unsigned(first), unsigned(last), out.c_str());
         return 1;
     }

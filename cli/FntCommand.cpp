@@ -16,7 +16,8 @@ namespace pixelon::cli {
 
 namespace {
 
-constexpr const char* help = R"(Usage: pixelon fnt PORTFOLIO -o OUT.fnt [--name NAME] [--bold] [--italic]
+constexpr const char* help =
+    R"(Usage: pixelon fnt PORTFOLIO -o OUT.fnt [--name NAME] [--bold] [--italic]
                    [--underline] [--strikeout] [--fixed] [--preserve]
                    [--charset ansi|oem|default] [--height N] [--ids LIST]
 

@@ -20,7 +20,8 @@ namespace pixelon::cli {
 
 namespace {
 
-constexpr const char* help = R"(Usage: pixelon font FAMILY --size POINTS[.TENTHS] [--bold] [--italic]
+constexpr const char* help =
+    R"(Usage: pixelon font FAMILY --size POINTS[.TENTHS] [--bold] [--italic]
                     [--range 20-FF | --single CODE] PORTFOLIO [-o OUT]
 
 Draws characters of an installed font (any family fontconfig knows, see

@@ -286,8 +286,8 @@ int CBDF::Parse(std::string_view text, int& flags, const Progress& progress) {
                 m_bCharsSeen = true;
                 // The count is the file's word: reserve no more than the file could hold.
                 const std::size_t fit = in.remaining() / ShortestGlyph;
-                m_glyphs.reserve(std::min<std::size_t>(
-                    std::size_t(std::max(m_nCharsAnnounced, 0)), fit));
+                m_glyphs.reserve(
+                    std::min<std::size_t>(std::size_t(std::max(m_nCharsAnnounced, 0)), fit));
             } else if (key == "STARTCHAR") {
                 if (!m_bCharsSeen || GlyphCount() >= m_nCharsAnnounced)
                     break;
@@ -334,9 +334,9 @@ bool CBDF::GlyphToPicture(int index, CPicture& picture, bool useFontHeight) cons
         for (int x = 0; x < picture.m_nWidth; ++x)
             picture.SetPixel(x, y, White);
     // With the font's height, the glyph's top goes where its box reaches below the font's top.
-    const long long first =
-        useFontHeight ? (long long)m_nBoxHeight + m_nBoxY - ((long long)glyph->bbxHeight + glyph->bbxY)
-                      : 0;
+    const long long first = useFontHeight ? (long long)m_nBoxHeight + m_nBoxY -
+                                                ((long long)glyph->bbxHeight + glyph->bbxY)
+                                          : 0;
     const std::size_t rowBytes = std::size_t(glyph->rowBytes());
     const int columns = std::min(picture.m_nWidth, glyph->bbxWidth);
     // A glyph without a BITMAP section, or with BBX after it, reads as blank.

@@ -16,11 +16,11 @@ class CPicture;
 
 // What a parse met besides the glyphs; several may be set.
 enum BdfFlag : int {
-    BdfLaterVersion = 1,   // STARTFONT names a version later than 2.2
-    BdfNumberError = 2,    // a number could not be read, or a glyph was too large to keep
-    BdfEarlyEnd = 4,       // the file ended inside a token or line
-    BdfCountMismatch = 8,  // the number of glyphs read differs from CHARS
-    BdfNoValidCode = 16,   // a glyph had no valid code and was given 0
+    BdfLaterVersion = 1,  // STARTFONT names a version later than 2.2
+    BdfNumberError = 2,   // a number could not be read, or a glyph was too large to keep
+    BdfEarlyEnd = 4,      // the file ended inside a token or line
+    BdfCountMismatch = 8, // the number of glyphs read differs from CHARS
+    BdfNoValidCode = 16,  // a glyph had no valid code and was given 0
 };
 
 // The one warning shown for a parse: the first set flag in the order version, number, end of

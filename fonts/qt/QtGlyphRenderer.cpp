@@ -64,7 +64,8 @@ public:
             QPainter painter(&image);
             painter.setFont(m_font);
             painter.setPen(QColor(redOf(colour), greenOf(colour), blueOf(colour)));
-            painter.drawText(0, QFontMetrics(m_font, &image).ascent(), QString(characterOf(character)));
+            painter.drawText(0, QFontMetrics(m_font, &image).ascent(),
+                             QString(characterOf(character)));
         }
         for (int y = 0; y < surface.height(); ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));

@@ -64,8 +64,7 @@ TEST_P(BdfPeer, GlyphsMatchFreeTypesRendering) {
         for (int y = 0; y < int(bitmap.rows); ++y)
             for (int x = 0; x < int(bitmap.width); ++x) {
                 const bool ink = bitmap.buffer[y * bitmap.pitch + x / 8] & (0x80 >> (x % 8));
-                ASSERT_EQ(own.GetPixel(x, y) == 0, ink)
-                    << glyph->name << " at " << x << "," << y;
+                ASSERT_EQ(own.GetPixel(x, y) == 0, ink) << glyph->name << " at " << x << "," << y;
                 const int row = firstRow + y;
                 if (row >= 0 && row < global.m_nHeight) {
                     ASSERT_EQ(global.GetPixel(x, row) == 0, ink)

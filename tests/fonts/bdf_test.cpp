@@ -108,7 +108,11 @@ TEST(BdfParse, GlyphWithoutCodeGetsZeroAndTheWarning) {
 
 TEST(BdfParse, CutOffFileKeepsTheGlyphsBefore) {
     std::string text = font(glyph("A", "65") + glyph("B", "66"), 2);
-    text = text.substr(0, text.find("STARTCHAR B") + std::string("STARTCHAR B\nENCODING 66\nSWIDTH 500 0\nDWIDTH 6 0\nBBX 5 2 0 0\nBITMAP\nF").size());
+    text = text.substr(
+        0, text.find("STARTCHAR B") +
+               std::string(
+                   "STARTCHAR B\nENCODING 66\nSWIDTH 500 0\nDWIDTH 6 0\nBBX 5 2 0 0\nBITMAP\nF")
+                   .size());
     Parsed p = parse(text);
     EXPECT_TRUE(p.flags & BdfEarlyEnd);
     EXPECT_EQ(BdfWarningText(p.flags), "Unexpected end of file\nImported glyphs may be corrupted");
@@ -168,11 +172,11 @@ TEST(BdfParse, OversizedGlyphsAreSkippedNotAllocated) {
 TEST(BdfParse, HexRowsAreLenient) {
     // Lower-case digits, an odd digit dropped, bytes beyond the box dropped, and a bitmap
     // missing rows reads as blank.
-    Parsed p = parse(font(glyph("A", "65", "9 3 0 0", "ff8\nC0 8000 77\n") +
-                              glyph("B", "66", "4 2 0 0", "") ,
-                          2));
+    Parsed p = parse(font(
+        glyph("A", "65", "9 3 0 0", "ff8\nC0 8000 77\n") + glyph("B", "66", "4 2 0 0", ""), 2));
     EXPECT_EQ(p.flags, 0);
-    EXPECT_EQ(p.font.Glyph(0)->bitmap, (std::vector<std::uint8_t>{0xFF, 0xC0, 0x80, 0x00, 0x77, 0x00}));
+    EXPECT_EQ(p.font.Glyph(0)->bitmap,
+              (std::vector<std::uint8_t>{0xFF, 0xC0, 0x80, 0x00, 0x77, 0x00}));
     CPicture b;
     ASSERT_TRUE(p.font.GlyphToPicture(1, b, false));
     EXPECT_EQ(rowsOf(b), (std::vector<std::string>{"....", "...."}));
@@ -202,7 +206,9 @@ TEST(BdfGlyphPicture, PixelsWithAndWithoutTheGlobalHeight) {
 
 TEST(BdfGlyphPicture, RowsOutsideTheFontBoxAreDropped) {
     // A glyph reaching above the font's top line and below its bottom.
-    Parsed p = parse(font(glyph("A", "65", "8 14 0 -4", "FF\n01\n02\n03\n04\n05\n06\n07\n08\n09\n0A\n0B\n0C\nFF\n"), 1));
+    Parsed p = parse(font(
+        glyph("A", "65", "8 14 0 -4", "FF\n01\n02\n03\n04\n05\n06\n07\n08\n09\n0A\n0B\n0C\nFF\n"),
+        1));
     CPicture global;
     ASSERT_TRUE(p.font.GlyphToPicture(0, global, true));
     ASSERT_EQ(global.m_nHeight, 12);
@@ -212,10 +218,9 @@ TEST(BdfGlyphPicture, RowsOutsideTheFontBoxAreDropped) {
 }
 
 TEST(BdfImport, RangeSingleAndOrder) {
-    const std::string text =
-        font(glyph("Z", "90") + glyph("A", "65") + glyph("at", "64") + glyph("B", "66") +
-                 glyph("[", "91"),
-             5);
+    const std::string text = font(glyph("Z", "90") + glyph("A", "65") + glyph("at", "64") +
+                                      glyph("B", "66") + glyph("[", "91"),
+                                  5);
     Parsed p = parse(text);
     BdfImportChoice choice = ProposeBdfImport(p.font);
     EXPECT_EQ(choice.rangeFirst, "0040");
@@ -235,7 +240,8 @@ TEST(BdfImport, RangeSingleAndOrder) {
     CPicture* old = existing.get();
     portfolio.m_pictures.push_back(std::move(existing));
     RecordingFeedback feedback;
-    BdfImportResult result = ImportBdfGlyphs(p.font, portfolio, first, last, false, feedback.progress());
+    BdfImportResult result =
+        ImportBdfGlyphs(p.font, portfolio, first, last, false, feedback.progress());
     EXPECT_EQ(result.added, 3);
     ASSERT_EQ(portfolio.Count(), 4);
     // Kept in ID order; the new 0x41 goes after the one already there.

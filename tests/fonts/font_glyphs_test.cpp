@@ -77,6 +77,9 @@ TEST(FontGlyphs, CharacterSetChoice) {
 }
 
 TEST(FontGlyphs, InsertsFromTheLastCodeDown) {
+    // Reading a portfolio elsewhere in this program may have left another map current.
+    const PaletteMap* before = CurrentMap;
+    CurrentMap = &DirectMap;
     LeaningFont font;
     font.slanted = true;
     font.lean = 3;
@@ -107,6 +110,15 @@ TEST(FontGlyphs, InsertsFromTheLastCodeDown) {
     EXPECT_EQ(measured.size(), 3u);
     EXPECT_EQ(feedback.progressEvents().front(), "open Processing|Inserting font...");
     EXPECT_EQ(feedback.progressEvents().back(), "close");
+
+    // Under the grey map the pictures hold grey indices.
+    CurrentMap = &GreyMap;
+    CPortfolio grey;
+    InsertFontCharacters(grey, font, {0x22}, 0, feedback);
+    EXPECT_EQ(grey.Picture(0).GetPixel(0, 0), 0);
+    EXPECT_EQ(grey.Picture(0).GetPixel(1, 0), 3);
+    EXPECT_EQ(grey.Picture(0).m_nDepth, 2);
+    CurrentMap = before;
 }
 
 TEST(FontGlyphs, CharacterWithoutAdvance) {

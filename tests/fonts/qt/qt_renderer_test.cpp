@@ -71,6 +71,7 @@ TEST_F(QtRenderer, DefaultRangeBecomes224Glyphs) {
     if (!hasFamily("DejaVu Sans Mono"))
         GTEST_SKIP() << "DejaVu Sans Mono is not installed";
     auto font = MakeQtGlyphRenderer({"DejaVu Sans Mono", 100}, 96);
+    CurrentMap = &DirectMap;
     CPortfolio portfolio;
     RecordingFeedback feedback;
     EXPECT_EQ(InsertFontCharacters(portfolio, *font, CharacterSetChoice().codes(), rgb(255, 0, 0),
