@@ -13,6 +13,16 @@ namespace pixelon {
 class CPortfolio;
 class Feedback;
 
+// A font as the font chooser returns it.
+struct SystemFont {
+    std::string family;
+    int tenthsOfPoint = 100;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeout = false;
+};
+
 // The platform's text output for one chosen font: what drawing a character needs.
 class GlyphRenderer {
 public:

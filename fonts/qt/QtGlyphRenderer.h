@@ -7,16 +7,6 @@
 
 namespace pixelon {
 
-// A font as the font chooser returns it.
-struct SystemFont {
-    std::string family;
-    int tenthsOfPoint = 100;
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strikeout = false;
-};
-
 // Draws characters of an installed font through Qt's text rendering (fontconfig fonts) at
 // `dotsPerInch`, without anti-aliasing, as a raster screen font looks. Character codes are
 // read in the Windows ANSI code page. Needs a QGuiApplication.
