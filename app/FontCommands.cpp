@@ -36,8 +36,8 @@ void registerFontCommands(CGlyphonApp& app) {
     CGlyphonView& view = app.view();
     view.addCommand(ID_INSERT_BDF_FONT, [&app] {
         ui::QtFontDialogs dialogs(app.doc().chooser(), &app.frame());
-        showAdded(app, RunBdfImport(app.doc().m_portfolio, app.doc().chooser(), dialogs,
-                                    app.feedback()));
+        showAdded(
+            app, RunBdfImport(app.doc().m_portfolio, app.doc().chooser(), dialogs, app.feedback()));
     });
     view.addCommand(ID_INSERT_WINDOWS_FONT, [&app] {
         ui::QtFontDialogs dialogs(app.doc().chooser(), &app.frame());
@@ -45,8 +45,8 @@ void registerFontCommands(CGlyphonApp& app) {
     });
     view.addCommand(ID_EXPORT_WINDOWS_FONT, [&app] {
         ui::QtFontDialogs dialogs(app.doc().chooser(), &app.frame());
-        RunFntExport(app.doc().m_portfolio, app.doc().GetPathName(),
-                     app.view().selectedIndices(), app.settings(), dialogs, app.feedback());
+        RunFntExport(app.doc().m_portfolio, app.doc().GetPathName(), app.view().selectedIndices(),
+                     app.settings(), dialogs, app.feedback());
     });
 #else
     (void)app;

@@ -22,8 +22,8 @@ FontCommandResult RunBdfImport(CPortfolio& portfolio, FileChooser& chooser, Font
     if (!choice)
         return {};
     const auto [first, last] = choice->codes();
-    const BdfImportResult result = ImportBdfGlyphs(font, portfolio, first, last,
-                                                   choice->globalHeight(), feedback.progress());
+    const BdfImportResult result =
+        ImportBdfGlyphs(font, portfolio, first, last, choice->globalHeight(), feedback.progress());
     return {result.added, result.last};
 }
 
