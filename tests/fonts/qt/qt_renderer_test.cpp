@@ -28,6 +28,8 @@ protected:
         static char* argv[] = {name, nullptr};
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
+    // Qt's application must end before the program's static objects do.
+    static void TearDownTestSuite() { app.reset(); }
     static bool hasFamily(const char* family) {
         return QFontDatabase::families().contains(QString(family));
     }
