@@ -1,11 +1,85 @@
-// pixelon bdf: not built yet.
+// pixelon bdf: glyphs of a BDF font into a portfolio.
 
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/Args.h"
+#include "cli/CodeRange.h"
 #include "cli/Commands.h"
+#include "core/Document.h"
+#include "core/Portfolio.h"
+#include "fonts/Bdf.h"
+#include "fonts/BdfImport.h"
+#include "platform/Feedback.h"
 
 namespace pixelon::cli {
 
-int runBdf(std::span<const std::string>) {
-    return notBuilt("bdf");
+namespace {
+
+constexpr const char* help =
+    R"(Usage: pixelon bdf FONT.bdf PORTFOLIO [--range FIRST-LAST | --single CODE]
+                   [--global-height] [-o OUT]
+
+Imports glyphs of a BDF font (text form, versions up to 2.2) into the portfolio
+PORTFOLIO (a new portfolio named "MyPortfolio" when the file does not exist)
+and saves it, to OUT when given. Each glyph becomes a black-and-white picture
+whose ID is its code, as wide and high as its bounding box (BBX).
+
+A warning about the file (a later version, a format error, an early end, a
+glyph without a valid code, a glyph count different from CHARS) is printed on
+standard error; the glyphs read before it are imported all the same.
+
+  --range FIRST-LAST  import the glyphs whose codes lie in this range
+                      (hexadecimal, inclusive); default: every glyph
+  --single CODE       import the glyph with this code (hexadecimal)
+  --global-height     make every picture as high as the font's bounding box,
+                      each glyph at its place below the font's top line
+  -o OUT              the portfolio file to write instead of PORTFOLIO
+)";
+
+} // namespace
+
+int runBdf(std::span<const std::string> args) {
+    Args parsed(args, {"--range", "--single", "-o"}, {"--global-height"});
+    if (parsed.help()) {
+        std::fputs(help, stdout);
+        return 0;
+    }
+    if (parsed.positional().size() != 2)
+        throw UsageError("Expected a BDF file and a portfolio (see --help)");
+    const std::filesystem::path fontPath = parsed.positional()[0];
+    const std::filesystem::path portfolioPath = parsed.positional()[1];
+    const std::filesystem::path out = parsed.value("-o").value_or(portfolioPath.string());
+    const auto codes = codeRangeOption(parsed);
+
+    ConsoleFeedback feedback;
+    CPortfolio portfolio;
+    if (std::filesystem::exists(portfolioPath)) {
+        if (!portfolio.ReadFile(portfolioPath, feedback))
+            return 1;
+    } else {
+        portfolio.m_strName = NewPortfolioName;
+    }
+    CBDF font;
+    if (!LoadBdfFont(font, fontPath, feedback))
+        return 1;
+    const BdfImportChoice proposal = ProposeBdfImport(font);
+    if (parsed.flag("--global-height") && !proposal.globalHeightEnabled)
+        throw UsageError("The font has no FONTBOUNDINGBOX: --global-height cannot be used");
+    const auto [first, last] = codes.value_or(proposal.codes());
+    const BdfImportResult result = ImportBdfGlyphs(
+        font, portfolio, first, last, parsed.flag("--global-height"), feedback.progress());
+    if (result.added == 0) {
+        std::fprintf(stderr,
+                     "pixelon bdf: no glyph with a code from %04X to %04X, %s not written\n",
+                     unsigned(first), unsigned(last), out.c_str());
+        return 1;
+    }
+    if (!portfolio.WriteFile(out, feedback))
+        return 1;
+    std::printf("%d glyphs added, %d pictures in %s\n", result.added, portfolio.Count(),
+                out.c_str());
+    return 0;
 }
 
 } // namespace pixelon::cli

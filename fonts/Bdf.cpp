@@ -1,0 +1,358 @@
+#include "fonts/Bdf.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "core/Picture.h"
+
+namespace pixelon {
+
+namespace {
+
+// A glyph dimension beyond this is not a glyph any picture could hold.
+constexpr int MaxGlyphSide = 0xFFFF;
+constexpr int MaxCode = 0xFFFF;
+// The shortest glyph a file can hold ("STARTCHAR a\nENDCHAR\n"), to bound what CHARS reserves.
+constexpr std::size_t ShortestGlyph = 20;
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool isHexToken(std::string_view token) {
+    return std::all_of(token.begin(), token.end(), [](char c) { return hexValue(c) >= 0; });
+}
+
+// An optional "-" and decimal digits that fit an int; nothing otherwise.
+std::optional<int> decimal(std::string_view token) {
+    std::size_t at = token.size() > 1 && token[0] == '-' ? 1 : 0;
+    if (at == token.size())
+        return std::nullopt;
+    for (std::size_t i = at; i < token.size(); ++i)
+        if (token[i] < '0' || token[i] > '9')
+            return std::nullopt;
+    int value = 0;
+    auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
+    if (error != std::errc() || end != token.data() + token.size())
+        return std::nullopt;
+    return value;
+}
+
+bool validCode(long long code) {
+    return code >= 0 && code <= MaxCode;
+}
+
+} // namespace
+
+// Tokens and lines of the text, with one token that can be read again.
+class CBDF::Tokens {
+public:
+    explicit Tokens(std::string_view text) : m_text(text) {}
+
+    std::string_view token() {
+        if (m_pending) {
+            std::string_view t = *m_pending;
+            m_pending.reset();
+            return t;
+        }
+        while (m_at < m_text.size() && isSpace(m_text[m_at]))
+            ++m_at;
+        if (m_at == m_text.size())
+            throw EOFException();
+        const std::size_t start = m_at;
+        while (m_at < m_text.size() && !isSpace(m_text[m_at]))
+            ++m_at;
+        return m_text.substr(start, m_at - start);
+    }
+
+    void unread(std::string_view token) { m_pending = token; }
+
+    // The characters up to the next LF, without CR characters; the LF is consumed.
+    std::string restOfLine() {
+        m_pending.reset();
+        if (m_at == m_text.size())
+            throw EOFException();
+        std::string line;
+        while (m_at < m_text.size() && m_text[m_at] != '\n') {
+            if (m_text[m_at] != '\r')
+                line += m_text[m_at];
+            ++m_at;
+        }
+        if (m_at < m_text.size())
+            ++m_at;
+        return line;
+    }
+
+    int integer() {
+        std::optional<int> value = decimal(token());
+        if (!value)
+            throw NumericException();
+        return *value;
+    }
+
+    BdfPair pair() {
+        int a = integer();
+        return {a, integer()};
+    }
+
+    std::size_t position() const { return m_at; }
+    std::size_t remaining() const { return m_text.size() - m_at; }
+
+private:
+    std::string_view m_text;
+    std::size_t m_at = 0;
+    std::optional<std::string_view> m_pending;
+};
+
+std::string_view BdfWarningText(int flags) {
+    if (flags & BdfLaterVersion)
+        return "BDF version is later than 2.2\nErrors may occur";
+    if (flags & BdfNumberError)
+        return "Errors found in file format\nImported glyphs may be corrupted";
+    if (flags & BdfEarlyEnd)
+        return "Unexpected end of file\nImported glyphs may be corrupted";
+    if (flags & BdfNoValidCode)
+        return "One or more glyphs did not have a valid Unicode, these has all been assigned to "
+               "0x0000";
+    if (flags & BdfCountMismatch)
+        return "The actual number of glyphs mismatched with the specified";
+    return {};
+}
+
+int CodeFromGlyphName(std::string_view name) {
+    const std::size_t dot = name.find('.');
+    if (dot != std::string_view::npos)
+        name.remove_prefix(dot + 1);
+    int run = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        run = hexValue(name[i]) >= 0 ? run + 1 : 0;
+        if (run == 4) {
+            int code = 0;
+            for (std::size_t j = i - 3; j <= i; ++j)
+                code = code * 16 + hexValue(name[j]);
+            return code;
+        }
+    }
+    return -1;
+}
+
+void CBDF::reset() {
+    *this = CBDF();
+}
+
+const BdfGlyph* CBDF::Glyph(int index) const {
+    if (index < 0 || index >= GlyphCount())
+        return nullptr;
+    return m_glyphs[std::size_t(index)].get();
+}
+
+void CBDF::parseGlyph(Tokens& in, std::string_view name) {
+    auto glyph = std::make_unique<BdfGlyph>();
+    glyph->name = std::string(name);
+    glyph->metrics = m_defaults;
+    long long code = -1;
+    bool tooLarge = false;
+    for (;;) {
+        const std::string_view key = in.token();
+        if (key == "ENCODING") {
+            code = in.integer();
+            if (code == -1) {
+                // The non-standard code may follow; else the name may carry one.
+                const std::string_view next = in.token();
+                if (std::optional<int> second = decimal(next)) {
+                    code = *second;
+                } else {
+                    code = CodeFromGlyphName(glyph->name);
+                    in.unread(next);
+                }
+            }
+        } else if (key == "SWIDTH") {
+            glyph->metrics.swidth = in.pair();
+        } else if (key == "DWIDTH") {
+            glyph->metrics.dwidth = in.pair();
+        } else if (key == "SWIDTH1") {
+            glyph->metrics.swidth1 = in.pair();
+        } else if (key == "DWIDTH1") {
+            glyph->metrics.dwidth1 = in.pair();
+        } else if (key == "VVECTOR") {
+            glyph->metrics.vvector = in.pair();
+        } else if (key == "BBX") {
+            glyph->bbxWidth = in.integer();
+            glyph->bbxHeight = in.integer();
+            glyph->bbxX = in.integer();
+            glyph->bbxY = in.integer();
+        } else if (key == "BITMAP") {
+            // Every byte takes two digits of the file: a box that needs more than the rest of
+            // the file could hold is not allocated.
+            const long long w = glyph->bbxWidth, h = glyph->bbxHeight;
+            const long long bytes = (w + 7) / 8 * h;
+            tooLarge = w < 0 || h < 0 || w > MaxGlyphSide || h > MaxGlyphSide ||
+                       bytes * 2 > (long long)in.remaining();
+            glyph->bitmap.assign(tooLarge ? 0 : std::size_t(bytes), 0);
+            std::size_t filled = 0;
+            for (;;) {
+                const std::string_view row = in.token();
+                if (!isHexToken(row)) {
+                    in.unread(row);
+                    break;
+                }
+                for (std::size_t i = 0; i + 1 < row.size(); i += 2) {
+                    if (filled < glyph->bitmap.size())
+                        glyph->bitmap[filled] =
+                            std::uint8_t(hexValue(row[i]) << 4 | hexValue(row[i + 1]));
+                    ++filled;
+                }
+            }
+        } else if (key == "ENDCHAR") {
+            break;
+        }
+    }
+    tooLarge = tooLarge || glyph->bbxWidth < 0 || glyph->bbxHeight < 0 ||
+               glyph->bbxWidth > MaxGlyphSide || glyph->bbxHeight > MaxGlyphSide;
+    if (tooLarge) {
+        m_nFlags |= BdfNumberError;
+        m_glyphs.push_back(nullptr);
+        return;
+    }
+    if (!validCode(code)) {
+        glyph->code = 0;
+        m_bNoValidCode = true;
+        m_nLowestCode = 0;
+        m_nFlags |= BdfNoValidCode;
+    } else {
+        glyph->code = int(code);
+        m_nLowestCode = std::min(m_nLowestCode, glyph->code);
+        m_nHighestCode = std::max(m_nHighestCode, glyph->code);
+    }
+    m_glyphs.push_back(std::move(glyph));
+}
+
+int CBDF::Parse(std::string_view text, int& flags, const Progress& progress) {
+    reset();
+    Tokens in(text);
+    try {
+        for (;;) {
+            const std::string_view key = in.token();
+            if (key == "STARTFONT") {
+                m_strVersion = std::string(in.token());
+            } else if (key == "COMMENT") {
+                in.restOfLine();
+            } else if (key == "CONTENTVERSION") {
+                m_nContentVersion = in.integer();
+            } else if (key == "METRICSSET") {
+                m_nMetricsSet = in.integer();
+            } else if (key == "FONT") {
+                m_strFontName = std::string(in.token());
+            } else if (key == "SIZE") {
+                m_nPointSize = in.integer();
+                m_nXResolution = in.integer();
+                m_nYResolution = in.integer();
+            } else if (key == "FONTBOUNDINGBOX") {
+                m_nBoxWidth = in.integer();
+                m_nBoxHeight = in.integer();
+                m_nBoxX = in.integer();
+                m_nBoxY = in.integer();
+            } else if (key == "SWIDTH") {
+                m_defaults.swidth = in.pair();
+            } else if (key == "DWIDTH") {
+                m_defaults.dwidth = in.pair();
+            } else if (key == "SWIDTH1") {
+                m_defaults.swidth1 = in.pair();
+            } else if (key == "DWIDTH1") {
+                m_defaults.dwidth1 = in.pair();
+            } else if (key == "VVECTOR") {
+                m_defaults.vvector = in.pair();
+            } else if (key == "STARTPROPERTIES") {
+                m_nPropertyCount = in.integer();
+                in.restOfLine();
+                for (int i = 0; i < m_nPropertyCount; ++i)
+                    m_properties.push_back(in.restOfLine());
+            } else if (key == "CHARS") {
+                m_nCharsAnnounced = in.integer();
+                m_bCharsSeen = true;
+                // The count is the file's word: reserve no more than the file could hold.
+                const std::size_t fit = in.remaining() / ShortestGlyph;
+                m_glyphs.reserve(
+                    std::min<std::size_t>(std::size_t(std::max(m_nCharsAnnounced, 0)), fit));
+            } else if (key == "STARTCHAR") {
+                if (!m_bCharsSeen || GlyphCount() >= m_nCharsAnnounced)
+                    break;
+                parseGlyph(in, in.token());
+            } else if (key == "ENDFONT") {
+                break;
+            }
+            if (progress)
+                progress(in.position(), text.size());
+        }
+    } catch (const EOFException&) {
+        m_nFlags |= BdfEarlyEnd;
+    } catch (const NumericException&) {
+        m_nFlags |= BdfNumberError;
+    }
+    if (m_strVersion > std::string_view("2.2"))
+        m_nFlags |= BdfLaterVersion;
+    if (GlyphCount() != m_nCharsAnnounced)
+        m_nFlags |= BdfCountMismatch;
+    flags = m_nFlags;
+    return GlyphCount();
+}
+
+bool CBDF::ParseFile(const std::filesystem::path& path, int& flags, const Progress& progress) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+        return false;
+    Parse(text, flags, progress);
+    return true;
+}
+
+bool CBDF::GlyphToPicture(int index, CPicture& picture, bool useFontHeight) const {
+    const BdfGlyph* glyph = Glyph(index);
+    if (!glyph)
+        return false;
+    const int height = useFontHeight ? m_nBoxHeight : glyph->bbxHeight;
+    picture.Create(glyph->bbxWidth, std::max(height, 0), glyph->code);
+    picture.m_nDepth = 1;
+    constexpr std::uint16_t White = 3, Black = 0;
+    for (int y = 0; y < picture.m_nHeight; ++y)
+        for (int x = 0; x < picture.m_nWidth; ++x)
+            picture.SetPixel(x, y, White);
+    // With the font's height, the glyph's top goes where its box reaches below the font's top.
+    const long long first = useFontHeight ? (long long)m_nBoxHeight + m_nBoxY -
+                                                ((long long)glyph->bbxHeight + glyph->bbxY)
+                                          : 0;
+    const std::size_t rowBytes = std::size_t(glyph->rowBytes());
+    const int columns = std::min(picture.m_nWidth, glyph->bbxWidth);
+    // A glyph without a BITMAP section, or with BBX after it, reads as blank.
+    auto byteAt = [&](std::size_t at) -> std::uint8_t {
+        return at < glyph->bitmap.size() ? glyph->bitmap[at] : 0;
+    };
+    for (int r = 0; r < glyph->bbxHeight; ++r) {
+        const long long y = first + r;
+        if (y < 0 || y >= picture.m_nHeight)
+            continue;
+        const std::size_t row = std::size_t(r) * rowBytes;
+        for (int x = 0; x < columns; ++x)
+            if (byteAt(row + std::size_t(x / 8)) & (0x80 >> (x % 8)))
+                picture.SetPixel(x, int(y), Black);
+    }
+    return true;
+}
+
+} // namespace pixelon

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace pixelon {
+
+class CPicture;
+
+// The character sets a raster font can name.
+enum class FntCharset { Ansi = 0, Oem = 255, Default = 1 };
+
+struct FntOptions {
+    std::string faceName;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeout = false;
+    bool fixedWidth = false;
+    // Pictures with IDs 0x20..0xFF keep their ID as character code.
+    bool preserveCodes = false;
+    FntCharset charset = FntCharset::Ansi;
+    // The font's pixel height at most; 0: the tallest picture's height.
+    int heightLimit = 0;
+};
+
+// The layout of a version 3.00 raster font file.
+namespace fnt {
+inline constexpr int FirstChar = 0x20;
+inline constexpr int LastChar = 0xFF;
+inline constexpr int Slots = LastChar - FirstChar + 1;
+inline constexpr int HeaderSize = 148;
+inline constexpr int EntrySize = 6;
+inline constexpr int FaceOffset = HeaderSize + Slots * EntrySize;
+} // namespace fnt
+
+// The hollow box drawn for character slots that no picture fills, `height` rows of 8 pixels.
+std::vector<std::uint8_t> FntBoxGlyph(int height);
+
+// The whole font file for `pictures` (in list order). Pictures of width 0 are left out; slots
+// beyond the 224 characters 0x20..0xFF are not written. `pictures` must not be empty.
+std::vector<std::uint8_t> BuildFnt(std::span<const CPicture* const> pictures,
+                                   const FntOptions& options, int ascent);
+
+// Writes the font file through a temporary file, so a failure leaves any previous file as it
+// was; throws EString with the file error text.
+void WriteFntFile(const std::filesystem::path& path, std::span<const CPicture* const> pictures,
+                  const FntOptions& options, int ascent);
+
+} // namespace pixelon

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "core/Portfolio.h"
+#include "platform/Feedback.h"
+#include "tests/support/TempDir.h"
+
+namespace pixelon {
+namespace {
+
+const char* SmallFont = R"(STARTFONT 2.1
+FONT -test-small
+FONTBOUNDINGBOX 5 8 0 -2
+CHARS 4
+STARTCHAR A
+ENCODING 65
+BBX 5 3 0 0
+BITMAP
+70
+88
+F8
+ENDCHAR
+STARTCHAR B
+ENCODING 66
+BBX 4 2 0 -2
+BITMAP
+F0
+90
+ENDCHAR
+STARTCHAR uni00E9
+ENCODING -1
+BBX 3 1 0 0
+BITMAP
+E0
+ENDCHAR
+STARTCHAR C
+ENCODING 67
+BBX 4 1 0 0
+BITMAP
+60
+ENDCHAR
+ENDFONT
+)";
+
+// Runs the built pixelon; the exit status, with standard output and error kept.
+class FontCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* bin = std::getenv("PIXELON_BINARY_DIR");
+        if (!bin || !std::filesystem::exists(std::filesystem::path(bin) / "cli" / "pixelon"))
+            GTEST_SKIP() << "pixelon not built";
+        program = (std::filesystem::path(bin) / "cli" / "pixelon").string();
+        std::ofstream(p("small.bdf")) << SmallFont;
+    }
+    int pixelon(const std::string& arguments) {
+        const std::string line = "QT_QPA_PLATFORM=offscreen timeout 60 " + program + " " +
+                                 arguments + " >" + p("out.txt") + " 2>" + p("err.txt");
+        const int status = std::system(line.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string text(const char* name) {
+        std::ifstream in(p(name));
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    std::vector<std::uint8_t> bytes(const char* name) {
+        std::ifstream in(p(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    CPortfolio read(const char* name) {
+        CPortfolio portfolio;
+        RecordingFeedback feedback;
+        EXPECT_TRUE(portfolio.ReadFile(p(name), feedback));
+        return portfolio;
+    }
+    std::string p(const char* name) const { return (dir.path / name).string(); }
+
+    std::string program;
+    test::TempDir dir;
+};
+
+TEST_F(FontCli, BdfImportsIntoANewPortfolio) {
+    ASSERT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("g.pfo")), 0) << text("err.txt");
+    EXPECT_EQ(text("err.txt"), "");
+    CPortfolio g = read("g.pfo");
+    EXPECT_EQ(g.m_strName, "MyPortfolio");
+    ASSERT_EQ(g.Count(), 4);
+    EXPECT_EQ(g.Picture(3).m_nId, 0xE9);
+    // Saved and read back as a glyph: white stays white, ink black.
+    const CPicture& a = g.Picture(0);
+    EXPECT_EQ(a.m_nWidth, 5);
+    EXPECT_EQ(a.m_nHeight, 3);
+    EXPECT_EQ(a.PixelColour(0, 0), a.PixelColour(4, 0));
+    EXPECT_NE(a.PixelColour(0, 0), a.PixelColour(1, 0));
+    EXPECT_EQ(a.PixelColour(0, 2), a.PixelColour(1, 0));
+
+    // Into the same portfolio, written elsewhere: one glyph at the font's height.
+    ASSERT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("g.pfo") +
+                      " --single 42 --global-height -o " + p("h.pfo")),
+              0);
+    CPortfolio h = read("h.pfo");
+    ASSERT_EQ(h.Count(), 5);
+    EXPECT_EQ(h.Picture(2).m_nId, 0x42);
+    EXPECT_EQ(h.Picture(2).m_nHeight, 8);
+}
+
+TEST_F(FontCli, BdfWarningsAndFailures) {
+    std::ofstream(p("short.bdf")) << std::string(SmallFont).substr(
+        0, 162); // inside the second glyph's bitmap
+    ASSERT_EQ(pixelon("bdf " + p("short.bdf") + " " + p("s.pfo")), 0);
+    EXPECT_NE(text("err.txt").find("Unexpected end of file\nImported glyphs may be corrupted"),
+              std::string::npos);
+
+    EXPECT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("n.pfo") + " --range 100-1FF"), 1);
+    EXPECT_FALSE(std::filesystem::exists(p("n.pfo")));
+    EXPECT_EQ(pixelon("bdf " + p("missing.bdf") + " " + p("n.pfo")), 1);
+    EXPECT_NE(text("err.txt").find("Unable to open file"), std::string::npos);
+    EXPECT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("n.pfo") + " --range 41"), 1);
+    EXPECT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("n.pfo") + " --single 4G"), 1);
+    EXPECT_EQ(pixelon("bdf --help"), 0);
+    EXPECT_NE(text("out.txt").find("Usage: pixelon bdf"), std::string::npos);
+}
+
+TEST_F(FontCli, FntFromAPortfolio) {
+    ASSERT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("g.pfo") + " --global-height"), 0);
+    ASSERT_EQ(pixelon("fnt " + p("g.pfo") + " -o " + p("g.fnt") +
+                      " --name Small --bold --preserve --charset oem"),
+              0)
+        << text("err.txt");
+    const auto f = bytes("g.fnt");
+    ASSERT_GT(f.size(), 1500u);
+    EXPECT_EQ(f[0] | f[1] << 8, 0x300);
+    EXPECT_EQ(f[83] | f[84] << 8, 700);
+    EXPECT_EQ(f[85], 255);
+    EXPECT_EQ(f[88], 8);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f[1492])), "Small");
+    // Character 0x41 is 'A' 5 wide; 0x20 the box.
+    auto width = [&](int code) { return f[148 + (code - 0x20) * 6]; };
+    EXPECT_EQ(width(0x41), 5);
+    EXPECT_EQ(width(0xE9), 3);
+    EXPECT_EQ(width(0x20), 8);
+
+    // Only some pictures, by ID.
+    ASSERT_EQ(pixelon("fnt " + p("g.pfo") + " -o " + p("b.fnt") + " --ids 0x42,67"), 0);
+    const auto b = bytes("b.fnt");
+    EXPECT_EQ(b[148], 4);
+    EXPECT_EQ(b[148 + 6], 4);
+    EXPECT_EQ(b[148 + 12], 8);
+
+    EXPECT_EQ(pixelon("fnt " + p("g.pfo") + " -o " + p("x.fnt") + " --charset latin"), 1);
+    EXPECT_EQ(pixelon("fnt " + p("g.pfo") + " -o " + p("x.fnt") + " --ids 999"), 1);
+    EXPECT_FALSE(std::filesystem::exists(p("x.fnt")));
+}
+
+TEST_F(FontCli, FntRefusesDuplicateIds) {
+    ASSERT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("d.pfo")), 0);
+    ASSERT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("d.pfo") + " --single 41"), 0);
+    EXPECT_EQ(pixelon("fnt " + p("d.pfo") + " -o " + p("d.fnt")), 1);
+    const std::string err = text("err.txt");
+    EXPECT_NE(err.find("Duplicate Portfolio IDs defined in resource."), std::string::npos);
+    EXPECT_NE(err.find("Windows FNT file not generated."), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(p("d.fnt")));
+}
+
+TEST_F(FontCli, SystemFontCharacters) {
+    if (std::system("fc-list | grep -q 'DejaVu Sans Mono'") != 0)
+        GTEST_SKIP() << "DejaVu Sans Mono is not installed";
+    ASSERT_EQ(pixelon("font 'DejaVu Sans Mono' --size 12 --single 0041 " + p("f.pfo")), 0)
+        << text("err.txt");
+    CPortfolio f = read("f.pfo");
+    ASSERT_EQ(f.Count(), 1);
+    EXPECT_EQ(f.Picture(0).m_nId, 0x41);
+    EXPECT_GT(f.Picture(0).m_nHeight, 12);
+
+    ASSERT_EQ(pixelon("font 'DejaVu Sans Mono' --size 9.5 --bold " + p("f.pfo")), 0);
+    EXPECT_EQ(read("f.pfo").Count(), 225);
+    EXPECT_EQ(pixelon("font 'No Such Family' --size 10 " + p("x.pfo")), 1);
+    EXPECT_EQ(pixelon("font 'DejaVu Sans Mono' " + p("x.pfo")), 1); // --size is required
+    EXPECT_FALSE(std::filesystem::exists(p("x.pfo")));
+}
+
+} // namespace
+} // namespace pixelon
