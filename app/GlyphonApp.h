@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QPointer>
+#include <QWidget>
+
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -73,6 +76,8 @@ public:
     const CRecentFileList& recentFiles() const { return m_recent; }
 
     void addRecentFile(const std::string& path);
+    // Communications Log: shows or hides the log window and ticks the menu item to match.
+    void toggleCommsLog();
     void openRecentFile(const std::string& path);
 
 private:
@@ -95,7 +100,8 @@ private:
     std::function<std::unique_ptr<CPicture>(const CPortfolio&, int)> m_newPicture;
     std::unique_ptr<CGlyphonDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
-    CGlyphonView* m_view = nullptr; // owned by the frame
+    CGlyphonView* m_view = nullptr;         // owned by the frame
+    QPointer<QWidget> m_commsLogWindow; // the log window whose closing is watched
 };
 
 } // namespace pixelon::app
