@@ -100,7 +100,7 @@ private:
     std::function<std::unique_ptr<CPicture>(const CPortfolio&, int)> m_newPicture;
     std::unique_ptr<CGlyphonDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
-    CGlyphonView* m_view = nullptr;         // owned by the frame
+    CGlyphonView* m_view = nullptr;     // owned by the frame
     QPointer<QWidget> m_commsLogWindow; // the log window whose closing is watched
 };
 

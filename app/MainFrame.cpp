@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <QToolBar>
 #include <QWindow>
 
@@ -37,6 +38,9 @@ CMainFrame::CMainFrame() {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(Width, Height);
+    m_frameTimer = new QTimer(this);
+    m_frameTimer->setInterval(50);
+    connect(m_frameTimer, &QTimer::timeout, this, &CMainFrame::checkFramePlace);
     if (QScreen* screen = QGuiApplication::primaryScreen())
         placeFrame(centredOn(screen->geometry()));
 
@@ -69,12 +73,41 @@ QPoint CMainFrame::centredOn(const QRect& screen) {
 }
 
 void CMainFrame::placeFrame(const QPoint& pos) {
-    // A window that is not shown yet has no frame to measure: moving it now tells the window
-    // system that the position is the frame's, so the title bar lands on the screen.
-    if (windowHandle() && isVisible())
-        windowHandle()->setFramePosition(pos);
-    else
-        move(pos);
+    // Before the native window exists, a move tells the window system that the position is
+    // the frame's. Once it exists (a progress window parented to this one makes it early),
+    // a move places the client area until the window manager's frame is known, so the place
+    // is checked again after the window is shown.
+    m_framePlace = pos;
+    move(pos);
+    if (testAttribute(Qt::WA_WState_Created))
+        m_frameChecks = FrameCheckTries;
+    if (isVisible() && m_frameChecks > 0)
+        m_frameTimer->start();
+}
+
+void CMainFrame::checkFramePlace() {
+    QWindow* window = windowHandle();
+    if (!window || --m_frameChecks <= 0) {
+        m_frameTimer->stop();
+        return;
+    }
+    QMargins margins = window->frameMargins();
+    if (margins.isNull())
+        return; // no frame yet, or none at all (then the place is already right)
+    // The client area goes inside the frame's margins. Qt's idea of where the window is may
+    // still be stale and it skips a move to that place, so the move is made in two steps.
+    QPoint client = m_framePlace + QPoint(margins.left(), margins.top());
+    if (window->position() == client)
+        window->setPosition(client + QPoint(0, 1));
+    window->setPosition(client);
+    m_frameTimer->stop();
+    m_frameChecks = 0;
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_frameChecks > 0)
+        m_frameTimer->start();
 }
 
 void CMainFrame::setCaption(const QString& caption) {

@@ -14,6 +14,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QTimer;
 class QToolBar;
 
 namespace pixelon::app {
@@ -81,12 +82,15 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
 private:
     QAction* makeAction(int id);
     void buildMenus();
     void buildToolBar();
+    // Moves the window again once the window manager's frame is known.
+    void checkFramePlace();
 
     CGlyphonView* m_view = nullptr;
     std::unique_ptr<CommandFinder> m_finder;
@@ -98,6 +102,10 @@ private:
     QLabel* m_prompt = nullptr;
     QLabel* m_summary = nullptr;
     QAction* m_recentSeparator = nullptr;
+    static constexpr int FrameCheckTries = 40; // 2 seconds
+    QPoint m_framePlace;
+    int m_frameChecks = 0;
+    QTimer* m_frameTimer = nullptr;
     std::vector<QAction*> m_recentActions;
 };
 
