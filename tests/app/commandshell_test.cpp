@@ -292,6 +292,18 @@ private slots:
         QApplication::sendEvent(&frame, &none);
         QCOMPARE(frame.statusPrompt(), QString("Ready"));
         QVERIFY(frame.summaryPane()->isVisible());
+
+        // With a menu open and an item under the mouse.
+        QMenu* edit = frame.menu(Menu::Edit);
+        edit->popup(frame.mapToGlobal(QPoint(40, 40)));
+        QVERIFY(QTest::qWaitForWindowExposed(edit));
+        QAction* name = frame.action(ID_PORTFOLIO_NAME);
+        QTest::mouseMove(edit, edit->actionGeometry(name).center());
+        edit->setActiveAction(name);
+        QTRY_COMPARE(frame.statusPrompt(), QString("Change the portfolio's name"));
+        QCOMPARE(frame.statusSummary(), summary);
+        QVERIFY(frame.summaryPane()->isVisible());
+        edit->close();
     }
 
     void paneKeysMoveTheFocus() {

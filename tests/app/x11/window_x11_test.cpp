@@ -2,6 +2,9 @@
 // caption the window system shows, and the toolbar. Run through run-under-x.sh.
 
 #include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -129,6 +132,23 @@ private slots:
             QProcess::execute("import", {"-window", "root", path});
             QVERIFY(QFile::exists(path));
             qInfo("screenshot: %s", qPrintable(path));
+
+            // A menu open with an item under the mouse: its prompt in the first pane, the
+            // summary still in the second.
+            QString summary = frame.statusSummary();
+            QMenu* edit = frame.menu(Menu::Edit);
+            frame.menuBar()->setActiveAction(edit->menuAction());
+            QVERIFY(QTest::qWaitForWindowExposed(edit, 5000));
+            QAction* name = frame.action(ID_PORTFOLIO_NAME);
+            QTest::mouseMove(edit, edit->actionGeometry(name).center());
+            edit->setActiveAction(name);
+            QTRY_COMPARE(frame.statusPrompt(), QString("Change the portfolio's name"));
+            QCOMPARE(frame.statusSummary(), summary);
+            QVERIFY(frame.summaryPane()->isVisible());
+            QTest::qWait(200);
+            QString menuShot = QDir(folder).filePath("x11-menu-open.png");
+            QProcess::execute("import", {"-window", "root", menuShot});
+            edit->close();
         }
     }
 
