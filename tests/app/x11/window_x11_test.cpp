@@ -97,10 +97,16 @@ private slots:
 
         WId client = frame.winId();
         WId outer = 0;
-        QTRY_VERIFY_WITH_TIMEOUT((outer = frameOf(client)) != 0, 5000);
-        QTest::qWait(300); // the window manager settles the frame
-        Box box = windowBox(outer);
-        Box inner = windowBox(client);
+        QTRY_VERIFY_WITH_TIMEOUT((outer = frameOf(client)) != 0, 10000);
+        // The window manager settles the frame within a moment.
+        Box box, inner;
+        for (int i = 0; i < 30; ++i) {
+            box = windowBox(outer);
+            inner = windowBox(client);
+            if (box.x >= storedX && box.y >= storedY && inner.y > box.y)
+                break;
+            QTest::qWait(100);
+        }
         QString screen = run("xwininfo", {"-root"});
         int screenHeight = field(screen, "Height");
         qInfo("frame %d,%d %dx%d, client at %d,%d", box.x, box.y, box.width, box.height, inner.x,
@@ -169,14 +175,14 @@ private slots:
         QVERIFY(vistrel.waitForStarted());
         QString caption = QString::fromStdString("Vistrel - " + file);
         WId client = 0;
-        for (int i = 0; i < 100 && !client; ++i) {
+        for (int i = 0; i < 200 && !client; ++i) {
             QTest::qWait(100);
             for (const QString& line : run("xwininfo", {"-root", "-tree"}).split('\n'))
-                if (line.contains("\"" + caption + "\""))
+                if (line.contains("\"" + caption)) // then compared whole, below
                     client = line.trimmed().section(' ', 0, 0).toULongLong(nullptr, 16);
         }
         WId outer = 0;
-        for (int i = 0; i < 50 && client && !outer; ++i) {
+        for (int i = 0; i < 100 && client && !outer; ++i) {
             QTest::qWait(100);
             outer = frameOf(client);
         }
