@@ -12,8 +12,8 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdio>
-#include <iterator>
 
 #include "app/MainFrame.h"
 #include "platform/qt/SurfaceImage.h"
@@ -135,24 +135,25 @@ void CGlyphonView::runCommand(int id) {
     m_frame.updateCommands();
 }
 
-void CGlyphonView::moveToPane(int step) {
-    // The panes in tab order: the list, the name and the notes.
-    QWidget* panes[] = {m_list, m_name, m_notes};
-    constexpr int count = int(std::size(panes));
-    int current = -1;
-    for (int i = 0; i < count; ++i)
-        if (panes[i]->hasFocus() || panes[i]->isAncestorOf(QApplication::focusWidget()))
-            current = i;
-    int next = current < 0 ? (step > 0 ? 0 : count - 1) : (current + step + count) % count;
-    panes[next]->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+std::array<QWidget*, 3> CGlyphonView::panes() const {
+    // In tab order: the list, the name and the notes.
+    return {m_list, m_name, m_notes};
 }
 
 QWidget* CGlyphonView::focusedPane() const {
-    QWidget* panes[] = {m_list, m_name, m_notes};
-    for (QWidget* p : panes)
+    for (QWidget* p : panes())
         if (p->hasFocus() || p->isAncestorOf(QApplication::focusWidget()))
             return p;
     return nullptr;
+}
+
+void CGlyphonView::moveToPane(int step) {
+    std::array<QWidget*, 3> all = panes();
+    const int count = int(all.size());
+    auto at = std::find(all.begin(), all.end(), focusedPane());
+    int next = at == all.end() ? (step > 0 ? 0 : count - 1)
+                               : (int(at - all.begin()) + step + count) % count;
+    all[next]->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 void CGlyphonView::OnInitialUpdate() {

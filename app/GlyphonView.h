@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <vector>
@@ -108,6 +109,7 @@ private:
     void toggleAscentLine();
     // F6 and Shift+F6: the keyboard focus to the next or previous pane.
     void moveToPane(int step);
+    std::array<QWidget*, 3> panes() const;
 
     CMainFrame& m_frame;
     CGlyphonDoc& m_doc;
