@@ -111,7 +111,7 @@ void CGlyphonApp::registerCommands() {
     registerAnimationCommands(*this);
     registerOutputCommands(*this);
     // The shell's own commands come last, so they are the ones that stay registered.
-    m_view->addCommand(ID_FIND_COMMAND, [this] { m_frame->findCommand(); });
+    m_view->addCommand(ID_FIND_COMMAND, [this] { m_frame->openFindCommand(); });
 #if PIXELON_HAVE_PHONE_UI
     m_view->addCommand(ID_COMMS_LOG, [this] { toggleCommsLog(); });
 #endif

@@ -235,7 +235,7 @@ void CMainFrame::setChecked(int id, bool on) {
         a->setChecked(on);
 }
 
-void CMainFrame::findCommand() {
+void CMainFrame::openFindCommand() {
     if (!m_view || !m_finder)
         return;
     CommandState state = m_view->commandState();

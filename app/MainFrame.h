@@ -62,7 +62,7 @@ public:
     void placeFrame(const QPoint& pos);
 
     // "Find Command": the search dialog over every command; runs the chosen one.
-    void findCommand();
+    void openFindCommand();
     // Runs a command as the menus do: only when it has a handler and its rule allows it.
     void runCommand(int id);
 
