@@ -22,6 +22,7 @@ enum CommandId : int {
     ID_FILE_PRINT_PREVIEW = 57609,
     ID_FILE_MRU_FIRST = 57616, // 16 entries: 57616..57631
     ID_EDIT_COPY = 57634,
+    ID_EDIT_CUT = 57635,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
     ID_DELETE_PICTURE = 1245,
@@ -74,6 +75,9 @@ enum CommandId : int {
     ID_IMAGE_GRABBER = 32881,
     ID_PHONE_FORMAT_TYPE = 32883,
     ID_IMPORT_PSP_PALETTE = 32892,
+    ID_FIND_COMMAND = 32950, // the command search over the whole table
+    ID_NEXT_PANE = 59392,
+    ID_PREV_PANE = 59393,
 };
 
 constexpr int RecentFileCount = 16;
@@ -101,6 +105,7 @@ struct CommandState {
     int pictures = 0;
     int selected = 0;
     int phoneType = 0;
+    int applicationType = 0; // which application button shows as checked
 };
 
 bool isEnabled(Rule rule, const CommandState& state);
@@ -122,11 +127,21 @@ const CommandSpec* findCommand(int id);
 
 // The menu text without the accelerator hint after the tab.
 std::string_view menuLabel(const CommandSpec& spec);
+// The menu text the window shows, after the texts changed when it is created.
+std::string_view shownText(const CommandSpec& spec);
+// A menu label as plain words: no '&' mnemonics ("&&" is a literal '&').
+std::string plainLabel(std::string_view label);
 // The accelerators as separate key sequence texts.
 std::vector<std::string_view> acceleratorList(const CommandSpec& spec);
 
 // The toolbar, left to right; 0 is a separator.
 std::span<const int> toolbarLayout();
+// Menu items that have a separator line above them.
+bool separatorBefore(int id);
+// The picture list's context menu: the picture commands of Edit and Insert; 0 is a separator.
+std::span<const int> pictureListMenu();
+// The toolbar's icon file name of a command (":/icons/<name>.png"), empty when it has none.
+std::string_view iconName(int id);
 
 // Menu texts replaced when the main window is created.
 inline constexpr std::string_view PictureIdMenuText = "&Picture's ID #\tCtrl+U";
@@ -138,5 +153,6 @@ struct MenuTitle {
     std::string_view title;
 };
 std::span<const MenuTitle> menuTitles();
+std::string_view menuTitle(Menu menu);
 
 } // namespace pixelon::app

@@ -12,6 +12,9 @@
 #include "core/Colours.h"
 #include "core/FileTypes.h"
 #include "platform/qt/QtFeedback.h"
+#if PIXELON_HAVE_PHONE_UI
+#include "phone/ui/PhoneWindows.h"
+#endif
 
 namespace pixelon::app {
 
@@ -109,6 +112,26 @@ void CGlyphonApp::registerCommands() {
     registerFontCommands(*this);
     registerAnimationCommands(*this);
     registerOutputCommands(*this);
+    // The shell's own commands come last, so they are the ones that stay registered.
+    m_view->addCommand(ID_FIND_COMMAND, [this] { m_frame->openFindCommand(); });
+#if PIXELON_HAVE_PHONE_UI
+    m_view->addCommand(ID_COMMS_LOG, [this] { toggleCommsLog(); });
+#endif
+}
+
+void CGlyphonApp::toggleCommsLog() {
+#if PIXELON_HAVE_PHONE_UI
+    // The window's own visibility decides, so a log hidden by other means shows again.
+    bool show = !(m_commsLogWindow && m_commsLogWindow->isVisible());
+    ui::CommsLogWindow& window = ui::showCommsLog(*m_settings, show, m_frame.get());
+    if (m_commsLogWindow.data() != &window) {
+        // Closing the window from its title bar clears the check mark too.
+        m_commsLogWindow = &window;
+        QObject::connect(&window, &ui::CommsLogWindow::closed, m_frame.get(),
+                         [this] { m_frame->setChecked(ID_COMMS_LOG, false); });
+    }
+    m_frame->setChecked(ID_COMMS_LOG, show);
+#endif
 }
 
 bool CGlyphonApp::InitInstance(const std::optional<std::string>& path, bool show) {

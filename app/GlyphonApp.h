@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QPointer>
+#include <QWidget>
+
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -80,6 +83,8 @@ public:
     void useOperationDialogs(std::unique_ptr<OperationDialogs> dialogs);
 
     void addRecentFile(const std::string& path);
+    // Communications Log: shows or hides the log window and ticks the menu item to match.
+    void toggleCommsLog();
     void openRecentFile(const std::string& path);
 
 private:
@@ -104,7 +109,8 @@ private:
     OperationDialogs* m_operationDialogs = nullptr;
     std::unique_ptr<CGlyphonDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
-    CGlyphonView* m_view = nullptr; // owned by the frame
+    CGlyphonView* m_view = nullptr;     // owned by the frame
+    QPointer<QWidget> m_commsLogWindow; // the log window whose closing is watched
 };
 
 } // namespace pixelon::app

@@ -1,15 +1,18 @@
 #include "app/GlyphonView.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/MainFrame.h"
@@ -68,6 +71,12 @@ CGlyphonView::CGlyphonView(CMainFrame& frame, CGlyphonDoc& doc, CAppSettings& se
     m_name->installEventFilter(this);
     m_notes->viewport()->installEventFilter(this);
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CGlyphonView::selectionChanged);
+    // The picture commands of the Edit and Insert menus, on the list itself.
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (QMenu* menu = m_frame.pictureListMenu())
+            menu->popup(m_list->viewport()->mapToGlobal(at));
+    });
     connect(m_preview, &PreviewPane::doubleClicked, this, [this] {
         if (selectedIndices().size() == 1 && hasCommand(ID_EDIT_PICTURE))
             runCommand(ID_EDIT_PICTURE);
@@ -109,6 +118,8 @@ void CGlyphonView::registerOwnCommands() {
             updatePreview();
     });
     addCommand(ID_ASCENT_LINE, [this] { toggleAscentLine(); });
+    addCommand(ID_NEXT_PANE, [this] { moveToPane(1); });
+    addCommand(ID_PREV_PANE, [this] { moveToPane(-1); });
 }
 
 void CGlyphonView::addCommand(int id, std::function<void()> run) {
@@ -117,14 +128,32 @@ void CGlyphonView::addCommand(int id, std::function<void()> run) {
 
 void CGlyphonView::runCommand(int id) {
     auto it = m_commands.find(id);
-    if (it == m_commands.end())
-        return;
     // Rules are checked again here: a shortcut may fire before the toolbar caught up.
     const CommandSpec* spec = findCommand(id);
-    if (spec && !app::isEnabled(spec->rule, commandState()))
-        return;
-    it->second();
+    if (it != m_commands.end() && (!spec || app::isEnabled(spec->rule, commandState())))
+        it->second();
     m_frame.updateCommands();
+}
+
+std::array<QWidget*, 3> CGlyphonView::panes() const {
+    // In tab order: the list, the name and the notes.
+    return {m_list, m_name, m_notes};
+}
+
+QWidget* CGlyphonView::focusedPane() const {
+    for (QWidget* p : panes())
+        if (p->hasFocus() || p->isAncestorOf(QApplication::focusWidget()))
+            return p;
+    return nullptr;
+}
+
+void CGlyphonView::moveToPane(int step) {
+    std::array<QWidget*, 3> all = panes();
+    const int count = int(all.size());
+    auto at = std::find(all.begin(), all.end(), focusedPane());
+    int next = at == all.end() ? (step > 0 ? 0 : count - 1)
+                               : (int(at - all.begin()) + step + count) % count;
+    all[next]->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 void CGlyphonView::OnInitialUpdate() {
@@ -137,7 +166,7 @@ void CGlyphonView::OnInitialUpdate() {
         m_bSettingsLoaded = true;
         if (m_afterSettingsLoad)
             m_afterSettingsLoad();
-        m_frame.move(m_settings.m_nMainWinX, m_settings.m_nMainWinY);
+        m_frame.placeFrame(QPoint(m_settings.m_nMainWinX, m_settings.m_nMainWinY));
         m_frame.setAscentLineChecked(m_settings.m_nViewAscentLine != 0);
         layoutForPhoneType();
         m_portfolioLabel->setText("Portfolio:");
@@ -148,7 +177,7 @@ void CGlyphonView::OnInitialUpdate() {
 
 CommandState CGlyphonView::commandState() const {
     return {m_doc.m_bActive, m_doc.m_portfolio.Count(), int(selectedIndices().size()),
-            m_settings.m_nPhoneType};
+            m_settings.m_nPhoneType, int(applicationType())};
 }
 
 std::vector<int> CGlyphonView::selectedIndices() const {

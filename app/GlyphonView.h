@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <vector>
@@ -57,7 +58,10 @@ public:
 
     void addCommand(int id, std::function<void()> run);
     bool hasCommand(int id) const { return m_commands.count(id) != 0; }
+    // Runs a command's handler when its rule allows it; updates the menus either way.
     void runCommand(int id);
+    // The pane that has the keyboard focus (list, name or notes), if any.
+    QWidget* focusedPane() const;
 
     // What the enablement rules look at now.
     CommandState commandState() const;
@@ -103,6 +107,9 @@ private:
     void editNotes();
     void textMetrics();
     void toggleAscentLine();
+    // F6 and Shift+F6: the keyboard focus to the next or previous pane.
+    void moveToPane(int step);
+    std::array<QWidget*, 3> panes() const;
 
     CMainFrame& m_frame;
     CGlyphonDoc& m_doc;

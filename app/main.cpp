@@ -3,10 +3,13 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/DisplayCheck.h"
 #include "app/GlyphonApp.h"
 
 namespace {
@@ -28,9 +31,19 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    // Without a display Qt aborts; say why in one line and end with status 1 instead.
+    std::vector<std::string> given(argv + 1, argv + argc);
+    std::string platform = pixelon::app::requestedPlatform(given, std::getenv("QT_QPA_PLATFORM"));
+    if (auto problem = pixelon::app::displayProblem(platform, std::getenv("DISPLAY"),
+                                                    std::getenv("WAYLAND_DISPLAY"),
+                                                    &pixelon::app::canConnectToX)) {
+        std::fprintf(stderr, "%s\n", problem->c_str());
+        return 1;
+    }
     QApplication qt(argc, argv);
+    // No display name is set: Qt would append it to every window title, and the captions are
+    // fixed texts ("Vistrel - <title>", the dialogs' own titles).
     QApplication::setApplicationName("Vistrel");
-    QApplication::setApplicationDisplayName("Vistrel");
     QApplication::setOrganizationName("Kivo Norvane");
 
     // QApplication has taken its own options out of the list; what is left is ours.
