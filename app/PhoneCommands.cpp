@@ -73,7 +73,6 @@ void registerPhoneCommands(CGlyphonApp& app) {
     view.addCommand(ID_SEND_PICTURE, [&app, state] { sendPicture(app, *state); });
     view.addCommand(ID_RECEIVE_PICTURE, [&app] { receivePicture(app); });
 #if PIXELON_HAVE_PHONE_UI
-    view.addCommand(ID_COMMS_LOG, [&app] { ui::showCommsLog(app.settings(), true, &app.frame()); });
     view.addCommand(ID_SEARCH_PHONE, [&app] {
         ui::searchForPhone(app.settings(), app.feedback(), &app.frame());
         app.view().documentChanged();
