@@ -1,7 +1,10 @@
 #include "cli/Ppm.h"
 
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/AtomicFile.h"
@@ -56,11 +59,14 @@ private:
 std::string encodePpm(const Surface& surface) {
     std::string out = "P6\n" + std::to_string(surface.width()) + " " +
                       std::to_string(surface.height()) + "\n255\n";
-    out.reserve(out.size() + std::size_t(surface.width()) * surface.height() * 3);
+    const std::size_t header = out.size();
+    out.resize(header + surface.pixels().size() * 3);
+    char* dst = out.data() + header;
     for (Colour c : surface.pixels()) {
-        out.push_back(char(redOf(c)));
-        out.push_back(char(greenOf(c)));
-        out.push_back(char(blueOf(c)));
+        dst[0] = char(redOf(c));
+        dst[1] = char(greenOf(c));
+        dst[2] = char(blueOf(c));
+        dst += 3;
     }
     return out;
 }
@@ -99,6 +105,15 @@ Surface decodePpm(std::string_view bytes) {
 
     Surface surface(int(width), int(height), 0);
     std::size_t at = header.at();
+    if (binary && maxval == 255) {
+        // The common case needs no scaling: bytes straight into the pixels.
+        const unsigned char* src = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+        for (Colour& c : surface.pixels()) {
+            c = rgb(src[0], src[1], src[2]);
+            src += 3;
+        }
+        return surface;
+    }
     auto sample = [&]() -> int {
         if (!binary)
             return scale(header.number("sample"));
@@ -115,17 +130,50 @@ Surface decodePpm(std::string_view bytes) {
     return surface;
 }
 
+namespace {
+
+bool writeAll(int fd, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+// Creates `path` only if nothing is there (O_EXCL, so a file or link that appears meanwhile is
+// never overwritten) and writes it in one go. Nothing is replaced, so there is no previous
+// file to keep and no need to wait for the disk; a failed write removes the partial file.
+// Returns false, touching nothing, when the name is taken or cannot be created this way.
+bool writeNewFile(const std::filesystem::path& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, bytes);
+    const int error = errno;
+    if (::close(fd) != 0 || !written) {
+        ::unlink(path.c_str());
+        throw PpmError("Unable to save file " + path.string() + ": " +
+                       std::strerror(written ? errno : error));
+    }
+    return true;
+}
+
+} // namespace
+
 void writePpm(const std::filesystem::path& path, const Surface& surface) {
     const std::string bytes = encodePpm(surface);
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) != 0 && errno == ENOENT && writeNewFile(path, bytes))
+        return;
     try {
         AtomicFile out(path);
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            ssize_t n = ::write(out.fd(), bytes.data() + done, bytes.size() - done);
-            if (n <= 0)
-                throw EString("Unable to write " + path.string());
-            done += std::size_t(n);
-        }
+        if (!writeAll(out.fd(), bytes))
+            throw EString("Unable to write " + path.string());
         out.commit();
     } catch (const EString& e) {
         throw PpmError("Unable to save file " + path.string() + ": " + e.what());
@@ -133,15 +181,45 @@ void writePpm(const std::filesystem::path& path, const Surface& surface) {
 }
 
 Surface readPpm(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    constexpr std::size_t limit = std::size_t(512) << 20;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         throw PpmError("Unable to open file " + path.string());
-    std::error_code ec;
-    if (std::filesystem::file_size(path, ec) > (std::uintmax_t(512) << 20) && !ec)
+    struct stat info {};
+    bool failed = ::fstat(fd, &info) != 0;
+    if (!failed && std::uintmax_t(info.st_size) > limit) {
+        ::close(fd);
         throw PpmError("PPM file " + path.string() + " is too large");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return decodePpm(text.str());
+    }
+    // A regular file is read with one read of its size; anything else (or more than the size
+    // said) is appended piece by piece.
+    std::string text;
+    if (!failed && info.st_size > 0)
+        text.resize(std::size_t(info.st_size));
+    std::size_t used = 0;
+    char piece[65536];
+    while (!failed && used <= limit) {
+        const bool inPlace = used < text.size();
+        char* dst = inPlace ? text.data() + used : piece;
+        const std::size_t room = inPlace ? text.size() - used : sizeof piece;
+        const ssize_t n = ::read(fd, dst, room);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            failed = n < 0;
+            break;
+        }
+        if (!inPlace)
+            text.append(piece, std::size_t(n));
+        used += std::size_t(n);
+    }
+    ::close(fd);
+    if (failed)
+        throw PpmError("Unable to read file " + path.string());
+    if (used > limit)
+        throw PpmError("PPM file " + path.string() + " is too large");
+    text.resize(used);
+    return decodePpm(text);
 }
 
 } // namespace pixelon::cli

@@ -8,6 +8,7 @@
 #include "codecs/Errors.h"
 #include "codecs/JpegDct.h"
 #include "codecs/JpegHuffman.h"
+#include "codecs/JpegKernels.h"
 #include "codecs/JpegTables.h"
 
 namespace pixelon::jpeg {
@@ -104,24 +105,16 @@ int magnitude(int v) {
 // Level-shifted samples of one strip of image rows (one MCU row), as planes of Y (or grey),
 // Cb and Cr padded to `padW` by repeating the last column; rows past the image repeat its
 // last row.
-void sampleStrip(const CImageBuffer& buffer, int top, int rows, int padW,
-                 std::vector<std::vector<float>>& planes) {
+void sampleStrip(const JpegKernels& kernels, const CImageBuffer& buffer, int top, int rows,
+                 int padW, std::vector<std::vector<float>>& planes) {
     const int w = buffer.Width(), h = buffer.Height(), n = buffer.SamplesPerPixel();
     const bool fromRgb = buffer.Channels() == RgbChannels;
     for (int j = 0; j < rows; ++j) {
         const std::uint8_t* __restrict src = buffer.Row(std::min(top + j, h - 1)).data();
         const std::size_t at = std::size_t(j) * std::size_t(padW);
         if (fromRgb) {
-            // The JFIF conversion, with the level shift of 128 folded in.
-            float* __restrict py = planes[0].data() + at;
-            float* __restrict pb = planes[1].data() + at;
-            float* __restrict pr = planes[2].data() + at;
-            for (int x = 0; x < w; ++x) {
-                float r = src[3 * x], g = src[3 * x + 1], b = src[3 * x + 2];
-                py[x] = 0.299f * r + 0.587f * g + 0.114f * b - 128.0f;
-                pb[x] = -0.168736f * r - 0.331264f * g + 0.5f * b;
-                pr[x] = 0.5f * r - 0.418688f * g - 0.081312f * b;
-            }
+            kernels.rgbToYccRow(src, w, planes[0].data() + at, planes[1].data() + at,
+                                planes[2].data() + at);
         } else {
             for (int c = 0; c < n; ++c) {
                 float* __restrict p = planes[std::size_t(c)].data() + at;
@@ -136,14 +129,12 @@ void sampleStrip(const CImageBuffer& buffer, int top, int rows, int padW,
 }
 
 // Averages 2 x 2 samples of a strip of `padW` x 16 into `padW / 2` x 8.
-void halve(const std::vector<float>& full, int padW, std::vector<float>& out) {
+void halve(const JpegKernels& kernels, const std::vector<float>& full, int padW,
+           std::vector<float>& out) {
     const int w = padW / 2;
     for (int y = 0; y < 8; ++y) {
         const float* a = full.data() + std::size_t(2 * y) * std::size_t(padW);
-        const float* b = a + padW;
-        float* dst = out.data() + std::size_t(y) * std::size_t(w);
-        for (int x = 0; x < w; ++x)
-            dst[x] = (a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1]) * 0.25f;
+        kernels.halveRow(a, a + padW, w, out.data() + std::size_t(y) * std::size_t(w));
     }
 }
 
@@ -157,24 +148,14 @@ std::array<float, 64> reciprocals(const std::array<std::uint16_t, 64>& quant) {
 }
 
 // Forward DCT and quantisation of one row of blocks (8 sample rows of `width`).
-void transformRow(const float* samples, int width, const std::array<float, 64>& reciprocal,
-                  Plane& p, int blockRow) {
-    std::array<float, 64> block;
+void transformRow(const JpegKernels& kernels, const float* samples, int width,
+                  const std::array<float, 64>& reciprocal, Plane& p, int blockRow) {
     for (int bx = 0; bx < p.blocksWide; ++bx) {
-        for (int y = 0; y < 8; ++y)
-            std::copy_n(samples + std::size_t(y) * std::size_t(width) + std::size_t(bx) * 8, 8,
-                        block.data() + y * 8);
-        ForwardDct(block);
         std::int16_t* out =
             p.coef.data() +
             (std::size_t(blockRow) * std::size_t(p.blocksWide) + std::size_t(bx)) * 64;
-        for (int k = 0; k < 64; ++k) {
-            std::size_t at = ZigZag[std::size_t(k)];
-            // Rounds to nearest (the offset keeps truncation a floor); baseline coding
-            // carries at most 10 bits of AC magnitude.
-            int v = int(block[at] * reciprocal[at] + 16384.5f) - 16384;
-            out[k] = std::int16_t(std::clamp(v, -1023, 1023));
-        }
+        kernels.forwardDctQuantise(samples + std::size_t(bx) * 8, std::size_t(width),
+                                   reciprocal.data(), out);
     }
 }
 
@@ -204,14 +185,15 @@ std::vector<Plane> transformImage(const CImageBuffer& buffer, bool grey, int mcu
     std::vector<std::vector<float>> strip(
         grey ? 1 : 3, std::vector<float>(std::size_t(padW) * std::size_t(mcuSize)));
     std::vector<float> half(std::size_t(padW / 2) * 8);
+    const JpegKernels& kernels = ActiveJpegKernels();
     for (int my = 0; my < mcusHigh; ++my) {
-        sampleStrip(buffer, my * mcuSize, mcuSize, padW, strip);
+        sampleStrip(kernels, buffer, my * mcuSize, mcuSize, padW, strip);
         for (int band = 0; band < mcuSize / 8; ++band)
-            transformRow(strip[0].data() + std::size_t(band) * 8 * std::size_t(padW), padW,
+            transformRow(kernels, strip[0].data() + std::size_t(band) * 8 * std::size_t(padW), padW,
                          lumaDivisors, planes[0], my * (mcuSize / 8) + band);
         for (std::size_t c = 1; c < planes.size(); ++c) {
-            halve(strip[c], padW, half);
-            transformRow(half.data(), padW / 2, chromaDivisors, planes[c], my);
+            halve(kernels, strip[c], padW, half);
+            transformRow(kernels, half.data(), padW / 2, chromaDivisors, planes[c], my);
         }
         if (my % 16 == 0)
             report(70 * my / mcusHigh);
