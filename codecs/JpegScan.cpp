@@ -53,6 +53,14 @@ public:
     }
     int Bit() { return Bits(1); }
 
+    // The next FastBits bits, for a lookup in a table's fastAc.
+    unsigned PeekFast() {
+        if (m_count < 16)
+            Fill();
+        return unsigned(m_buffer >> (64 - HuffmanDecodeTable::FastBits));
+    }
+    void Skip(int n) { Consume(n); }
+
     // A Huffman-coded symbol; a bit pattern that is no code reads as symbol 0.
     int Decode(const HuffmanDecodeTable& t) {
         if (m_count < 16)
@@ -196,6 +204,19 @@ private:
         block[0] = clamp16(NextDc(c));
         const HuffmanDecodeTable& ac = m_ctx.acTables[std::size_t(c.acTable)];
         for (int k = 1; k < 64;) {
+            // Short codes with short magnitudes come out of one lookup; the bits taken are
+            // the same as the code-then-magnitude path below would take.
+            if (const std::int32_t e = ac.fastAc[m_bits.PeekFast()]) {
+                k += (e >> 8) & 15;
+                if (k > 63) {
+                    m_bits.Skip((e >> 12) & 15);
+                    break;
+                }
+                m_bits.Skip(e & 0xFF);
+                block[ZigZag[std::size_t(k)]] = std::int16_t(e >> 16);
+                ++k;
+                continue;
+            }
             int rs = m_bits.Decode(ac);
             int r = rs >> 4, s = rs & 15;
             if (s == 0) {
