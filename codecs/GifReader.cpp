@@ -219,6 +219,83 @@ std::size_t lzwDecodeInto(int minCodeSize, std::span<const std::uint8_t> codes, 
     return sink.BytesProduced();
 }
 
+// The same decoding for 8-bit pixels written whole into `out`, without unrolling strings
+// through the table: every string after the first is a copy of output already written (a
+// code's string first appeared where the code before it was written, one pixel longer), so
+// the table keeps only where each string starts and its length. Decoding stops when `out`
+// is full, as nothing after that would be kept.
+std::size_t lzwDecodeBytes(std::span<const std::uint8_t> codes, std::span<std::uint8_t> out) {
+    constexpr int clear = 256;
+    constexpr int end = clear + 1;
+    std::size_t start[MaxCodes];
+    std::uint16_t length[MaxCodes];
+    for (int i = 0; i < clear; ++i) {
+        start[i] = 0;
+        length[i] = 1;
+    }
+    std::uint8_t* const base = out.data();
+    const std::size_t size = out.size();
+    CodeReader reader(codes);
+    std::size_t at = 0;
+    std::size_t previousAt = 0;
+    int next = clear + 2;
+    int width = 9;
+    int previous = -1;
+    while (at < size) {
+        const int code = reader.Read(width);
+        if (code < 0 || code > next || code == end)
+            break;
+        if (code == clear) {
+            next = clear + 2;
+            width = 9;
+            previous = -1;
+            continue;
+        }
+        if (code < clear) {
+            base[at] = std::uint8_t(code);
+            if (previous < 0) {
+                previousAt = at++;
+                previous = code;
+                continue;
+            }
+        } else if (previous < 0) {
+            break; // nothing defined to refer to yet
+        } else {
+            // A code equal to `next` is the previous string followed by its own first pixel.
+            const bool repeat = code == next;
+            const std::size_t from = repeat ? previousAt : start[code];
+            const std::size_t count = repeat ? length[previous] : length[code];
+            const std::size_t room = size - at;
+            const std::uint8_t* src = base + from;
+            std::uint8_t* dst = base + at;
+            if (count <= 8 && count + (repeat ? 1 : 0) <= room) {
+                for (std::size_t i = 0; i < count; ++i)
+                    dst[i] = src[i];
+            } else {
+                std::memcpy(dst, src, std::min(count, room));
+            }
+            if (repeat && count < room)
+                dst[count] = base[previousAt];
+            if (count + (repeat ? 1 : 0) >= room) {
+                at = size;
+                break;
+            }
+        }
+        // A full table takes no new entries (a clear code may come later: a deferred clear).
+        if (next < MaxCodes) {
+            start[next] = previousAt;
+            length[next] = std::uint16_t(length[previous] + 1);
+            ++next;
+            if (next >= (1 << width) && next < MaxCodes)
+                ++width;
+        }
+        previousAt = at;
+        at += code < clear ? 1 : length[code];
+        previous = code;
+    }
+    return at;
+}
+
 std::optional<GifColourTable> readColourTable(ByteReader& in, int flags) {
     const int count = 2 << (flags & 7);
     GifColourTable table;
@@ -303,6 +380,8 @@ std::size_t LzwDecode(int minCodeSize, std::span<const std::uint8_t> codes,
                       std::span<std::uint8_t> pixels) {
     if (minCodeSize < 1 || minCodeSize > 8)
         return 0;
+    if (minCodeSize == 8)
+        return lzwDecodeBytes(codes, pixels);
     PixelSink sink(pixels, minCodeSize);
     return lzwDecodeInto(minCodeSize, codes, sink);
 }
