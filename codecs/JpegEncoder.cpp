@@ -29,6 +29,20 @@ public:
         Byte(w >> 8);
         Byte(w & 0xFF);
     }
+    void Word32(std::uint32_t w) {
+        if (m_used + 4 > m_buffer.size()) {
+            for (int shift = 24; shift >= 0; shift -= 8)
+                Byte(int(w >> shift) & 0xFF);
+            return;
+        }
+        m_buffer[m_used] = std::uint8_t(w >> 24);
+        m_buffer[m_used + 1] = std::uint8_t(w >> 16);
+        m_buffer[m_used + 2] = std::uint8_t(w >> 8);
+        m_buffer[m_used + 3] = std::uint8_t(w);
+        m_used += 4;
+        if (m_used == m_buffer.size())
+            Flush();
+    }
     void Marker(int code) {
         Byte(0xFF);
         Byte(code);
@@ -51,12 +65,18 @@ public:
     explicit BitWriter(ByteWriter& out) : m_out(out) {}
 
     // Bits leave 32 at a time; codes and values are at most 16 bits, so 48 fit in m_acc.
+    // `size` is at most 27 (a code with its magnitude bits).
     void Put(std::uint32_t code, int size) {
         m_acc = (m_acc << size) | (code & ((1u << size) - 1));
         m_count += size;
         if (m_count >= 32) {
             m_count -= 32;
             const std::uint32_t word = std::uint32_t(m_acc >> m_count);
+            // Without a 0xFF byte (a zero byte in ~word) nothing is stuffed: four bytes at once.
+            if (((~word - 0x01010101u) & word & 0x80808080u) == 0) {
+                m_out.Word32(word);
+                return;
+            }
             for (int shift = 24; shift >= 0; shift -= 8)
                 Emit(int(word >> shift) & 0xFF);
         }
@@ -234,10 +254,16 @@ void forEachBlock(const std::vector<Plane>& planes, int mcusWide, int mcusHigh, 
 
 // Bit k is set for every non-zero AC coefficient k, so the coders visit only those.
 std::uint64_t nonZeroMask(const std::int16_t* block) {
+    // Eight coefficients at a time: their non-zero flags as bytes of 0 or 1, gathered into
+    // the top byte by one multiplication.
     std::uint64_t mask = 0;
-    for (int k = 1; k < 64; ++k)
-        mask |= std::uint64_t(block[k] != 0) << k;
-    return mask;
+    for (int group = 0; group < 8; ++group) {
+        std::uint64_t flags = 0;
+        for (int i = 0; i < 8; ++i)
+            flags |= std::uint64_t(block[group * 8 + i] != 0) << (8 * i);
+        mask |= ((flags * 0x0102040810204080ull) >> 56) << (8 * group);
+    }
+    return mask & ~std::uint64_t(1);
 }
 
 void countBlock(std::array<std::uint32_t, 256>& dc, std::array<std::uint32_t, 256>& ac,
@@ -258,10 +284,10 @@ void countBlock(std::array<std::uint32_t, 256>& dc, std::array<std::uint32_t, 25
 
 void encodeBlock(BitWriter& bits, const HuffmanEncodeTable& dc, const HuffmanEncodeTable& ac,
                  const std::int16_t* block, int diff) {
-    int s = magnitude(diff);
-    bits.Put(dc.code[std::size_t(s)], dc.size[std::size_t(s)]);
-    if (s > 0)
-        bits.Put(std::uint32_t(diff < 0 ? diff - 1 : diff), s);
+    // Each code goes out together with the magnitude bits after it.
+    const int s = magnitude(diff);
+    const std::uint32_t dcBits = std::uint32_t(diff < 0 ? diff - 1 : diff) & ((1u << s) - 1);
+    bits.Put(std::uint32_t(dc.code[std::size_t(s)]) << s | dcBits, dc.size[std::size_t(s)] + s);
     int last = 0;
     for (std::uint64_t mask = nonZeroMask(block); mask; mask &= mask - 1) {
         const int k = std::countr_zero(mask);
@@ -271,8 +297,8 @@ void encodeBlock(BitWriter& bits, const HuffmanEncodeTable& dc, const HuffmanEnc
             bits.Put(ac.code[0xF0], ac.size[0xF0]);
         const int m = magnitude(v);
         const std::size_t symbol = std::size_t(run << 4 | m);
-        bits.Put(ac.code[symbol], ac.size[symbol]);
-        bits.Put(std::uint32_t(v < 0 ? v - 1 : v), m);
+        const std::uint32_t valueBits = std::uint32_t(v < 0 ? v - 1 : v) & ((1u << m) - 1);
+        bits.Put(std::uint32_t(ac.code[symbol]) << m | valueBits, ac.size[symbol] + m);
         last = k;
     }
     if (last < 63)
