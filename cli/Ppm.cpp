@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <malloc.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,20 +149,45 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// The header and then the raster, encoded 1 MB at a time into one reused buffer: large writes
+// without a copy of the whole file in memory.
+bool writeSurface(int fd, const Surface& surface) {
+    const std::string header = "P6\n" + std::to_string(surface.width()) + " " +
+                               std::to_string(surface.height()) + "\n255\n";
+    if (!writeAll(fd, header))
+        return false;
+    constexpr std::size_t pixelsPerChunk = (1 << 20) / 3;
+    std::string chunk(std::min(surface.pixels().size(), pixelsPerChunk) * 3, '\0');
+    const std::span<const Colour> pixels = surface.pixels();
+    for (std::size_t at = 0; at < pixels.size(); at += pixelsPerChunk) {
+        const std::size_t n = std::min(pixelsPerChunk, pixels.size() - at);
+        char* dst = chunk.data();
+        for (std::size_t i = 0; i < n; ++i, dst += 3) {
+            const Colour c = pixels[at + i];
+            dst[0] = char(redOf(c));
+            dst[1] = char(greenOf(c));
+            dst[2] = char(blueOf(c));
+        }
+        if (!writeAll(fd, std::string_view(chunk.data(), n * 3)))
+            return false;
+    }
+    return true;
+}
+
 // Creates `path` only if nothing is there (O_EXCL, so a file or link that appears meanwhile is
-// never overwritten) and writes it in one go. Nothing is replaced, so there is no previous
-// file to keep and no need to wait for the disk; a failed write removes the partial file.
-// Returns false, touching nothing, when the name is taken or cannot be created this way.
-bool writeNewFile(const std::filesystem::path& path, std::string_view bytes) {
+// never overwritten) and writes it. Nothing is replaced, so there is no previous file to keep
+// and no need to wait for the disk; a failed write removes the partial file. Returns false,
+// touching nothing, when the name is taken or cannot be created this way.
+bool writeNewFile(const std::filesystem::path& path, const Surface& surface) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
-    const bool written = writeAll(fd, bytes);
+    const bool written = writeSurface(fd, surface);
     const int error = errno;
     if (::close(fd) != 0 || !written) {
+        const int cause = written ? errno : error;
         ::unlink(path.c_str());
-        throw PpmError("Unable to save file " + path.string() + ": " +
-                       std::strerror(written ? errno : error));
+        throw PpmError("Unable to save file " + path.string() + ": " + std::strerror(cause));
     }
     return true;
 }
@@ -166,18 +195,36 @@ bool writeNewFile(const std::filesystem::path& path, std::string_view bytes) {
 } // namespace
 
 void writePpm(const std::filesystem::path& path, const Surface& surface) {
-    const std::string bytes = encodePpm(surface);
     struct stat existing {};
-    if (::lstat(path.c_str(), &existing) != 0 && errno == ENOENT && writeNewFile(path, bytes))
+    if (::lstat(path.c_str(), &existing) != 0 && errno == ENOENT && writeNewFile(path, surface))
         return;
     try {
         AtomicFile out(path);
-        if (!writeAll(out.fd(), bytes))
+        if (!writeSurface(out.fd(), surface))
             throw EString("Unable to write " + path.string());
         out.commit();
     } catch (const EString& e) {
         throw PpmError("Unable to save file " + path.string() + ": " + e.what());
     }
+}
+
+void preferHeapReuse() {
+    // Large blocks come from the heap and stay there when freed, so the next image-sized
+    // buffer reuses memory already mapped instead of faulting in fresh pages.
+    constexpr std::size_t region = std::size_t(64) << 20, hugePage = std::size_t(2) << 20;
+    ::mallopt(M_MMAP_THRESHOLD, int(2 * region));
+    ::mallopt(M_TRIM_THRESHOLD, int(4 * region));
+    ::mallopt(M_TOP_PAD, int(hugePage));
+    // The heap grows by a region at once, marked for huge pages where the system offers them
+    // on request: one fault maps 2 MB instead of 4 KB. The block goes back to the heap free.
+    void* block = std::malloc(region);
+    if (!block)
+        return;
+    const auto start = (reinterpret_cast<std::uintptr_t>(block) + hugePage - 1) & ~(hugePage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(block) + region) & ~(hugePage - 1);
+    if (end > start)
+        ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    std::free(block);
 }
 
 Surface readPpm(const std::filesystem::path& path) {

@@ -31,4 +31,8 @@ Surface decodePpm(std::string_view bytes);
 void writePpm(const std::filesystem::path& path, const Surface& surface);
 Surface readPpm(const std::filesystem::path& path);
 
+// For commands that hold a few image-sized buffers one after another: freed memory is kept
+// for the next buffer rather than given back and faulted in again.
+void preferHeapReuse();
+
 } // namespace pixelon::cli
