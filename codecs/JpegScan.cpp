@@ -23,6 +23,21 @@ public:
     bool Exhausted() const { return m_marker && m_count <= m_padBits; }
 
     void Fill() {
+        if (!m_marker && m_count <= 56 && m_pos + 8 <= m_data.size()) {
+            // Eight bytes without a 0xFF (no stuffing, no marker) go in at once, as many as fit.
+            std::uint64_t word = 0;
+            for (int i = 0; i < 8; ++i)
+                word = word << 8 | m_data[m_pos + std::size_t(i)];
+            if ((((~word) - 0x0101010101010101ull) & word & 0x8080808080808080ull) == 0) {
+                const int bytes = (64 - m_count) / 8;
+                const int count = m_count + 8 * bytes;
+                const std::uint64_t keep = count >= 64 ? ~0ull : ~(~0ull >> count);
+                m_buffer |= (word >> m_count) & keep;
+                m_count = count;
+                m_pos += std::size_t(bytes);
+                return;
+            }
+        }
         while (m_count <= 56) {
             std::uint64_t byte = 0;
             if (!m_marker) {
