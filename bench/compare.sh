@@ -76,5 +76,5 @@ compare "JPEG decode to PPM" "$pixelon decode photo.jpg -o out.ppm" "djpeg -outf
 compare "JPEG encode, optimised" "$pixelon encode photo.ppm -o out.jpg" \
     "cjpeg -quality 95 -optimize -outfile ref.jpg photo.ppm"
 compare "GIF decode to PPM" "$pixelon decode photo.gif -o out.ppm" "gif2rgb -1 -o ref.rgb photo.gif"
-compare "GIF encode" "$pixelon encode photo256.ppm -o out.gif" "pamtogif photo256.ppm" ref.gif
+compare "GIF encode" "$pixelon encode photo256.ppm -o out.gif" "pamtogif photo256.ppm" ./ref.gif
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
