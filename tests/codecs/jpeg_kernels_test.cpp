@@ -51,7 +51,8 @@ std::vector<std::uint8_t> randomBytes(std::mt19937& rng, std::size_t n) {
 TEST(JpegKernels, InverseDctMatchesOnRandomBlocks) {
     std::mt19937 rng(1);
     std::array<std::uint16_t, 64> quant;
-    for (int trial = 0; trial < 4000; ++trial) {
+    // Many blocks: a difference in rounding shows only where a sample lands next to a step.
+    for (int trial = 0; trial < 60000; ++trial) {
         // Flat, sparse, dense and extreme blocks, with varied tables and both precisions.
         for (auto& q : quant)
             q = std::uint16_t(1 + rng() % (trial % 3 == 0 ? 255 : 16));
@@ -85,7 +86,7 @@ TEST(JpegKernels, InverseDctMatchesOnRandomBlocks) {
 TEST(JpegKernels, ForwardDctQuantiseMatchesOnRandomBlocks) {
     std::mt19937 rng(2);
     std::array<std::uint16_t, 64> quant;
-    for (int trial = 0; trial < 4000; ++trial) {
+    for (int trial = 0; trial < 10000; ++trial) {
         for (auto& q : quant)
             q = std::uint16_t(1 + rng() % (trial % 2 ? 255 : 8));
         std::array<float, 64> reciprocal;
