@@ -11,6 +11,7 @@
 #include "codecs/ImageObject.h"
 #include "codecs/JpegDecoder.h"
 #include "codecs/JpegEncoder.h"
+#include "codecs/JpegKernels.h"
 
 namespace {
 
@@ -104,7 +105,14 @@ const std::vector<std::uint8_t>& sampleFile() {
     return file;
 }
 
+// Argument 1: the vector kernels, 0: the scalar ones.
+void useKernels(const benchmark::State& state) {
+    pixelon::jpeg::SelectJpegKernels(state.range(0) ? pixelon::jpeg::VectorJpegKernels()
+                                                    : pixelon::jpeg::ScalarJpegKernels());
+}
+
 void BM_DecodeOurs(benchmark::State& state) {
+    useKernels(state);
     for (auto _ : state)
         benchmark::DoNotOptimize(pixelon::jpeg::DecodeJpeg(sampleFile()));
 }
@@ -115,6 +123,7 @@ void BM_DecodeLibjpegTurbo(benchmark::State& state) {
 }
 
 void BM_EncodeOurs(benchmark::State& state) {
+    useKernels(state);
     const pixelon::CImageObject image = photoImage();
     pixelon::jpeg::EncodeOptions options;
     options.qualityParameter = 256;
@@ -133,7 +142,7 @@ void BM_EncodeLibjpegTurbo(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_DecodeOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeOurs)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeLibjpegTurbo)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EncodeOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeOurs)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeLibjpegTurbo)->Unit(benchmark::kMillisecond);

@@ -53,6 +53,7 @@ int runDecode(std::span<const std::string> args) {
     if (parsed.positional().size() != 1)
         throw UsageError("Expected one picture file (see --help)");
     const std::string& path = parsed.positional()[0];
+    preferHeapReuse();
     const PictureFileType type = typeOf(path);
 
     if (parsed.flag("--list")) {

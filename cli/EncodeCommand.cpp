@@ -95,6 +95,7 @@ int runEncode(std::span<const std::string> args) {
     if (parsed.positional().size() != 1)
         throw UsageError("Expected one PPM file (see --help)");
     const std::string out = parsed.required("-o");
+    preferHeapReuse();
     const std::optional<std::string> quality = parsed.value("--quality");
     const bool jpeg = endsWith(out, {".jpg", ".jpeg", ".jfif"});
     const bool gif = endsWith(out, {".gif"});

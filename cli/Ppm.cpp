@@ -1,7 +1,14 @@
 #include "cli/Ppm.h"
 
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/AtomicFile.h"
@@ -56,11 +63,14 @@ private:
 std::string encodePpm(const Surface& surface) {
     std::string out = "P6\n" + std::to_string(surface.width()) + " " +
                       std::to_string(surface.height()) + "\n255\n";
-    out.reserve(out.size() + std::size_t(surface.width()) * surface.height() * 3);
+    const std::size_t header = out.size();
+    out.resize(header + surface.pixels().size() * 3);
+    char* dst = out.data() + header;
     for (Colour c : surface.pixels()) {
-        out.push_back(char(redOf(c)));
-        out.push_back(char(greenOf(c)));
-        out.push_back(char(blueOf(c)));
+        dst[0] = char(redOf(c));
+        dst[1] = char(greenOf(c));
+        dst[2] = char(blueOf(c));
+        dst += 3;
     }
     return out;
 }
@@ -99,6 +109,15 @@ Surface decodePpm(std::string_view bytes) {
 
     Surface surface(int(width), int(height), 0);
     std::size_t at = header.at();
+    if (binary && maxval == 255) {
+        // The common case needs no scaling: bytes straight into the pixels.
+        const unsigned char* src = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+        for (Colour& c : surface.pixels()) {
+            c = rgb(src[0], src[1], src[2]);
+            src += 3;
+        }
+        return surface;
+    }
     auto sample = [&]() -> int {
         if (!binary)
             return scale(header.number("sample"));
@@ -115,33 +134,139 @@ Surface decodePpm(std::string_view bytes) {
     return surface;
 }
 
+namespace {
+
+bool writeAll(int fd, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+// The header and then the raster, encoded 1 MB at a time into one reused buffer: large writes
+// without a copy of the whole file in memory.
+bool writeSurface(int fd, const Surface& surface) {
+    const std::string header = "P6\n" + std::to_string(surface.width()) + " " +
+                               std::to_string(surface.height()) + "\n255\n";
+    if (!writeAll(fd, header))
+        return false;
+    constexpr std::size_t pixelsPerChunk = (1 << 20) / 3;
+    std::string chunk(std::min(surface.pixels().size(), pixelsPerChunk) * 3, '\0');
+    const std::span<const Colour> pixels = surface.pixels();
+    for (std::size_t at = 0; at < pixels.size(); at += pixelsPerChunk) {
+        const std::size_t n = std::min(pixelsPerChunk, pixels.size() - at);
+        char* dst = chunk.data();
+        for (std::size_t i = 0; i < n; ++i, dst += 3) {
+            const Colour c = pixels[at + i];
+            dst[0] = char(redOf(c));
+            dst[1] = char(greenOf(c));
+            dst[2] = char(blueOf(c));
+        }
+        if (!writeAll(fd, std::string_view(chunk.data(), n * 3)))
+            return false;
+    }
+    return true;
+}
+
+// Creates `path` only if nothing is there (O_EXCL, so a file or link that appears meanwhile is
+// never overwritten) and writes it. Nothing is replaced, so there is no previous file to keep
+// and no need to wait for the disk; a failed write removes the partial file. Returns false,
+// touching nothing, when the name is taken or cannot be created this way.
+bool writeNewFile(const std::filesystem::path& path, const Surface& surface) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const bool written = writeSurface(fd, surface);
+    const int error = errno;
+    if (::close(fd) != 0 || !written) {
+        const int cause = written ? errno : error;
+        ::unlink(path.c_str());
+        throw PpmError("Unable to save file " + path.string() + ": " + std::strerror(cause));
+    }
+    return true;
+}
+
+} // namespace
+
 void writePpm(const std::filesystem::path& path, const Surface& surface) {
-    const std::string bytes = encodePpm(surface);
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) != 0 && errno == ENOENT && writeNewFile(path, surface))
+        return;
     try {
         AtomicFile out(path);
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            ssize_t n = ::write(out.fd(), bytes.data() + done, bytes.size() - done);
-            if (n <= 0)
-                throw EString("Unable to write " + path.string());
-            done += std::size_t(n);
-        }
+        if (!writeSurface(out.fd(), surface))
+            throw EString("Unable to write " + path.string());
         out.commit();
     } catch (const EString& e) {
         throw PpmError("Unable to save file " + path.string() + ": " + e.what());
     }
 }
 
+void preferHeapReuse() {
+    // Large blocks come from the heap and stay there when freed, so the next image-sized
+    // buffer reuses memory already mapped instead of faulting in fresh pages.
+    constexpr std::size_t region = std::size_t(64) << 20, hugePage = std::size_t(2) << 20;
+    ::mallopt(M_MMAP_THRESHOLD, int(2 * region));
+    ::mallopt(M_TRIM_THRESHOLD, int(4 * region));
+    ::mallopt(M_TOP_PAD, int(hugePage));
+    // The heap grows by a region at once, marked for huge pages where the system offers them
+    // on request: one fault maps 2 MB instead of 4 KB. The block goes back to the heap free.
+    void* block = std::malloc(region);
+    if (!block)
+        return;
+    const auto start = (reinterpret_cast<std::uintptr_t>(block) + hugePage - 1) & ~(hugePage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(block) + region) & ~(hugePage - 1);
+    if (end > start)
+        ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    std::free(block);
+}
+
 Surface readPpm(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    constexpr std::size_t limit = std::size_t(512) << 20;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         throw PpmError("Unable to open file " + path.string());
-    std::error_code ec;
-    if (std::filesystem::file_size(path, ec) > (std::uintmax_t(512) << 20) && !ec)
+    struct stat info {};
+    bool failed = ::fstat(fd, &info) != 0;
+    if (!failed && std::uintmax_t(info.st_size) > limit) {
+        ::close(fd);
         throw PpmError("PPM file " + path.string() + " is too large");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return decodePpm(text.str());
+    }
+    // A regular file is read with one read of its size; anything else (or more than the size
+    // said) is appended piece by piece.
+    std::string text;
+    if (!failed && info.st_size > 0)
+        text.resize(std::size_t(info.st_size));
+    std::size_t used = 0;
+    char piece[65536];
+    while (!failed && used <= limit) {
+        const bool inPlace = used < text.size();
+        char* dst = inPlace ? text.data() + used : piece;
+        const std::size_t room = inPlace ? text.size() - used : sizeof piece;
+        const ssize_t n = ::read(fd, dst, room);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            failed = n < 0;
+            break;
+        }
+        if (!inPlace)
+            text.append(piece, std::size_t(n));
+        used += std::size_t(n);
+    }
+    ::close(fd);
+    if (failed)
+        throw PpmError("Unable to read file " + path.string());
+    if (used > limit)
+        throw PpmError("PPM file " + path.string() + " is too large");
+    text.resize(used);
+    return decodePpm(text);
 }
 
 } // namespace pixelon::cli

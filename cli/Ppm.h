@@ -26,8 +26,13 @@ std::string encodePpm(const Surface& surface);
 // scaled to 8 bits. Throws PpmError.
 Surface decodePpm(std::string_view bytes);
 
-// Writes beside the destination and renames, so a failure keeps the previous file.
+// A new file is written directly; an existing one is replaced by writing beside it and
+// renaming, so a failure keeps the previous file.
 void writePpm(const std::filesystem::path& path, const Surface& surface);
 Surface readPpm(const std::filesystem::path& path);
+
+// For commands that hold a few image-sized buffers one after another: freed memory is kept
+// for the next buffer rather than given back and faulted in again.
+void preferHeapReuse();
 
 } // namespace pixelon::cli

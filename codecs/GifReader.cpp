@@ -1,6 +1,7 @@
 #include "codecs/GifReader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "codecs/ByteReader.h"
@@ -219,6 +220,185 @@ std::size_t lzwDecodeInto(int minCodeSize, std::span<const std::uint8_t> codes, 
     return sink.BytesProduced();
 }
 
+// The same decoding for 8-bit pixels written whole into `out`, without unrolling strings
+// through the table: every string after the first is a copy of output already written (a
+// code's string first appeared where the code before it was written, one pixel longer), so
+// the table keeps only where each string starts and its length. Decoding stops when `out`
+// is full, as nothing after that would be kept.
+std::size_t lzwDecodeBytes(std::span<const std::uint8_t> codes, std::span<std::uint8_t> out) {
+    constexpr int clear = 256;
+    constexpr int end = clear + 1;
+    std::size_t start[MaxCodes];
+    std::uint16_t length[MaxCodes];
+    for (int i = 0; i < clear; ++i) {
+        start[i] = 0;
+        length[i] = 1;
+    }
+    std::uint8_t* const base = out.data();
+    const std::size_t size = out.size();
+    CodeReader reader(codes);
+    std::size_t at = 0;
+    std::size_t previousAt = 0;
+    int next = clear + 2;
+    int width = 9;
+    int previous = -1;
+    while (at < size) {
+        const int code = reader.Read(width);
+        if (code < 0 || code > next || code == end)
+            break;
+        if (code == clear) {
+            next = clear + 2;
+            width = 9;
+            previous = -1;
+            continue;
+        }
+        if (code < clear) {
+            base[at] = std::uint8_t(code);
+            if (previous < 0) {
+                previousAt = at++;
+                previous = code;
+                continue;
+            }
+        } else if (previous < 0) {
+            break; // nothing defined to refer to yet
+        } else {
+            // A code equal to `next` is the previous string followed by its own first pixel.
+            const bool repeat = code == next;
+            const std::size_t from = repeat ? previousAt : start[code];
+            const std::size_t count = repeat ? length[previous] : length[code];
+            const std::size_t room = size - at;
+            const std::uint8_t* src = base + from;
+            std::uint8_t* dst = base + at;
+            if (count <= 8 && count + (repeat ? 1 : 0) <= room) {
+                for (std::size_t i = 0; i < count; ++i)
+                    dst[i] = src[i];
+            } else {
+                std::memcpy(dst, src, std::min(count, room));
+            }
+            if (repeat && count < room)
+                dst[count] = base[previousAt];
+            if (count + (repeat ? 1 : 0) >= room) {
+                at = size;
+                break;
+            }
+        }
+        // A full table takes no new entries (a clear code may come later: a deferred clear).
+        if (next < MaxCodes) {
+            start[next] = previousAt;
+            length[next] = std::uint16_t(length[previous] + 1);
+            ++next;
+            if (next >= (1 << width) && next < MaxCodes)
+                ++width;
+        }
+        previousAt = at;
+        at += code < clear ? 1 : length[code];
+        previous = code;
+    }
+    return at;
+}
+
+// Bytes past the pixels that lzwDecodeZeroed may write (and clears again).
+constexpr std::size_t LzwSlack = 16;
+
+// lzwDecodeBytes for a buffer that is all zero with LzwSlack spare bytes at its end: every
+// string, single pixels included, is copied 8 or 16 bytes at a time from where it is kept
+// (the output, or a table of the 256 single pixels), and what the copies wrote past the last
+// pixel is cleared at the end. Fewer branches a code than copying exact lengths.
+std::size_t lzwDecodeZeroed(std::span<const std::uint8_t> codes, std::span<std::uint8_t> out) {
+    static const auto roots = [] {
+        std::array<std::uint8_t, 256 + LzwSlack> r{};
+        for (int i = 0; i < 256; ++i)
+            r[std::size_t(i)] = std::uint8_t(i);
+        return r;
+    }();
+    constexpr int clear = 256;
+    constexpr int end = clear + 1;
+    const std::uint8_t* from[MaxCodes];
+    std::uint16_t length[MaxCodes];
+    for (int i = 0; i < clear; ++i) {
+        from[i] = roots.data() + i;
+        length[i] = 1;
+    }
+    std::uint8_t* const base = out.data();
+    const std::size_t size = out.size() - LzwSlack;
+    auto copy8 = [](std::uint8_t* dst, const std::uint8_t* src) {
+        std::uint64_t v;
+        std::memcpy(&v, src, 8);
+        std::memcpy(dst, &v, 8);
+    };
+    CodeReader reader(codes);
+    std::size_t at = 0;
+    std::size_t previousAt = 0;
+    int next = clear + 2;
+    int width = 9;
+    int previous = -1;
+    while (at < size) {
+        const int code = reader.Read(width);
+        if (code < 0 || code > next || code == end)
+            break;
+        if (code == clear) {
+            next = clear + 2;
+            width = 9;
+            previous = -1;
+            continue;
+        }
+        std::uint8_t* dst = base + at;
+        std::size_t count;
+        if (previous < 0) {
+            if (code >= clear)
+                break; // nothing defined to refer to yet
+            *dst = std::uint8_t(code);
+            previousAt = at++;
+            previous = code;
+            continue;
+        }
+        if (code != next) {
+            count = length[code];
+            const std::uint8_t* src = from[code];
+            if (count > size - at) {
+                std::memcpy(dst, src, size - at);
+                at = size;
+                break;
+            }
+            // The string ends before dst, so 8 bytes loaded before they are stored are right
+            // for its first 8 pixels; past `count` the copy writes bytes later strings replace.
+            copy8(dst, src);
+            if (count > 8) {
+                if (count <= 16)
+                    copy8(dst + 8, src + 8);
+                else
+                    std::memcpy(dst, src, count);
+            }
+        } else {
+            // The previous string followed by its own first pixel.
+            count = std::size_t(length[previous]) + 1;
+            const std::uint8_t* src = base + previousAt;
+            if (count > size - at) {
+                std::memcpy(dst, src, std::min(count - 1, size - at));
+                if (count - 1 < size - at)
+                    dst[count - 1] = *src;
+                at = size;
+                break;
+            }
+            std::memcpy(dst, src, count - 1);
+            dst[count - 1] = *src;
+        }
+        // A full table takes no new entries (a clear code may come later: a deferred clear).
+        if (next < MaxCodes) {
+            from[next] = base + previousAt;
+            length[next] = std::uint16_t(length[previous] + 1);
+            ++next;
+            if (next >= (1 << width) && next < MaxCodes)
+                ++width;
+        }
+        previousAt = at;
+        at += count;
+        previous = code;
+    }
+    std::memset(base + at, 0, std::min(LzwSlack, out.size() - at));
+    return at;
+}
+
 std::optional<GifColourTable> readColourTable(ByteReader& in, int flags) {
     const int count = 2 << (flags & 7);
     GifColourTable table;
@@ -290,6 +470,10 @@ bool readImage(GifFile& gif, ByteReader& in, const GifReadLimits& limits,
     if (huge) {
         CropSink sink(image, kept.width, kept.height, kept.pixels);
         lzwDecodeInto(image.bitsPerPixel, codes, sink);
+    } else if (image.bitsPerPixel == 8) {
+        kept.pixels.resize(kept.BufferSize() + LzwSlack, 0);
+        lzwDecodeZeroed(codes, kept.pixels);
+        kept.pixels.resize(kept.BufferSize());
     } else {
         LzwDecode(image.bitsPerPixel, codes, kept.pixels);
     }
@@ -303,6 +487,8 @@ std::size_t LzwDecode(int minCodeSize, std::span<const std::uint8_t> codes,
                       std::span<std::uint8_t> pixels) {
     if (minCodeSize < 1 || minCodeSize > 8)
         return 0;
+    if (minCodeSize == 8)
+        return lzwDecodeBytes(codes, pixels);
     PixelSink sink(pixels, minCodeSize);
     return lzwDecodeInto(minCodeSize, codes, sink);
 }

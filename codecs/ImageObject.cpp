@@ -111,16 +111,23 @@ Surface ImageToSurface(const CImageObject& image) {
     for (int y = 0; y < buffer->Height(); ++y) {
         std::span<const std::uint8_t> row = buffer->Row(y);
         std::span<Colour> target = out.row(y);
+        // One loop per channel set, so the common ones are plain copies.
+        const std::uint8_t* __restrict src = row.data();
+        Colour* __restrict dst = target.data();
+        if (isRgb) {
+            for (int x = 0; x < buffer->Width(); ++x)
+                dst[x] = rgb(src[3 * x], src[3 * x + 1], src[3 * x + 2]);
+            continue;
+        }
+        if (luminance) {
+            for (int x = 0; x < buffer->Width(); ++x)
+                dst[x] = rgb(src[x], src[x], src[x]);
+            continue;
+        }
         for (int x = 0; x < buffer->Width(); ++x) {
-            if (isRgb) {
-                target[x] = rgb(row[3 * x], row[3 * x + 1], row[3 * x + 2]);
-            } else if (luminance) {
-                target[x] = rgb(row[x], row[x], row[x]);
-            } else {
-                int r, g, b;
-                YccToRgb(row[3 * x], row[3 * x + 1], row[3 * x + 2], r, g, b);
-                target[x] = rgb(r, g, b);
-            }
+            int r, g, b;
+            YccToRgb(src[3 * x], src[3 * x + 1], src[3 * x + 2], r, g, b);
+            dst[x] = rgb(r, g, b);
         }
     }
     return out;

@@ -61,8 +61,8 @@ inline void transpose(float* w) {
 
 } // namespace
 
-void InverseDct(const std::int16_t* coef, const std::array<float, 64>& multipliers,
-                std::uint8_t* out, std::size_t stride, int centre, int maxValue, int downShift) {
+void InverseDct(const std::int16_t* coef, const float* multipliers, std::uint8_t* out,
+                std::size_t stride, int centre, int maxValue, int downShift) {
     // Clamping in floating point keeps damaged coefficients from overflowing the conversion to
     // int; truncating a non-negative value then rounds down.
     const float bias = float(centre) + 0.5f;
@@ -83,7 +83,7 @@ void InverseDct(const std::int16_t* coef, const std::array<float, 64>& multiplie
     }
     alignas(32) float w[64];
     for (int i = 0; i < 64; ++i)
-        w[i] = float(coef[i]) * multipliers[std::size_t(i)];
+        w[i] = float(coef[i]) * multipliers[i];
     idctColumns(w);
     transpose(w);
     idctColumns(w);

@@ -7,6 +7,7 @@
 #include "codecs/Errors.h"
 #include "codecs/JpegDct.h"
 #include "codecs/JpegDecodeContext.h"
+#include "codecs/JpegKernels.h"
 #include "codecs/JpegTables.h"
 
 namespace pixelon::jpeg {
@@ -320,6 +321,7 @@ void readMarkers(DecodeContext& ctx, const std::function<void(int)>& progress) {
 void inverseTransformRow(const DecodeContext& ctx, FrameComponent& c,
                          const std::array<float, 64>& multipliers, int mcuRow,
                          std::vector<std::uint8_t>& strip, std::size_t stride) {
+    const auto inverseDct = ActiveJpegKernels().inverseDct;
     const int centre = 1 << (ctx.precision - 1);
     const int maxValue = (1 << ctx.precision) - 1;
     const int shift = ctx.precision - 8;
@@ -328,46 +330,9 @@ void inverseTransformRow(const DecodeContext& ctx, FrameComponent& c,
         if (by >= c.usedHigh)
             break;
         for (int bx = 0; bx < c.usedWide; ++bx)
-            InverseDct(c.Block(bx, by), multipliers,
+            inverseDct(c.Block(bx, by), multipliers.data(),
                        strip.data() + std::size_t(r) * 8 * stride + std::size_t(bx) * 8, stride,
                        centre, maxValue, shift);
-    }
-}
-
-// JFIF Y Cb Cr to RGB in 16-bit fixed point over one row; chroma sample x >> Shift belongs to
-// pixel x, which folds the common horizontal doubling into the conversion.
-// Clamping to 0..255 by lookup, for sums of a sample and a colour-difference term.
-struct RangeLimit {
-    static constexpr int Offset = 512;
-    std::array<std::uint8_t, 1536> table;
-    RangeLimit() {
-        for (int i = 0; i < 1536; ++i)
-            table[std::size_t(i)] = std::uint8_t(std::clamp(i - Offset, 0, 255));
-    }
-    std::uint8_t operator()(int v) const { return table[std::size_t(v + Offset)]; }
-};
-
-template <int Shift>
-void yccRow(const std::uint8_t* __restrict y, const std::uint8_t* __restrict cb,
-            const std::uint8_t* __restrict cr, int width, std::uint8_t* __restrict dst) {
-    static const RangeLimit limit;
-    constexpr int half = 1 << 15;
-    // The colour-difference terms are worked out once per chroma sample and shared by the
-    // 1 << Shift pixels it covers.
-    const int chromaCount = (width + (1 << Shift) - 1) >> Shift;
-    for (int j = 0; j < chromaCount; ++j) {
-        const int b = cb[j] - 128, r = cr[j] - 128;
-        const int addR = (91881 * r + half) >> 16;
-        const int addG = (-22554 * b - 46802 * r + half) >> 16;
-        const int addB = (116130 * b + half) >> 16;
-        const int first = j << Shift;
-        const int last = std::min(width, first + (1 << Shift));
-        for (int x = first; x < last; ++x) {
-            const int luma = y[x];
-            dst[3 * x] = limit(luma + addR);
-            dst[3 * x + 1] = limit(luma + addG);
-            dst[3 * x + 2] = limit(luma + addB);
-        }
     }
 }
 
@@ -452,10 +417,7 @@ public:
             }
             std::uint8_t* target = n == 3 ? dst : m_rgbRow.data();
             if (m_ycc) {
-                if (m_halfChroma)
-                    yccRow<1>(rows[0], rows[1], rows[2], out.width, target);
-                else
-                    yccRow<0>(rows[0], rows[1], rows[2], out.width, target);
+                m_kernels.yccToRgbRow(rows[0], rows[1], rows[2], out.width, m_halfChroma, target);
             } else {
                 for (std::size_t x = 0; x < width; ++x) {
                     target[3 * x] = rows[0][x];
@@ -480,6 +442,7 @@ public:
 
 private:
     DecodeContext& m_ctx;
+    const JpegKernels& m_kernels = ActiveJpegKernels();
     std::vector<std::vector<std::uint8_t>> m_strips;
     std::vector<std::vector<std::uint8_t>> m_scratch;
     std::vector<std::size_t> m_strides;

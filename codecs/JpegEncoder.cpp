@@ -8,6 +8,7 @@
 #include "codecs/Errors.h"
 #include "codecs/JpegDct.h"
 #include "codecs/JpegHuffman.h"
+#include "codecs/JpegKernels.h"
 #include "codecs/JpegTables.h"
 
 namespace pixelon::jpeg {
@@ -27,6 +28,20 @@ public:
     void Word(int w) {
         Byte(w >> 8);
         Byte(w & 0xFF);
+    }
+    void Word32(std::uint32_t w) {
+        if (m_used + 4 > m_buffer.size()) {
+            for (int shift = 24; shift >= 0; shift -= 8)
+                Byte(int(w >> shift) & 0xFF);
+            return;
+        }
+        m_buffer[m_used] = std::uint8_t(w >> 24);
+        m_buffer[m_used + 1] = std::uint8_t(w >> 16);
+        m_buffer[m_used + 2] = std::uint8_t(w >> 8);
+        m_buffer[m_used + 3] = std::uint8_t(w);
+        m_used += 4;
+        if (m_used == m_buffer.size())
+            Flush();
     }
     void Marker(int code) {
         Byte(0xFF);
@@ -50,12 +65,18 @@ public:
     explicit BitWriter(ByteWriter& out) : m_out(out) {}
 
     // Bits leave 32 at a time; codes and values are at most 16 bits, so 48 fit in m_acc.
+    // `size` is at most 27 (a code with its magnitude bits).
     void Put(std::uint32_t code, int size) {
         m_acc = (m_acc << size) | (code & ((1u << size) - 1));
         m_count += size;
         if (m_count >= 32) {
             m_count -= 32;
             const std::uint32_t word = std::uint32_t(m_acc >> m_count);
+            // Without a 0xFF byte (a zero byte in ~word) nothing is stuffed: four bytes at once.
+            if (((~word - 0x01010101u) & word & 0x80808080u) == 0) {
+                m_out.Word32(word);
+                return;
+            }
             for (int shift = 24; shift >= 0; shift -= 8)
                 Emit(int(word >> shift) & 0xFF);
         }
@@ -104,24 +125,16 @@ int magnitude(int v) {
 // Level-shifted samples of one strip of image rows (one MCU row), as planes of Y (or grey),
 // Cb and Cr padded to `padW` by repeating the last column; rows past the image repeat its
 // last row.
-void sampleStrip(const CImageBuffer& buffer, int top, int rows, int padW,
-                 std::vector<std::vector<float>>& planes) {
+void sampleStrip(const JpegKernels& kernels, const CImageBuffer& buffer, int top, int rows,
+                 int padW, std::vector<std::vector<float>>& planes) {
     const int w = buffer.Width(), h = buffer.Height(), n = buffer.SamplesPerPixel();
     const bool fromRgb = buffer.Channels() == RgbChannels;
     for (int j = 0; j < rows; ++j) {
         const std::uint8_t* __restrict src = buffer.Row(std::min(top + j, h - 1)).data();
         const std::size_t at = std::size_t(j) * std::size_t(padW);
         if (fromRgb) {
-            // The JFIF conversion, with the level shift of 128 folded in.
-            float* __restrict py = planes[0].data() + at;
-            float* __restrict pb = planes[1].data() + at;
-            float* __restrict pr = planes[2].data() + at;
-            for (int x = 0; x < w; ++x) {
-                float r = src[3 * x], g = src[3 * x + 1], b = src[3 * x + 2];
-                py[x] = 0.299f * r + 0.587f * g + 0.114f * b - 128.0f;
-                pb[x] = -0.168736f * r - 0.331264f * g + 0.5f * b;
-                pr[x] = 0.5f * r - 0.418688f * g - 0.081312f * b;
-            }
+            kernels.rgbToYccRow(src, w, planes[0].data() + at, planes[1].data() + at,
+                                planes[2].data() + at);
         } else {
             for (int c = 0; c < n; ++c) {
                 float* __restrict p = planes[std::size_t(c)].data() + at;
@@ -136,14 +149,12 @@ void sampleStrip(const CImageBuffer& buffer, int top, int rows, int padW,
 }
 
 // Averages 2 x 2 samples of a strip of `padW` x 16 into `padW / 2` x 8.
-void halve(const std::vector<float>& full, int padW, std::vector<float>& out) {
+void halve(const JpegKernels& kernels, const std::vector<float>& full, int padW,
+           std::vector<float>& out) {
     const int w = padW / 2;
     for (int y = 0; y < 8; ++y) {
         const float* a = full.data() + std::size_t(2 * y) * std::size_t(padW);
-        const float* b = a + padW;
-        float* dst = out.data() + std::size_t(y) * std::size_t(w);
-        for (int x = 0; x < w; ++x)
-            dst[x] = (a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1]) * 0.25f;
+        kernels.halveRow(a, a + padW, w, out.data() + std::size_t(y) * std::size_t(w));
     }
 }
 
@@ -157,24 +168,14 @@ std::array<float, 64> reciprocals(const std::array<std::uint16_t, 64>& quant) {
 }
 
 // Forward DCT and quantisation of one row of blocks (8 sample rows of `width`).
-void transformRow(const float* samples, int width, const std::array<float, 64>& reciprocal,
-                  Plane& p, int blockRow) {
-    std::array<float, 64> block;
+void transformRow(const JpegKernels& kernels, const float* samples, int width,
+                  const std::array<float, 64>& reciprocal, Plane& p, int blockRow) {
     for (int bx = 0; bx < p.blocksWide; ++bx) {
-        for (int y = 0; y < 8; ++y)
-            std::copy_n(samples + std::size_t(y) * std::size_t(width) + std::size_t(bx) * 8, 8,
-                        block.data() + y * 8);
-        ForwardDct(block);
         std::int16_t* out =
             p.coef.data() +
             (std::size_t(blockRow) * std::size_t(p.blocksWide) + std::size_t(bx)) * 64;
-        for (int k = 0; k < 64; ++k) {
-            std::size_t at = ZigZag[std::size_t(k)];
-            // Rounds to nearest (the offset keeps truncation a floor); baseline coding
-            // carries at most 10 bits of AC magnitude.
-            int v = int(block[at] * reciprocal[at] + 16384.5f) - 16384;
-            out[k] = std::int16_t(std::clamp(v, -1023, 1023));
-        }
+        kernels.forwardDctQuantise(samples + std::size_t(bx) * 8, std::size_t(width),
+                                   reciprocal.data(), out);
     }
 }
 
@@ -204,14 +205,15 @@ std::vector<Plane> transformImage(const CImageBuffer& buffer, bool grey, int mcu
     std::vector<std::vector<float>> strip(
         grey ? 1 : 3, std::vector<float>(std::size_t(padW) * std::size_t(mcuSize)));
     std::vector<float> half(std::size_t(padW / 2) * 8);
+    const JpegKernels& kernels = ActiveJpegKernels();
     for (int my = 0; my < mcusHigh; ++my) {
-        sampleStrip(buffer, my * mcuSize, mcuSize, padW, strip);
+        sampleStrip(kernels, buffer, my * mcuSize, mcuSize, padW, strip);
         for (int band = 0; band < mcuSize / 8; ++band)
-            transformRow(strip[0].data() + std::size_t(band) * 8 * std::size_t(padW), padW,
+            transformRow(kernels, strip[0].data() + std::size_t(band) * 8 * std::size_t(padW), padW,
                          lumaDivisors, planes[0], my * (mcuSize / 8) + band);
         for (std::size_t c = 1; c < planes.size(); ++c) {
-            halve(strip[c], padW, half);
-            transformRow(half.data(), padW / 2, chromaDivisors, planes[c], my);
+            halve(kernels, strip[c], padW, half);
+            transformRow(kernels, half.data(), padW / 2, chromaDivisors, planes[c], my);
         }
         if (my % 16 == 0)
             report(70 * my / mcusHigh);
@@ -252,10 +254,16 @@ void forEachBlock(const std::vector<Plane>& planes, int mcusWide, int mcusHigh, 
 
 // Bit k is set for every non-zero AC coefficient k, so the coders visit only those.
 std::uint64_t nonZeroMask(const std::int16_t* block) {
+    // Eight coefficients at a time: their non-zero flags as bytes of 0 or 1, gathered into
+    // the top byte by one multiplication.
     std::uint64_t mask = 0;
-    for (int k = 1; k < 64; ++k)
-        mask |= std::uint64_t(block[k] != 0) << k;
-    return mask;
+    for (int group = 0; group < 8; ++group) {
+        std::uint64_t flags = 0;
+        for (int i = 0; i < 8; ++i)
+            flags |= std::uint64_t(block[group * 8 + i] != 0) << (8 * i);
+        mask |= ((flags * 0x0102040810204080ull) >> 56) << (8 * group);
+    }
+    return mask & ~std::uint64_t(1);
 }
 
 void countBlock(std::array<std::uint32_t, 256>& dc, std::array<std::uint32_t, 256>& ac,
@@ -276,10 +284,10 @@ void countBlock(std::array<std::uint32_t, 256>& dc, std::array<std::uint32_t, 25
 
 void encodeBlock(BitWriter& bits, const HuffmanEncodeTable& dc, const HuffmanEncodeTable& ac,
                  const std::int16_t* block, int diff) {
-    int s = magnitude(diff);
-    bits.Put(dc.code[std::size_t(s)], dc.size[std::size_t(s)]);
-    if (s > 0)
-        bits.Put(std::uint32_t(diff < 0 ? diff - 1 : diff), s);
+    // Each code goes out together with the magnitude bits after it.
+    const int s = magnitude(diff);
+    const std::uint32_t dcBits = std::uint32_t(diff < 0 ? diff - 1 : diff) & ((1u << s) - 1);
+    bits.Put(std::uint32_t(dc.code[std::size_t(s)]) << s | dcBits, dc.size[std::size_t(s)] + s);
     int last = 0;
     for (std::uint64_t mask = nonZeroMask(block); mask; mask &= mask - 1) {
         const int k = std::countr_zero(mask);
@@ -289,8 +297,8 @@ void encodeBlock(BitWriter& bits, const HuffmanEncodeTable& dc, const HuffmanEnc
             bits.Put(ac.code[0xF0], ac.size[0xF0]);
         const int m = magnitude(v);
         const std::size_t symbol = std::size_t(run << 4 | m);
-        bits.Put(ac.code[symbol], ac.size[symbol]);
-        bits.Put(std::uint32_t(v < 0 ? v - 1 : v), m);
+        const std::uint32_t valueBits = std::uint32_t(v < 0 ? v - 1 : v) & ((1u << m) - 1);
+        bits.Put(std::uint32_t(ac.code[symbol]) << m | valueBits, ac.size[symbol] + m);
         last = k;
     }
     if (last < 63)

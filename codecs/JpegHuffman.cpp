@@ -142,6 +142,16 @@ bool MakeDecodeTable(const HuffmanSpec& spec, HuffmanDecodeTable& table) {
         code <<= 1;
     }
     table.maxCode[17] = 0x7FFFFFFF; // sentinel: stops the slow search
+    constexpr int fastBits = HuffmanDecodeTable::FastBits;
+    for (int peek = 0; peek < (1 << fastBits); ++peek) {
+        const int f = table.fast[std::size_t(peek)];
+        const int len = f >> 8, run = (f >> 4) & 15, size = f & 15;
+        if (f == 0 || size == 0 || len + size > fastBits)
+            continue;
+        const int bits = (peek >> (fastBits - len - size)) & ((1 << size) - 1);
+        const int value = bits < (1 << (size - 1)) ? bits - (1 << size) + 1 : bits;
+        table.fastAc[std::size_t(peek)] = value * 65536 + (len << 12) + (run << 8) + len + size;
+    }
     table.defined = true;
     return true;
 }

@@ -25,6 +25,9 @@ struct HuffmanDecodeTable {
     static constexpr int FastBits = 9;
     // For every FastBits-bit prefix: code length << 8 | symbol, or 0 when the code is longer.
     std::array<std::uint16_t, 1 << FastBits> fast{};
+    // For every FastBits-bit prefix that holds a whole AC code and the magnitude bits after it:
+    // value << 16 | code length << 12 | run << 8 | code and magnitude length; 0 otherwise.
+    std::array<std::int32_t, 1 << FastBits> fastAc{};
     std::array<std::int32_t, 18> maxCode{}; // largest code of each length, -1 for none
     std::array<std::int32_t, 17> valueOffset{};
     std::array<std::uint8_t, 256> values{};

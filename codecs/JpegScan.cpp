@@ -23,6 +23,21 @@ public:
     bool Exhausted() const { return m_marker && m_count <= m_padBits; }
 
     void Fill() {
+        if (!m_marker && m_count <= 56 && m_pos + 8 <= m_data.size()) {
+            // Eight bytes without a 0xFF (no stuffing, no marker) go in at once, as many as fit.
+            std::uint64_t word = 0;
+            for (int i = 0; i < 8; ++i)
+                word = word << 8 | m_data[m_pos + std::size_t(i)];
+            if ((((~word) - 0x0101010101010101ull) & word & 0x8080808080808080ull) == 0) {
+                const int bytes = (64 - m_count) / 8;
+                const int count = m_count + 8 * bytes;
+                const std::uint64_t keep = count >= 64 ? ~0ull : ~(~0ull >> count);
+                m_buffer |= (word >> m_count) & keep;
+                m_count = count;
+                m_pos += std::size_t(bytes);
+                return;
+            }
+        }
         while (m_count <= 56) {
             std::uint64_t byte = 0;
             if (!m_marker) {
@@ -52,6 +67,14 @@ public:
         return v;
     }
     int Bit() { return Bits(1); }
+
+    // The next FastBits bits, for a lookup in a table's fastAc.
+    unsigned PeekFast() {
+        if (m_count < 16)
+            Fill();
+        return unsigned(m_buffer >> (64 - HuffmanDecodeTable::FastBits));
+    }
+    void Skip(int n) { Consume(n); }
 
     // A Huffman-coded symbol; a bit pattern that is no code reads as symbol 0.
     int Decode(const HuffmanDecodeTable& t) {
@@ -196,6 +219,19 @@ private:
         block[0] = clamp16(NextDc(c));
         const HuffmanDecodeTable& ac = m_ctx.acTables[std::size_t(c.acTable)];
         for (int k = 1; k < 64;) {
+            // Short codes with short magnitudes come out of one lookup; the bits taken are
+            // the same as the code-then-magnitude path below would take.
+            if (const std::int32_t e = ac.fastAc[m_bits.PeekFast()]) {
+                k += (e >> 8) & 15;
+                if (k > 63) {
+                    m_bits.Skip((e >> 12) & 15);
+                    break;
+                }
+                m_bits.Skip(e & 0xFF);
+                block[ZigZag[std::size_t(k)]] = std::int16_t(e >> 16);
+                ++k;
+                continue;
+            }
             int rs = m_bits.Decode(ac);
             int r = rs >> 4, s = rs & 15;
             if (s == 0) {
