@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "cli/PictureArgument.h"
 #include "core/AppSettings.h"
+#include "core/AtomicFile.h"
 #include "core/Portfolio.h"
 #include "phone/Commands.h"
 #include "phone/PortTable.h"
@@ -79,10 +80,15 @@ struct Session {
     ~Session() {
         channel.ClosePort();
         if (logFile) {
-            std::ofstream out(*logFile, std::ios::binary | std::ios::trunc);
-            out << commsLog().text();
-            if (!out)
-                std::fprintf(stderr, "Unable to write the log %s\n", logFile->c_str());
+            const std::string text = commsLog().text();
+            try {
+                AtomicFile::writeAll(
+                    *logFile,
+                    std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+            } catch (const EFileError& e) {
+                std::fprintf(stderr, "Unable to write the log %s: %s\n", logFile->c_str(),
+                             e.what());
+            }
         }
     }
 

@@ -7,10 +7,10 @@ namespace pixelon {
 
 // One frame of an animation: a portfolio picture shown at an offset for a time.
 struct AnimationFrame {
-    int id = 0;         // picture ID, 16-bit
+    int id = 0; // picture ID, 16-bit
     int xoffset = 0;
     int yoffset = 0;
-    int disposal = 0;   // 0 opaque, 1 transparent (ANDed with the screen)
+    int disposal = 0;     // 0 opaque, 1 transparent (ANDed with the screen)
     int framedelay = 100; // milliseconds
     friend bool operator==(const AnimationFrame&, const AnimationFrame&) = default;
 };
