@@ -20,13 +20,19 @@ namespace {
 // The destination behind a symbolic link (or a chain of them), so saving through a link
 // replaces its target and keeps the link.
 std::filesystem::path resolveTarget(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) {
-        auto resolved = std::filesystem::weakly_canonical(path, ec);
-        if (!ec)
-            return resolved;
+    std::filesystem::path target = path;
+    // Follows the chain one link at a time, so a link to a file not there yet creates that
+    // file; a loop ends at the limit and then fails to open like any looping path.
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(target, ec)))
+            break;
+        std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+        if (ec)
+            break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
     }
-    return path;
+    return target;
 }
 
 mode_t defaultMode() {

@@ -287,13 +287,15 @@ bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_vi
         bool usePending = false;
         std::string_view line;
         for (;;) {
-            // The line being handled, for the failure message; the end of the file counts as
-            // one more (empty) line.
-            lineNumber = file.lineNumber() + 1;
-            if (usePending)
+            // The line being handled, for the failure message: a pending line is the last one
+            // read; the end of the file counts as one more (empty) line.
+            if (usePending) {
                 line = pending;
-            else if (file.next(line))
-                lineNumber = file.lineNumber();
+                // An entry's data that ran to the end of the file leaves the empty end line.
+                lineNumber = file.lineNumber() + (pending.empty() && file.atEnd() ? 1 : 0);
+            } else {
+                lineNumber = file.next(line) ? file.lineNumber() : file.lineNumber() + 1;
+            }
             usePending = false;
             progress.Step(clampToInt(file.position()));
 
@@ -341,11 +343,12 @@ bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_vi
             }
         }
     } catch (const EString& e) {
-        m_nFailedLine = lineNumber;
+        // An entry that fails inside stops at the line it was reading.
+        m_nFailedLine = std::max(lineNumber, file.lineNumber());
         progress.Close();
         feedback.message(std::string("Unable to open file:\n") + e.what(), MessageIcon::Stop);
     } catch (const std::bad_alloc&) {
-        m_nFailedLine = lineNumber;
+        m_nFailedLine = std::max(lineNumber, file.lineNumber());
         progress.Close();
         feedback.message("Unable to open file:\nNot enough memory", MessageIcon::Stop);
     }

@@ -2,11 +2,11 @@
 
 #include "core/FileTypes.h"
 
+#include "tests/support/TempDir.h"
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
-#include "tests/support/TempDir.h"
 
 using namespace pixelon;
 namespace fs = std::filesystem;
