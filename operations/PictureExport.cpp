@@ -65,12 +65,20 @@ const PaletteMap& ExportGrabMap(int phoneType, ApplicationType app, const CPictu
     }
 }
 
-CPicture PictureForExport(const CPicture& picture, int phoneType, ApplicationType app) {
+PreviewSize ExportPreviewSize(int phoneType, ApplicationType app,
+                              std::optional<PreviewSize> current) {
+    if (phoneType >= 0 && phoneType < PhoneFormatTypeCount)
+        if (auto size = phoneFormatInfo(phoneType).previewFor(app))
+            return *size;
+    return current.value_or(StartPreviewSize);
+}
+
+CPicture PictureForExport(const CPicture& picture, int phoneType, ApplicationType app,
+                          std::optional<PreviewSize> currentPreview) {
     if (phoneType == 12 || phoneType == 13)
         return picture;
-    const auto size = phoneFormatInfo(phoneType).previewFor(app);
-    const int width = size ? size->width : picture.m_nWidth;
-    const int height = size ? size->height : picture.m_nHeight;
+    const PreviewSize size = ExportPreviewSize(phoneType, app, currentPreview);
+    const int width = size.width, height = size.height;
     Surface preview(width, height, colourWhite);
     picture.Draw(preview, 0, 0);
     CPicture grabbed;
@@ -84,7 +92,8 @@ bool WritePictureJpegFile(const CPicture& picture, const std::filesystem::path& 
 }
 
 bool ExportPicture(const CPicture& picture, const ExportRequest& request, Feedback& feedback) {
-    const CPicture toWrite = PictureForExport(picture, request.phoneType, request.app);
+    const CPicture toWrite =
+        PictureForExport(picture, request.phoneType, request.app, request.previewSize);
     bool ok = false;
     switch (request.type) {
     case ExportType::Gif: {
