@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             __builtin_trap();
     } else {
         const Surface bitmap(101, 80, 0x00FFFFFF);
-        DownloadRequest request{bitmap, Rect{0, 0, 101, 80}, 101, 80, int(mode >> 3) % 3, 0,
-                                application};
+        DownloadRequest request{bitmap, Rect{0, 0, 101, 80}, 101, 80, int(mode >> 3) % 3,
+                                0,      application};
         DownloadPicture(link, 1, request);
     }
     if (channel.isOpen())

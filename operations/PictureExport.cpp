@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "codecs/FileBytes.h"
 #include "codecs/GifWriter.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/RasterFile.h"
@@ -99,14 +100,22 @@ bool ExportPicture(const CPicture& picture, const ExportRequest& request, Feedba
     case ExportType::Gif: {
         lastExportKind = 0;
         const PreviewSize max = DefaultPictureSize(request.phoneType);
-        ok = WritePictureGif(toWrite, request.path, max.width, max.height);
+        int error = 0;
+        ok = WritePictureGif(toWrite, request.path, max.width, max.height, &error);
+        // The cause first (a full disk, a missing folder), as for WBMP.
+        if (!ok && error)
+            feedback.message(SaveFailureText(error), MessageIcon::Stop);
         break;
     }
-    case ExportType::Jpeg:
+    case ExportType::Jpeg: {
         lastExportKind = 1;
+        std::string failure;
         ok = request.writeJpeg ? request.writeJpeg(toWrite, request.path)
-                               : WritePictureJpegFile(toWrite, request.path);
+                               : WritePictureJpeg(toWrite, request.path, &failure);
+        if (!ok && !failure.empty())
+            feedback.message(failure, MessageIcon::Stop);
         break;
+    }
     case ExportType::Wbmp: {
         lastExportKind = 2;
         std::string failure;
