@@ -70,7 +70,7 @@ AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarg
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0) {
         const int error = errno;
-        if (exists && folderRefused(error)) {
+        if (exists && S_ISREG(existing.st_mode) && folderRefused(error)) {
             m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
             if (m_fd < 0)
                 fail(errno);
