@@ -2,6 +2,7 @@
 // The command line's PPM reader on arbitrary bytes: it decodes or throws PpmError, never
 // crashes. The reader's own limits (PpmMaxDimension, PpmMaxPixels) bound every allocation.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -22,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Encoding what was read gives a file that reads back to the same image.
         const pixelon::Surface again = pixelon::cli::decodePpm(pixelon::cli::encodePpm(image));
         if (again.width() != image.width() || again.height() != image.height() ||
-            again.pixels() != image.pixels())
+            !std::ranges::equal(again.pixels(), image.pixels()))
             __builtin_trap();
     } catch (const pixelon::cli::PpmError&) {
     }
