@@ -34,7 +34,7 @@ std::string exportPathFor(const std::string& chosen, int filterIndex) {
 }
 
 int exportSelectedPictures(Document& document, std::span<const int> selected,
-                           CAppSettings& settings) {
+                           CAppSettings& settings, std::optional<PreviewSize> previewSize) {
     int written = 0;
     for (int index : selected) {
         if (index < 0 || index >= document.m_portfolio.Count())
@@ -58,6 +58,7 @@ int exportSelectedPictures(Document& document, std::span<const int> selected,
         exportRequest.phoneType = settings.m_nPhoneType;
         exportRequest.app =
             applicationTypeFromInt(settings.m_nApplicationType).value_or(ApplicationType::Kinetto);
+        exportRequest.previewSize = previewSize;
         if (ExportPicture(picture, exportRequest, document.feedback()))
             ++written;
     }

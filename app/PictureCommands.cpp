@@ -41,7 +41,7 @@ void registerPictureCommands(CGlyphonApp& app) {
     app.doc().m_importPicture = [&app](const std::string& path) { importPictureFile(app, path); };
     app.view().addCommand(ID_EXPORT_PICTURE, [&app] {
         std::vector<int> selected = app.view().selectedIndices();
-        exportSelectedPictures(app.doc(), selected, app.settings());
+        exportSelectedPictures(app.doc(), selected, app.settings(), app.view().previewSize());
     });
 }
 

@@ -60,10 +60,9 @@ std::optional<TextMetrics> QtViewDialogs::editTextMetrics(const TextMetrics& cur
     auto* form = new QFormLayout;
     auto* ascent = new QLineEdit(QString::number(current.ascent));
     auto* height = new QLineEdit(QString::number(current.height));
-    auto* spacing = new QSpinBox;
-    spacing->setRange(TextMetrics::SpacingMin, TextMetrics::SpacingMax);
-    spacing->setValue(
-        std::clamp(current.spacing, TextMetrics::SpacingMin, TextMetrics::SpacingMax));
+    // A text field like the others: a spacing from the file outside the range is shown as it is
+    // and refused with the range message at OK, not clamped silently.
+    auto* spacing = new QLineEdit(QString::number(current.spacing));
     auto* italic = new QCheckBox("Italic");
     italic->setChecked(current.italic);
     auto* normal = new QRadioButton("Normal");
@@ -84,14 +83,14 @@ std::optional<TextMetrics> QtViewDialogs::editTextMetrics(const TextMetrics& cur
     TextMetrics result = current;
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-        std::optional<int> a = fieldValue(ascent), h = fieldValue(height);
-        if (!a || !h) {
+        std::optional<int> a = fieldValue(ascent), h = fieldValue(height), s = fieldValue(spacing);
+        if (!a || !h || !s) {
             m_feedback.message("Please enter an integer.", MessageIcon::Exclamation);
             return;
         }
         result.ascent = *a;
         result.height = *h;
-        result.spacing = spacing->value();
+        result.spacing = *s;
         result.italic = italic->isChecked();
         result.bold = bold->isChecked();
         if (std::optional<std::string> error = result.validate()) {

@@ -4,6 +4,7 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
 
@@ -29,11 +30,11 @@ int runCopy(std::span<const std::string> args) {
     }
     if (parsed.positional().size() != 2)
         throw UsageError("Expected IN and OUT (see --help)");
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio folio;
-    if (!folio.ReadFile(parsed.positional()[0], feedback))
+    if (!readPortfolio(folio, parsed.positional()[0], feedback))
         return 1;
-    return folio.WriteFile(parsed.positional()[1], feedback) ? 0 : 1;
+    return writePortfolio(folio, parsed.positional()[1], feedback) ? 0 : 1;
 }
 
 } // namespace pixelon::cli

@@ -8,6 +8,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/PictureArgument.h"
+#include "cli/Report.h"
 #include "codecs/CSource.h"
 #include "codecs/FileBytes.h"
 #include "core/Portfolio.h"
@@ -66,9 +67,9 @@ int runCsource(std::span<const std::string> args) {
     if (givenName && !isIdentifier(*givenName))
         throw UsageError("--name must be a C identifier");
 
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio portfolio;
-    if (!portfolio.ReadFile(parsed.positional()[0], feedback))
+    if (!readPortfolio(portfolio, parsed.positional()[0], feedback))
         return 1;
     const CPicture& picture = pictureById(portfolio, id, parsed.positional()[0]);
     std::string text;
@@ -80,7 +81,8 @@ int runCsource(std::span<const std::string> args) {
     if (!WriteFileAtomically(
             out, std::span(reinterpret_cast<const std::uint8_t*>(crlf.data()), crlf.size()),
             &error)) {
-        std::fprintf(stderr, "%s\n", SaveFailureText(error).c_str());
+        std::fprintf(stderr, "%s\n",
+                     printable(out.string() + ": " + SaveFailureText(error)).c_str());
         return 1;
     }
     return 0;

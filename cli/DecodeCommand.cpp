@@ -1,10 +1,12 @@
 // pixelon decode: the bitmap a picture file decodes to, as PPM, or the images of a GIF.
 
 #include <cstdio>
+#include <filesystem>
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/Ppm.h"
+#include "codecs/Errors.h"
 #include "codecs/FileType.h"
 #include "codecs/GifReader.h"
 #include "operations/PictureImport.h"
@@ -37,8 +39,12 @@ PictureFileType typeOf(const std::string& path) {
 
 GifFile readGif(const std::string& path) {
     GifFile gif;
-    if (!ReadGifFile(gif, path))
-        throw UsageError(path + ": cannot be opened or is not a GIF file");
+    if (!ReadGifFile(gif, path)) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(path, ec))
+            throw UsageError(path + ": cannot be opened");
+        throw UsageError(path + ": not a GIF file (it does not start with GIF87a or GIF89a)");
+    }
     return gif;
 }
 
@@ -81,7 +87,11 @@ int runDecode(std::span<const std::string> args) {
     } else {
         if (parsed.value("--frame") && frame != 0)
             throw UsageError("--frame needs a GIF file");
-        bitmap = DecodePictureBitmap(path, type);
+        try {
+            bitmap = DecodePictureBitmap(path, type);
+        } catch (const EFatalError& e) {
+            throw UsageError(path + ": " + e.what());
+        }
     }
     if (bitmap.empty())
         throw UsageError(path + ": the image is empty (" + std::to_string(bitmap.width()) + " x " +

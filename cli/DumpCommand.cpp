@@ -6,6 +6,7 @@
 #include "cli/Commands.h"
 #include "cli/PictureArgument.h"
 #include "cli/Ppm.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
 
@@ -36,13 +37,14 @@ int runDump(std::span<const std::string> args) {
         throw UsageError("Expected one portfolio file (see --help)");
     const int id = parsed.requiredInteger("--id");
     const std::string out = parsed.required("-o");
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio folio;
-    if (!folio.ReadFile(parsed.positional()[0], feedback))
+    if (!readPortfolio(folio, parsed.positional()[0], feedback))
         return 1;
     const CPicture& picture = pictureById(folio, id, parsed.positional()[0]);
     if (picture.m_nWidth <= 0 || picture.m_nHeight <= 0) {
-        std::fprintf(stderr, "Picture %05d is empty (%d x %d)\n", id, picture.m_nWidth,
+        std::fprintf(stderr, "%s: picture %05d is empty (%d x %d)\n",
+                     printable(parsed.positional()[0]).c_str(), id, picture.m_nWidth,
                      picture.m_nHeight);
         return 1;
     }

@@ -7,6 +7,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/PictureArgument.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "editing/EditOperations.h"
 #include "editing/PictureEditor.h"
@@ -61,9 +62,9 @@ int runEdit(std::span<const std::string> args) {
         }
     }
 
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio portfolio;
-    if (!portfolio.ReadFile(input, feedback))
+    if (!readPortfolio(portfolio, input, feedback))
         return 1;
     CPicture* picture = &pictureById(portfolio, *id, input);
     PictureEditor editor(*picture, feedback, portfolio.m_nAscent);
@@ -77,7 +78,7 @@ int runEdit(std::span<const std::string> args) {
     }
     editor.accept(*picture);
     const std::string output = a.value("-o").value_or(input);
-    return portfolio.WriteFile(output, feedback) ? 0 : 1;
+    return writePortfolio(portfolio, output, feedback) ? 0 : 1;
 }
 
 } // namespace pixelon::cli

@@ -5,6 +5,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/PictureArgument.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "operations/PictureExport.h"
 #include "phone/PhoneTypes.h"
@@ -15,20 +16,24 @@ namespace pixelon::cli {
 namespace {
 
 constexpr const char* help = R"(Usage: pixelon export PORTFOLIO --id N --format gif|jpg|wbmp -o OUT
-                      [--phone-type T] [--app-type A]
+                      [--phone-type T] [--app-type A] [--size WxH]
 
 Writes the picture with ID N (decimal, or hexadecimal with 0x) in the form the
 phone of format type T would receive it. For types 12 and 13 the picture is
 written as it is; for the others it is drawn at the top-left of a white
 preview of the application's size and taken back through the palette map of
-the phone type. A GIF is cut to the type's picture size (128 x 110 for type 3,
-else 101 x 80); a WBMP keeps the preview's size.
+the phone type. For type 14, and for an application the phone type does not
+offer, the preview keeps its previous size: --size, else 101 x 80. A GIF is
+cut to the type's picture size (128 x 110 for type 3, else 101 x 80); a WBMP
+keeps the preview's size. The success report goes to standard output.
 
   --id N           the picture's ID
   --format F       gif, jpg (or jpeg) or wbmp
   -o OUT           the file to write
   --phone-type T   phone format type 0..14 (default 0)
-  --app-type A     application: 0 or Kto, 1 or BaP, 2 or EMS (default 1)
+  --app-type A     application: 0 (Kto, kinetto), 1 (BaP, background) or
+                   2 (EMS, ems); default 0
+  --size WxH       the preview's previous size (see above)
 )";
 
 ExportType formatOf(const std::string& text) {
@@ -41,21 +46,10 @@ ExportType formatOf(const std::string& text) {
     throw UsageError("--format must be gif, jpg or wbmp");
 }
 
-ApplicationType appOf(const std::optional<std::string>& text) {
-    if (!text)
-        return ApplicationType::BackgroundPicture;
-    for (int i = 0; i < ApplicationTypeCount; ++i) {
-        const auto app = *applicationTypeFromInt(i);
-        if (*text == applicationShortName(app) || *text == std::to_string(i))
-            return app;
-    }
-    throw UsageError("--app-type must be 0, 1, 2, Kto, BaP or EMS");
-}
-
 } // namespace
 
 int runExport(std::span<const std::string> args) {
-    Args parsed(args, {"--id", "--format", "-o", "--phone-type", "--app-type"});
+    Args parsed(args, {"--id", "--format", "-o", "--phone-type", "--app-type", "--size"});
     if (parsed.help()) {
         std::fputs(help, stdout);
         return 0;
@@ -69,13 +63,17 @@ int runExport(std::span<const std::string> args) {
     request.phoneType = parsed.integer("--phone-type", 0);
     if (request.phoneType < 0 || request.phoneType > PhoneFormatTypeMaxSetting)
         throw UsageError("--phone-type must be 0 to " + std::to_string(PhoneFormatTypeMaxSetting));
-    request.app = appOf(parsed.value("--app-type"));
+    request.app = applicationArgument(parsed.value("--app-type"));
+    if (auto size = parsed.value("--size"))
+        request.previewSize = sizeArgument("--size", *size);
 
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
+    feedback.reportsToStdout(true);
     CPortfolio portfolio;
-    if (!portfolio.ReadFile(parsed.positional()[0], feedback))
+    if (!readPortfolio(portfolio, parsed.positional()[0], feedback))
         return 1;
     const CPicture& picture = pictureById(portfolio, id, parsed.positional()[0]);
+    feedback.setSubject(request.path.string());
     return ExportPicture(picture, request, feedback) ? 0 : 1;
 }
 

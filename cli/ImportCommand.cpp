@@ -5,6 +5,7 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "operations/PictureImport.h"
 #include "platform/Feedback.h"
@@ -30,6 +31,22 @@ when at least one picture was added.
   -o OUT     the portfolio file to write instead of PORTFOLIO
 )";
 
+// Failures are reported once, per file with its reason, from the import's report; other
+// messages pass through.
+class ImportFeedback : public Feedback {
+public:
+    explicit ImportFeedback(Feedback& inner) : m_inner(inner) {}
+    Answer message(std::string_view text, MessageIcon icon, MessageButtons buttons) override {
+        if (icon == MessageIcon::Stop)
+            return firstButton(buttons);
+        return m_inner.message(text, icon, buttons);
+    }
+    ProgressWindow& progress() override { return m_inner.progress(); }
+
+private:
+    Feedback& m_inner;
+};
+
 } // namespace
 
 int runImport(std::span<const std::string> args) {
@@ -43,27 +60,33 @@ int runImport(std::span<const std::string> args) {
     const std::filesystem::path portfolioPath = parsed.positional()[0];
     const std::filesystem::path out = parsed.value("-o").value_or(portfolioPath.string());
 
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio portfolio;
     if (std::filesystem::exists(portfolioPath)) {
-        if (!portfolio.ReadFile(portfolioPath, feedback))
+        if (!readPortfolio(portfolio, portfolioPath, feedback))
             return 1;
     } else {
         portfolio.m_strName = "MyPortfolio";
     }
     std::vector<std::filesystem::path> files(parsed.positional().begin() + 1,
                                              parsed.positional().end());
-    const ImportReport report = ImportPictureFiles(portfolio, files, feedback);
-    for (const auto& skipped : report.skipped)
-        std::fprintf(stderr, "pixelon import: %s: nothing imported\n", skipped.c_str());
+    ImportFeedback importFeedback(feedback);
+    const ImportReport report = ImportPictureFiles(portfolio, files, importFeedback);
+    for (std::size_t i = 0; i < report.skipped.size(); ++i) {
+        const std::string reason =
+            i < report.skipReasons.size() ? ": " + report.skipReasons[i] : std::string();
+        std::fprintf(stderr, "pixelon import: %s: nothing imported%s\n",
+                     printable(report.skipped[i].string()).c_str(), printable(reason).c_str());
+    }
     if (report.picturesAdded == 0) {
-        std::fprintf(stderr, "pixelon import: nothing imported, %s not written\n", out.c_str());
+        std::fprintf(stderr, "pixelon import: nothing imported, %s not written\n",
+                     printable(out.string()).c_str());
         return 1;
     }
-    if (!portfolio.WriteFile(out, feedback))
+    if (!writePortfolio(portfolio, out, feedback))
         return 1;
     std::printf("%d pictures and %d animations added, %d pictures in %s\n", report.picturesAdded,
-                report.animationsAdded, portfolio.Count(), out.c_str());
+                report.animationsAdded, portfolio.Count(), printable(out.string()).c_str());
     return report.skipped.empty() ? 0 : 1;
 }
 

@@ -5,6 +5,7 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "core/PortfolioFile.h"
 #include "platform/Feedback.h"
@@ -175,9 +176,9 @@ int runInfo(std::span<const std::string> args) {
     }
     if (parsed.positional().size() != 1)
         throw UsageError("Expected one portfolio file (see --help)");
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio folio;
-    if (!folio.ReadFile(parsed.positional()[0], feedback))
+    if (!readPortfolio(folio, parsed.positional()[0], feedback))
         return 1;
     if (parsed.flag("--json"))
         printJson(folio);

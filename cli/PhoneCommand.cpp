@@ -8,7 +8,9 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/PictureArgument.h"
+#include "cli/Report.h"
 #include "core/AppSettings.h"
+#include "core/AtomicFile.h"
 #include "core/Portfolio.h"
 #include "phone/Commands.h"
 #include "phone/PortTable.h"
@@ -42,8 +44,8 @@ Talks to a phone over a serial port with the picture-transfer AT commands.
   --device PATH   the device the start port opens (default: the port table in
                   Software\Kivo Norvane\Vistrel\Ports, values COM1..COM8)
   --phone-type T  phone format type 0..14 (default: the PhoneType setting)
-  --app-type A    0 Kinetto, 1 BackgroundPicture, 2 Vistrel for EMS
-                  (also kinetto, background, ems; default 0)
+  --app-type A    0 Kinetto (Kto, kinetto), 1 BackgroundPicture (BaP,
+                  background), 2 Vistrel for EMS (EMS, ems); default 0
   --number K      picture number: the background slot for type 4, the first
                   EMS piece's number, or the EMS picture to receive (default 1)
   --log FILE      write the communications log to FILE
@@ -55,7 +57,7 @@ struct Session {
     CAppSettings settings;
     CPortTable table;
     PosixSerialDevice device;
-    ConsoleFeedback feedback{false};
+    CliFeedback feedback{false};
     ApplicationSizes sizes;
     CSerialChannel channel{device, systemClock(), commsLog(),
                            [this](int port) { return table.path(port); }};
@@ -80,10 +82,15 @@ struct Session {
     ~Session() {
         channel.ClosePort();
         if (logFile) {
-            std::ofstream out(*logFile, std::ios::binary | std::ios::trunc);
-            out << commsLog().text();
-            if (!out)
-                std::fprintf(stderr, "Unable to write the log %s\n", logFile->c_str());
+            const std::string text = commsLog().text();
+            try {
+                AtomicFile::writeAll(
+                    *logFile,
+                    std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+            } catch (const EFileError& e) {
+                std::fprintf(stderr, "Unable to write the log %s: %s\n", logFile->c_str(),
+                             e.what());
+            }
         }
     }
 
@@ -96,19 +103,7 @@ struct Session {
 };
 
 ApplicationType parseApplication(const Args& a) {
-    auto text = a.value("--app-type");
-    if (!text)
-        return ApplicationType::Kinetto;
-    if (*text == "kinetto")
-        return ApplicationType::Kinetto;
-    if (*text == "background")
-        return ApplicationType::BackgroundPicture;
-    if (*text == "ems")
-        return ApplicationType::VistrelEms;
-    auto app = applicationTypeFromInt(parseInteger(*text, "--app-type"));
-    if (!app)
-        throw UsageError("--app-type must be 0, 1 or 2");
-    return *app;
+    return applicationArgument(a.value("--app-type"));
 }
 
 int search(std::span<const std::string> rest) {
@@ -159,7 +154,7 @@ int send(std::span<const std::string> rest) {
         throw UsageError("--number must be 1..99");
 
     CPortfolio portfolio;
-    if (!portfolio.ReadFile(a.positional()[0], s.feedback))
+    if (!readPortfolio(portfolio, a.positional()[0], s.feedback))
         return 1;
     const CPicture* picture = &pictureById(portfolio, id, a.positional()[0]);
 
@@ -194,7 +189,7 @@ int receive(std::span<const std::string> rest) {
     CPortfolio portfolio;
     std::error_code ec;
     if (std::filesystem::exists(output, ec)) {
-        if (!portfolio.ReadFile(output, s.feedback))
+        if (!readPortfolio(portfolio, output, s.feedback))
             return 1;
     } else {
         portfolio.m_strName = "MyPortfolio";
@@ -205,7 +200,7 @@ int receive(std::span<const std::string> rest) {
         return 1;
     s.storePort(s.channel.m_nPort);
     int index = addReceivedPicture(portfolio, *picture);
-    if (!portfolio.WriteFile(output, s.feedback))
+    if (!writePortfolio(portfolio, output, s.feedback))
         return 1;
     std::printf("Received picture %d (%dx%d)\n", portfolio.Picture(index).m_nId, picture->width(),
                 picture->height());

@@ -8,6 +8,7 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Report.h"
 
 namespace pixelon::cli {
 namespace {
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
         usage(stderr);
         return 1;
     }
-    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
+    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
+        !std::strcmp(argv[1], "help")) {
         usage(stdout);
         return 0;
     }
@@ -70,13 +72,13 @@ int main(int argc, char** argv) {
         try {
             return c.run(args);
         } catch (const UsageError& e) {
-            std::fprintf(stderr, "pixelon %s: %s\n", c.name, e.what());
+            std::fprintf(stderr, "pixelon %s: %s\n", c.name, printable(e.what()).c_str());
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "%s\n", e.what());
+            std::fprintf(stderr, "%s\n", printable(e.what()).c_str());
         }
         return 1;
     }
-    std::fprintf(stderr, "pixelon: unknown command '%s'\n\n", argv[1]);
+    std::fprintf(stderr, "pixelon: unknown command '%s'\n\n", printable(argv[1]).c_str());
     usage(stderr);
     return 1;
 }

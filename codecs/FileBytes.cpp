@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/AtomicFile.h"
 #include "platform/FileError.h"
 
 namespace pixelon {
@@ -42,41 +43,14 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::pa
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          int* error) {
-    std::string temp = path.string() + ".XXXXXX";
-    int fd = mkstemp(temp.data());
-    auto fail = [&](int e) {
+    try {
+        AtomicFile::writeAll(path, bytes);
+        return true;
+    } catch (const EFileError& e) {
         if (error)
-            *error = e;
+            *error = e.Errno();
         return false;
-    };
-    if (fd < 0)
-        return fail(errno);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            int e = errno;
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return fail(e);
-        }
-        done += std::size_t(n);
     }
-    // mkstemp creates the file private to the user; give it the usual permissions.
-    ::fchmod(fd, 0644);
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        int e = errno;
-        ::unlink(temp.c_str());
-        return fail(e);
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        int e = errno;
-        ::unlink(temp.c_str());
-        return fail(e);
-    }
-    return true;
 }
 
 std::string SaveFailureText(int error) {

@@ -14,8 +14,9 @@ std::optional<std::vector<std::uint8_t>>
 ReadFileBytes(const std::filesystem::path& path, std::uintmax_t limit = std::uintmax_t(1) << 30,
               int* error = nullptr);
 
-// Writes `bytes` to a temporary file beside `path` and renames it over `path`, so a failed save
-// leaves the previous file as it was. On failure returns false and sets `error` to the errno.
+// Writes `bytes` through core/AtomicFile: a failed save leaves the previous file as it was, and a
+// link, the file's mode and its owner are kept. On failure returns false and sets `error` to
+// the errno.
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          int* error = nullptr);
 

@@ -1,6 +1,8 @@
 #include "codecs/ImageFile.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace pixelon {
@@ -18,6 +20,21 @@ FileErrorCause CImageFile::Open(const std::string& path, Mode mode) {
     std::FILE* f = std::fopen(path.c_str(), mode == Mode::Read ? "rb" : "wb");
     if (!f)
         return errno ? fileErrorCauseFromErrno(errno) : FileErrorCause::Generic;
+    m_file.reset(f);
+    return FileErrorCause::None;
+}
+
+FileErrorCause CImageFile::OpenForWriting(int fd) {
+    m_file.reset();
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0)
+        return fileErrorCauseFromErrno(errno);
+    std::FILE* f = ::fdopen(copy, "wb");
+    if (!f) {
+        const int error = errno;
+        ::close(copy);
+        return fileErrorCauseFromErrno(error);
+    }
     m_file.reset(f);
     return FileErrorCause::None;
 }

@@ -34,6 +34,8 @@ public:
 
     // None on success, else the cause; an open file is closed first.
     FileErrorCause Open(const std::string& path, Mode mode);
+    // Writes to a copy of the open descriptor `fd` (the caller keeps `fd`); None or the cause.
+    FileErrorCause OpenForWriting(int fd);
     bool IsOpen() const { return m_file != nullptr; }
     // Flushes and closes; throws EImageFileError when the data could not be written.
     void Close();

@@ -4,8 +4,10 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "codecs/Errors.h"
+#include "core/AtomicFile.h"
 
 namespace pixelon {
 
@@ -131,9 +133,14 @@ int CImageCodecManager::Run(const std::string& path) {
     if (!writer)
         return ImageRunFailed;
     // A failed write must not destroy the file that was there: write beside it, then rename.
-    const std::string temporary = path + ".tmp~";
-    if (FileErrorCause cause = file.Open(temporary, CImageFile::Mode::Write);
-        cause != FileErrorCause::None) {
+    std::optional<AtomicFile> out;
+    try {
+        out.emplace(path);
+    } catch (const EFileError& e) {
+        SetStatus(ImageStatusFileError, fileErrorCauseFromErrno(e.Errno()));
+        return ImageRunFailed;
+    }
+    if (FileErrorCause cause = file.OpenForWriting(out->fd()); cause != FileErrorCause::None) {
         SetStatus(ImageStatusFileError, cause);
         return ImageRunFailed;
     }
@@ -148,19 +155,20 @@ int CImageCodecManager::Run(const std::string& path) {
     try {
         file.Close();
     } catch (const EImageFileError& e) {
-        SetStatus(ImageStatusFileError, e.Cause());
+        // The first failure is the one to report: after a failed write the stream's error
+        // flag is set and closing it says nothing about the cause.
+        if (result == ImageRunOk)
+            SetStatus(ImageStatusFileError, e.Cause());
         result = ImageRunFailed;
     }
-    std::error_code ec;
     if (result == ImageRunOk) {
-        std::filesystem::rename(temporary, path, ec);
-        if (ec) {
-            SetStatus(ImageStatusFileError, fileErrorCauseFromErrno(ec.value()));
+        try {
+            out->commit();
+        } catch (const EFileError& e) {
+            SetStatus(ImageStatusFileError, fileErrorCauseFromErrno(e.Errno()));
             result = ImageRunFailed;
         }
     }
-    if (result != ImageRunOk)
-        std::filesystem::remove(temporary, ec);
     return result;
 }
 

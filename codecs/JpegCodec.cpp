@@ -75,7 +75,8 @@ void CImageJpegCodecProcessor::WriteImage(CImageFile& file, const CImageObject& 
         [this](int percent) { Progress(percent); });
 }
 
-bool WritePictureJpeg(const CPicture& picture, const std::filesystem::path& path) {
+bool WritePictureJpeg(const CPicture& picture, const std::filesystem::path& path,
+                      std::string* failure) {
     auto image = std::make_unique<CImageObject>();
     if (!image->Create(picture.m_nWidth, picture.m_nHeight, RgbChannels))
         return false;
@@ -94,7 +95,11 @@ bool WritePictureJpeg(const CPicture& picture, const std::filesystem::path& path
     manager.RegisterCodec<CImageJpegCodecProcessor>();
     manager.ChooseWriter(0);
     manager.Inputs().push_back(std::move(image));
-    return manager.Run(path.string()) == ImageRunOk;
+    if (manager.Run(path.string()) == ImageRunOk)
+        return true;
+    if (failure && manager.Status() == ImageStatusFileError)
+        *failure = "Unable to save file.\n" + fileErrorText(manager.FileCause());
+    return false;
 }
 
 Surface LoadJpegBitmap(const std::filesystem::path& path, int cropWidth, int cropHeight) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "codecs/ImageProcessor.h"
 #include "core/Picture.h"
@@ -39,7 +40,9 @@ protected:
 
 // Writes a picture as a JPEG file in "High quality"; false on failure, leaving any previous
 // file in place. Pixels holding grey indices (depth 1 or 2) are written as their grey colours.
-bool WritePictureJpeg(const CPicture& picture, const std::filesystem::path& path);
+// `failure` (optional) receives "Unable to save file.\n" and the cause when the file failed.
+bool WritePictureJpeg(const CPicture& picture, const std::filesystem::path& path,
+                      std::string* failure = nullptr);
 
 // The display bitmap of a JPEG file (or of a Windows bitmap that carries a JPEG name), read
 // through a codec manager with the bitmap codec first. Raises EFatalError when no codec can

@@ -48,7 +48,9 @@ const PaletteMap DirectMap{nullptr, nullptr, 65536};
 
 const PaletteMap* CurrentMap = &DirectMap;
 
-const Colour* cubePalette() { return cubeColours.data(); }
+const Colour* cubePalette() {
+    return cubeColours.data();
+}
 
 int mapIndex(Colour c, const PaletteMap& map) {
     if (map.count == 65536)

@@ -217,8 +217,11 @@ void Document::OnNewDocument() {
 
 bool Document::LoadPortfolio(const std::string& path) {
     m_observer->documentCleared();
-    // A file is read into a fresh portfolio: name, notes, metrics and animations start anew.
+    // A file is read into a fresh portfolio: notes, metrics and animations start anew. The
+    // name stays until the file's FONTTABLE line replaces it.
+    std::string name = std::move(m_portfolio.m_strName);
     m_portfolio = CPortfolio{};
+    m_portfolio.m_strName = std::move(name);
     bool ok =
         m_store.read(m_portfolio, path, m_feedback, [this] { m_observer->documentChanged(); });
     if (!ok) {

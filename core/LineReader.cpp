@@ -73,6 +73,7 @@ bool LineReader::next(std::string_view& line) {
     const std::size_t consumed = length + (newline ? 1 : 0);
     m_begin += consumed;
     m_position += consumed;
+    ++m_lineNumber;
     return true;
 }
 

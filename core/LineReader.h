@@ -27,6 +27,8 @@ public:
 
     // Bytes consumed so far: the offset of the next line.
     std::uint64_t position() const { return m_position; }
+    // Lines returned so far: the number of the last line read, counting from 1.
+    std::uint64_t lineNumber() const { return m_lineNumber; }
     bool atEnd() const { return m_eof && m_begin == m_end; }
 
 private:
@@ -38,6 +40,7 @@ private:
     const char* m_end = nullptr;
     bool m_eof = false;
     std::uint64_t m_position = 0;
+    std::uint64_t m_lineNumber = 0;
 };
 
 } // namespace pixelon

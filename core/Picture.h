@@ -18,8 +18,9 @@ class LineWriter;
 // Brushes paint a colour that may depend on the position (half-tone patterns).
 using Brush = std::function<Colour(int x, int y)>;
 
-// One picture of a portfolio: at most 1280 x 1024 pixels of 16-bit values (RGB565, or GreyMap
-// indices while m_nDepth is 1 or 2) with a per-pixel mask.
+// One picture of a portfolio: 16-bit pixel values (RGB565, or GreyMap indices while m_nDepth is
+// 1 or 2) with a per-pixel mask. Create limits new pictures to MaxWidth x MaxHeight; the editor
+// and the portfolio file may hold larger ones.
 class CPicture {
 public:
     static constexpr int MaxWidth = 1280;
@@ -106,8 +107,10 @@ public:
     void EnlargeHeight(int top, int bottom);
     void CropHeight(int top, int bottom);
 
-    // The picture's entry of the portfolio file (PortfolioFile.cpp, PortfolioWriter.cpp).
-    std::string ReadItem(LineReader& file, const std::string& typeLine);
+    // The picture's entry of the portfolio file (PortfolioFile.cpp, PortfolioWriter.cpp). An
+    // entry of more than `maxPixels` pixels fails before anything is allocated.
+    std::string ReadItem(LineReader& file, const std::string& typeLine,
+                         std::uint64_t maxPixels = std::uint64_t(1) << 24);
     void WriteItem(LineWriter& file);
 };
 

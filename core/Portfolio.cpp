@@ -16,7 +16,9 @@ const CPicture* CPortfolio::FindPicture(int id) const {
     return nullptr;
 }
 
-void CPortfolio::DeleteAllPictures() { m_pictures.clear(); }
+void CPortfolio::DeleteAllPictures() {
+    m_pictures.clear();
+}
 
 int CPortfolio::InsertSorted(std::unique_ptr<CPicture> picture) {
     auto at = m_pictures.begin();

@@ -50,6 +50,9 @@ public:
                   const std::function<void()>& onName = {});
     bool WriteFile(const std::filesystem::path& path, Feedback& feedback);
 
+    // The line number where the last failed read stopped (0 when the file did not open).
+    std::uint64_t FailedLine() const { return m_nFailedLine; }
+
     // ReadFile over any line source; `length` is the progress range, `shownPath` its text.
     bool ReadFrom(LineReader& file, std::uint64_t length, std::string_view shownPath,
                   Feedback& feedback, const std::function<void()>& onName = {});
@@ -58,6 +61,8 @@ public:
 
 private:
     void ReadAnimation(LineReader& file, std::string_view line);
+
+    std::uint64_t m_nFailedLine = 0;
 };
 
 } // namespace pixelon

@@ -7,6 +7,7 @@
 #include <climits>
 #include <fcntl.h>
 #include <new>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,6 +110,15 @@ std::string readDataLines(LineReader& file, std::vector<std::uint8_t>& bytes) {
     return {};
 }
 
+// The line that opens the notes block: a comment whose text starts with FONT_DESCRIPTION. Other
+// header lines may hold the word too (the path line holds any folder name).
+bool isNotesMarker(std::string_view line) {
+    std::string_view text = line.substr(2);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    return text.starts_with("FONT_DESCRIPTION");
+}
+
 const PaletteMap& unpackSourceMap(int depth) {
     return depth == 1 ? MonoMap : depth == 2 ? GreyMap : depth == 8 ? CubeMap : DirectMap;
 }
@@ -159,7 +169,27 @@ int parseHex(std::string_view text) {
     return int(negative ? 0 - value : value);
 }
 
-std::string CPicture::ReadItem(LineReader& file, const std::string& typeLine) {
+// A 16-bit ID in hexadecimal, or nothing when the text names a larger or negative one.
+static std::optional<int> parseId(std::string_view text) {
+    bool negative;
+    std::string_view digits = skipSign(text, negative);
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X') &&
+        hexDigit(digits[2]) >= 0)
+        digits.remove_prefix(2);
+    std::uint32_t value = 0;
+    for (char c : digits) {
+        int d = hexDigit(c);
+        if (d < 0)
+            break;
+        value = std::min<std::uint32_t>(value << 4 | std::uint32_t(d), 0x10000);
+    }
+    if (value > 0xFFFF || (negative && value != 0))
+        return std::nullopt;
+    return int(value);
+}
+
+std::string CPicture::ReadItem(LineReader& file, const std::string& typeLine,
+                               std::uint64_t maxPixels) {
     const std::string_view type = std::string_view(typeLine).substr(0, 5);
     const bool icon = type == "Icon";
     const bool glyph = type == "Glyph";
@@ -168,7 +198,12 @@ std::string CPicture::ReadItem(LineReader& file, const std::string& typeLine) {
 
     std::string_view line;
     file.next(line);
-    m_nId = parseHex(line);
+    // IDs are 16 bits wide; a larger one would be written back as a different number.
+    std::optional<int> id = parseId(line);
+    if (!id)
+        throw EString("Glyph data error: the " + std::string(type) + " entry has the ID \"" +
+                      std::string(line) + "\", outside 0000 to FFFF");
+    m_nId = *id;
     file.next(line);
     const int width = parseDecimal(line);
     file.next(line);
@@ -181,11 +216,14 @@ std::string CPicture::ReadItem(LineReader& file, const std::string& typeLine) {
             throw EString("Glyph data error: " + typeLine);
         depth = depthOfCount(colours);
     }
-    if (width < 0 || height < 0 || width > MaxWidth || height > MaxHeight)
+    if (width < 0 || height < 0)
         throw EString("Glyph data error: picture " + hex4(m_nId) + " has the size " +
-                      std::to_string(width) + " x " + std::to_string(height) + " (at most " +
-                      std::to_string(MaxWidth) + " x " + std::to_string(MaxHeight) +
-                      " is supported)");
+                      std::to_string(width) + " x " + std::to_string(height));
+    // Any size the record holds is accepted; only the memory a file may claim is bounded.
+    if (std::uint64_t(width) * std::uint64_t(height) > maxPixels)
+        throw EString("Glyph data error: picture " + hex4(m_nId) + " has the size " +
+                      std::to_string(width) + " x " + std::to_string(height) +
+                      ", more pixels than a file of this size can describe");
 
     m_nStoredDepth = depth;
     m_nDepth = 16;
@@ -229,6 +267,7 @@ std::string CPicture::ReadItem(LineReader& file, const std::string& typeLine) {
 
 bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_view shownPath,
                           Feedback& feedback, const std::function<void()>& onName) {
+    m_nFailedLine = 0;
     m_strNotes.clear();
     m_nAscent = 0;
     m_nWeight = 400;
@@ -241,16 +280,22 @@ bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_vi
     progress.Open("Opening file...", shownPath, 0, clampToInt(length));
     const std::uint64_t pixelBudget = BasePixelBudget + std::min(length, UINT64_MAX / 32) * 16;
     std::uint64_t pixels = 0;
+    std::uint64_t lineNumber = 0;
     try {
         bool inNotes = false;
         std::string pending;
         bool usePending = false;
         std::string_view line;
         for (;;) {
-            if (usePending)
+            // The line being handled, for the failure message: a pending line is the last one
+            // read; the end of the file counts as one more (empty) line.
+            if (usePending) {
                 line = pending;
-            else
-                file.next(line); // the end of the file reads as an empty line
+                // An entry's data that ran to the end of the file leaves the empty end line.
+                lineNumber = file.lineNumber() + (pending.empty() && file.atEnd() ? 1 : 0);
+            } else {
+                lineNumber = file.next(line) ? file.lineNumber() : file.lineNumber() + 1;
+            }
             usePending = false;
             progress.Step(clampToInt(file.position()));
 
@@ -258,7 +303,7 @@ bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_vi
                 if (inNotes && line.size() > 4) {
                     m_strNotes.append(line.substr(4));
                     m_strNotes.push_back('\n');
-                } else if (line.find("FONT_DESCRIPTION") != std::string_view::npos) {
+                } else if (isNotesMarker(line)) {
                     inNotes = true;
                 }
             } else if (line.starts_with("FONTTABLE")) {
@@ -280,12 +325,9 @@ bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_vi
                 ReadAnimation(file, line);
             } else if (line.starts_with("Glyph") || line.starts_with("Image") || line == "Icon") {
                 auto picture = std::make_unique<CPicture>();
-                pending = picture->ReadItem(file, std::string(line));
+                // The budget is checked before the pixels are allocated.
+                pending = picture->ReadItem(file, std::string(line), pixelBudget - pixels);
                 pixels += std::uint64_t(picture->m_nWidth) * std::uint64_t(picture->m_nHeight);
-                if (pixels > pixelBudget)
-                    throw EString("Glyph data error: picture " + hex4(picture->m_nId) +
-                                  " takes the pictures past " + std::to_string(pixelBudget) +
-                                  " pixels, more than a file of this size can describe");
                 m_pictures.push_back(std::move(picture));
                 usePending = true;
             } else if (line.starts_with("END")) {
@@ -301,9 +343,12 @@ bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_vi
             }
         }
     } catch (const EString& e) {
+        // An entry that fails inside stops at the line it was reading.
+        m_nFailedLine = std::max(lineNumber, file.lineNumber());
         progress.Close();
         feedback.message(std::string("Unable to open file:\n") + e.what(), MessageIcon::Stop);
     } catch (const std::bad_alloc&) {
+        m_nFailedLine = std::max(lineNumber, file.lineNumber());
         progress.Close();
         feedback.message("Unable to open file:\nNot enough memory", MessageIcon::Stop);
     }
@@ -331,8 +376,14 @@ void CPortfolio::ReadAnimation(LineReader& file, std::string_view line) {
             break;
         AnimationFrame frame;
         Tokens frameTokens(frameLine);
-        if (frameTokens.next(token))
-            frame.id = parseHex(token);
+        if (frameTokens.next(token)) {
+            std::optional<int> id = parseId(token);
+            if (!id)
+                throw EString("Animation data error: frame " + std::to_string(i + 1) + " of " +
+                              animation.name + " has the ID \"" + std::string(token) +
+                              "\", outside 0000 to FFFF");
+            frame.id = *id;
+        }
         for (int* field : {&frame.xoffset, &frame.yoffset, &frame.disposal, &frame.framedelay})
             if (frameTokens.next(token))
                 *field = parseDecimal(token);
@@ -350,6 +401,7 @@ bool CPortfolio::ReadFile(const std::filesystem::path& path, Feedback& feedback,
         fd = -1;
     }
     if (fd < 0) {
+        m_nFailedLine = 0;
         feedback.message("Unable to open file:\nOpen file failed", MessageIcon::Stop);
         return false;
     }

@@ -72,7 +72,8 @@ std::string localDateTime() {
     std::tm local{};
     localtime_r(&now, &local);
     char text[80];
-    std::size_t n = std::strftime(text, sizeof text, "%A, %B %d, %Y %H:%M:%S", &local);
+    // The long date and time form: "Tuesday, March 14, 1995, 12:41:29".
+    std::size_t n = std::strftime(text, sizeof text, "%A, %B %d, %Y, %H:%M:%S", &local);
     return std::string(text, n);
 }
 

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "core/AtomicFile.h"
 #include "core/Colours.h"
 #include "platform/Feedback.h"
 
@@ -29,30 +30,19 @@ bool readCapped(const std::filesystem::path& path, std::string& text) {
     return true;
 }
 
+// Through core/AtomicFile, as every writer: an exclusive temporary file renamed over the old
+// one, keeping a link and the file's mode.
 bool writeAtomically(const std::filesystem::path& path, std::string_view bytes) {
     std::error_code ec;
     if (path.has_parent_path())
         std::filesystem::create_directories(path.parent_path(), ec);
-    std::filesystem::path temp = path;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(bytes.data(), std::streamsize(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::filesystem::remove(temp, ec);
-            return false;
-        }
-    }
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
+    try {
+        AtomicFile::writeAll(
+            path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        return true;
+    } catch (const EString&) {
         return false;
     }
-    return true;
 }
 
 std::string longDateTime() {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "codecs/FileBytes.h"
 #include "codecs/GifWriter.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/RasterFile.h"
@@ -65,12 +66,20 @@ const PaletteMap& ExportGrabMap(int phoneType, ApplicationType app, const CPictu
     }
 }
 
-CPicture PictureForExport(const CPicture& picture, int phoneType, ApplicationType app) {
+PreviewSize ExportPreviewSize(int phoneType, ApplicationType app,
+                              std::optional<PreviewSize> current) {
+    if (phoneType >= 0 && phoneType < PhoneFormatTypeCount)
+        if (auto size = phoneFormatInfo(phoneType).previewFor(app))
+            return *size;
+    return current.value_or(StartPreviewSize);
+}
+
+CPicture PictureForExport(const CPicture& picture, int phoneType, ApplicationType app,
+                          std::optional<PreviewSize> currentPreview) {
     if (phoneType == 12 || phoneType == 13)
         return picture;
-    const auto size = phoneFormatInfo(phoneType).previewFor(app);
-    const int width = size ? size->width : picture.m_nWidth;
-    const int height = size ? size->height : picture.m_nHeight;
+    const PreviewSize size = ExportPreviewSize(phoneType, app, currentPreview);
+    const int width = size.width, height = size.height;
     Surface preview(width, height, colourWhite);
     picture.Draw(preview, 0, 0);
     CPicture grabbed;
@@ -84,20 +93,29 @@ bool WritePictureJpegFile(const CPicture& picture, const std::filesystem::path& 
 }
 
 bool ExportPicture(const CPicture& picture, const ExportRequest& request, Feedback& feedback) {
-    const CPicture toWrite = PictureForExport(picture, request.phoneType, request.app);
+    const CPicture toWrite =
+        PictureForExport(picture, request.phoneType, request.app, request.previewSize);
     bool ok = false;
     switch (request.type) {
     case ExportType::Gif: {
         lastExportKind = 0;
         const PreviewSize max = DefaultPictureSize(request.phoneType);
-        ok = WritePictureGif(toWrite, request.path, max.width, max.height);
+        int error = 0;
+        ok = WritePictureGif(toWrite, request.path, max.width, max.height, &error);
+        // The cause first (a full disk, a missing folder), as for WBMP.
+        if (!ok && error)
+            feedback.message(SaveFailureText(error), MessageIcon::Stop);
         break;
     }
-    case ExportType::Jpeg:
+    case ExportType::Jpeg: {
         lastExportKind = 1;
+        std::string failure;
         ok = request.writeJpeg ? request.writeJpeg(toWrite, request.path)
-                               : WritePictureJpegFile(toWrite, request.path);
+                               : WritePictureJpeg(toWrite, request.path, &failure);
+        if (!ok && !failure.empty())
+            feedback.message(failure, MessageIcon::Stop);
         break;
+    }
     case ExportType::Wbmp: {
         lastExportKind = 2;
         std::string failure;

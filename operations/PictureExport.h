@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,10 +42,20 @@ PreviewSize DefaultPictureSize(int phoneType);
 // The map through which the preview is grabbed for a phone format type.
 const PaletteMap& ExportGrabMap(int phoneType, ApplicationType app, const CPicture& picture);
 
+// The preview's size at start, before any phone format type has set one.
+inline constexpr PreviewSize StartPreviewSize{101, 80};
+
+// The size of the preview an export grabs: the application's size for the phone format type;
+// for type 14, and for an application the type does not offer, the preview keeps its previous
+// size, `current` (the window's preview), else StartPreviewSize.
+PreviewSize ExportPreviewSize(int phoneType, ApplicationType app,
+                              std::optional<PreviewSize> current = {});
+
 // The picture as the phone would receive it: for types 12 and 13 the picture itself; otherwise
-// the picture drawn at the top-left of a white preview of the application's size and grabbed
-// back through ExportGrabMap.
-CPicture PictureForExport(const CPicture& picture, int phoneType, ApplicationType app);
+// the picture drawn at the top-left of a white preview of ExportPreviewSize and grabbed back
+// through ExportGrabMap.
+CPicture PictureForExport(const CPicture& picture, int phoneType, ApplicationType app,
+                          std::optional<PreviewSize> currentPreview = {});
 
 // Writes a picture as a JPEG file; false on failure.
 using JpegPictureWriter = std::function<bool(const CPicture&, const std::filesystem::path&)>;
@@ -54,7 +65,8 @@ struct ExportRequest {
     ExportType type = ExportType::Gif;
     int phoneType = 0;
     ApplicationType app = ApplicationType::Kinetto;
-    JpegPictureWriter writeJpeg; // unset: the built-in writer
+    JpegPictureWriter writeJpeg;            // unset: the built-in writer
+    std::optional<PreviewSize> previewSize; // the window's preview size, when there is one
 };
 
 // Exports one picture and tells the user the outcome through `feedback`. Sets the last export

@@ -1,6 +1,8 @@
 #include "operations/PictureImport.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fstream>
 
 #include "codecs/Errors.h"
 #include "codecs/GifReader.h"
@@ -10,10 +12,27 @@
 #include "core/Picture.h"
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
+#include "platform/FileError.h"
 
 namespace pixelon {
 
 namespace {
+
+void skip(ImportReport& report, const std::filesystem::path& path, std::string reason) {
+    report.skipped.push_back(path);
+    report.skipReasons.push_back(std::move(reason));
+}
+
+// Why a GIF file gave no image: the file error, or a file that is not a GIF this program reads.
+std::string gifFailure(const std::filesystem::path& path, bool read) {
+    if (read)
+        return "The GIF file holds no image";
+    errno = 0;
+    std::ifstream probe(path, std::ios::binary);
+    if (!probe)
+        return fileErrorTextFromErrno(errno ? errno : ENOENT);
+    return "The file is not a GIF picture this program can read.";
+}
 
 std::unique_ptr<CPicture> grabPicture(const Surface& bitmap, int id) {
     auto picture = std::make_unique<CPicture>();
@@ -27,7 +46,7 @@ void addBitmap(CPortfolio& portfolio, const Surface& bitmap, const ImportOptions
                ImportReport& report, const std::filesystem::path& path) {
     auto picture = grabPicture(bitmap, NewPictureId(portfolio));
     if (options.editor && !options.editor(*picture, bitmap)) {
-        report.skipped.push_back(path);
+        skip(report, path, "Cancelled in the picture editor");
         return;
     }
     AddPicture(portfolio, std::move(picture));
@@ -37,8 +56,12 @@ void addBitmap(CPortfolio& portfolio, const Surface& bitmap, const ImportOptions
 void importGif(CPortfolio& portfolio, const std::filesystem::path& path, Feedback& feedback,
                const ImportOptions& options, ImportReport& report) {
     GifFile gif;
-    if (!ReadGifFile(gif, path, ImportGifLimits) || gif.images.empty()) {
-        report.skipped.push_back(path);
+    const bool read = ReadGifFile(gif, path, ImportGifLimits);
+    if (!read || gif.images.empty()) {
+        // Shown as a JPEG, BMP or WBMP file that cannot be decoded is.
+        std::string reason = gifFailure(path, read);
+        feedback.message(reason, MessageIcon::Stop);
+        skip(report, path, std::move(reason));
         return;
     }
     if (gif.images.size() == 1) {
@@ -112,10 +135,10 @@ ImportReport ImportPictureFiles(CPortfolio& portfolio, std::span<const std::file
                 addBitmap(portfolio, bitmap, options, report, path);
             } catch (const EFatalError& e) {
                 feedback.message(e.what(), MessageIcon::Stop);
-                report.skipped.push_back(path);
+                skip(report, path, e.what());
             }
         } else {
-            report.skipped.push_back(path);
+            skip(report, path, "Unknown file type");
         }
         progress.Step(++done);
     }

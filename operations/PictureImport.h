@@ -34,6 +34,7 @@ struct ImportReport {
     int picturesAdded = 0;
     int animationsAdded = 0;
     std::vector<std::filesystem::path> skipped; // files that added nothing
+    std::vector<std::string> skipReasons;       // why, one for each of `skipped`
 };
 
 // Imports picture files, one progress step a file. GIF, JPEG, BMP and WBMP files are told apart

@@ -12,7 +12,10 @@ for harness in "$build"/fuzz/fuzz_*; do
     work=$(mktemp -d)
     [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/ 2>/dev/null || true
     echo "== $name for ${seconds}s"
-    if ! "$harness" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 "$work" >"$work.log" 2>&1; then
+    # The harnesses accept inputs up to the program's own limits: the memory limit keeps a run
+    # within the machine's means, and one input near the limits may take many seconds.
+    if ! "$harness" -max_total_time="$seconds" -rss_limit_mb="${PIXELON_FUZZ_RSS_MB:-2048}" \
+        -timeout=120 "$work" >"$work.log" 2>&1; then
         tail -n 40 "$work.log"
         status=1
     fi

@@ -65,7 +65,7 @@ TEST_F(PixelonCli, DecodeListAndFrames) {
 
     test::writeBytes(dir / "bad.wbmp", {0, 1, 2, 3});
     EXPECT_EQ(pixelon("decode " + p("bad.wbmp") + " -o " + p("x.ppm")), 1);
-    EXPECT_EQ(text("err.txt"), "Unknown file type\n");
+    EXPECT_EQ(text("err.txt"), "pixelon decode: " + p("bad.wbmp") + ": Unknown file type\n");
     EXPECT_EQ(pixelon("decode " + p("notes.txt") + " -o " + p("x.ppm")), 1);
 }
 
@@ -138,9 +138,9 @@ TEST_F(PixelonCli, JpegThroughTheImagingLibrary) {
     ASSERT_TRUE(test::run("djpeg " + p("out.jpg") + " > " + p("back.ppm")));
     auto back = test::readPpm(dir / "back.ppm");
     ASSERT_TRUE(back);
-    // The default application's preview of type 3 is 128 x 110.
+    // The default application, Kinetto, has a preview of 128 x 128 on type 3.
     EXPECT_EQ(back->width(), 128);
-    EXPECT_EQ(back->height(), 110);
+    EXPECT_EQ(back->height(), 128);
 }
 
 } // namespace

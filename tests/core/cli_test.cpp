@@ -125,12 +125,20 @@ TEST_F(Cli, FailedReadsGoToStandardErrorWithStatusOne) {
     writeText(dir / "noend.pfo", lines({"FONTTABLE x", "BEGIN"}));
     Outcome run = runPixelon(dir, {"info", "noend.pfo"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Unable to open file:\nUnsupported data: \"\"\n");
+    // The file and the line come first; the empty line after the last one is line 3.
+    EXPECT_EQ(run.err, "noend.pfo:3: Unable to open file:\nUnsupported data: \"\"\n");
     EXPECT_TRUE(run.out.empty());
 
     run = runPixelon(dir, {"info", "missing.pfo"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Unable to open file:\nOpen file failed\n");
+    EXPECT_EQ(run.err, "missing.pfo: Unable to open file:\nOpen file failed\n");
+
+    // Bytes that would drive the terminal are shown escaped.
+    writeText(dir / "raw.pfo", lines({"FONTTABLE x", "BEGIN", "\x1b[2J\x07\xff\\ caf\xc3\xa9"}));
+    run = runPixelon(dir, {"info", "raw.pfo"});
+    EXPECT_EQ(run.err,
+              "raw.pfo:3: Unable to open file:\nUnsupported data: \"\\x1B[2J\\x07\\xFF\\\\ "
+              "caf\xc3\xa9\"\n");
 
     run = runPixelon(dir, {"info"});
     EXPECT_EQ(run.status, 1);
@@ -150,7 +158,8 @@ TEST_F(Cli, CopyWritesTheSameContentAndReportsFailures) {
 
     run = runPixelon(dir, {"copy", "demo.pfo", "nofolder/out.pfo"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Unable to save file.\nAll or part of the path is invalid.\n");
+    EXPECT_EQ(run.err,
+              "nofolder/out.pfo: Unable to save file.\nAll or part of the path is invalid.\n");
     run = runPixelon(dir, {"copy", "demo.pfo"});
     EXPECT_EQ(run.status, 1);
 }

@@ -148,6 +148,14 @@ TEST(TextMetricsTest, RangesAreCheckedAndBoldMeansNot400) {
     EXPECT_EQ(m.validate(), rangeMessage(-2, 2));
 }
 
+TEST(TextMetricsTest, ASpacingFromTheFileOutsideTheRangeIsRefusedNotClamped) {
+    CPortfolio p;
+    p.m_nSpacing = 7;
+    TextMetrics m = TextMetrics::from(p);
+    EXPECT_EQ(m.spacing, 7);
+    EXPECT_EQ(m.validate(), rangeMessage(-2, 2));
+}
+
 TEST_F(DocumentTest, TextMetricsApplyStoresWeightAndTicksAscentLine) {
     struct Ticks : DocumentObserver {
         int ticks = 0;
@@ -334,6 +342,17 @@ TEST_F(DocumentTest, NewKeepsMetricsAndAnimations) {
     ASSERT_TRUE(doc.LoadPortfolio("/data/other.pfo"));
     EXPECT_EQ(doc.m_portfolio.m_nAscent, 0); // reading starts from a fresh portfolio
     EXPECT_TRUE(doc.m_portfolio.m_animations.empty());
+}
+
+TEST_F(DocumentTest, LoadingResetsMetricsButLeavesTheNameToTheFile) {
+    ASSERT_TRUE(doc.OnOpenDocument("/data/set.pfo"));
+    const std::string name = doc.m_portfolio.m_strName;
+    doc.m_portfolio.m_nSpacing = 2;
+    doc.m_portfolio.m_strNotes = "old";
+    EXPECT_FALSE(doc.LoadPortfolio("/data/broken.pfo")); // a file without a name line
+    EXPECT_EQ(doc.m_portfolio.m_strName, name);
+    EXPECT_EQ(doc.m_portfolio.m_nSpacing, 0);
+    EXPECT_EQ(doc.m_portfolio.m_strNotes, "");
 }
 
 TEST_F(DocumentTest, FailedLoadLeavesNoPathSoSaveAsks) {

@@ -2,11 +2,11 @@
 
 #include "core/AppSettings.h"
 
+#include "tests/support/TempDir.h"
 #include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <unistd.h>
-#include "tests/support/TempDir.h"
 
 using namespace pixelon;
 namespace fs = std::filesystem;

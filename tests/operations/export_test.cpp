@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "tests/codecs/codec_test_util.h"
 #include "codecs/GifReader.h"
-#include "operations/PictureExport.h"
 #include "core/Colours.h"
 #include "core/Picture.h"
+#include "operations/PictureExport.h"
 #include "platform/Feedback.h"
+#include "tests/codecs/codec_test_util.h"
 
 namespace pixelon {
 namespace {
@@ -116,9 +116,17 @@ TEST_F(Export, FailuresAreReported) {
     const CPicture picture = redSquare(5);
     ExportRequest gif{dir / "none" / "a.gif", ExportType::Gif, 0, ApplicationType::Kinetto, {}};
     EXPECT_FALSE(ExportPicture(picture, gif, feedback));
-    ASSERT_EQ(feedback.messages().size(), 1u);
-    EXPECT_EQ(feedback.messages()[0].text, "Failed to write source file data.");
-    EXPECT_EQ(feedback.messages()[0].icon, MessageIcon::Stop);
+    ASSERT_EQ(feedback.messages().size(), 2u);
+    EXPECT_EQ(feedback.messages()[0].text,
+              "Unable to save file.\nAll or part of the path is invalid.");
+    EXPECT_EQ(feedback.messages()[1].text, "Failed to write source file data.");
+    EXPECT_EQ(feedback.messages()[1].icon, MessageIcon::Stop);
+    feedback.clear();
+    ExportRequest jpeg{dir / "none" / "a.jpg", ExportType::Jpeg, 0, ApplicationType::Kinetto, {}};
+    EXPECT_FALSE(ExportPicture(picture, jpeg, feedback));
+    ASSERT_EQ(feedback.messages().size(), 2u);
+    EXPECT_EQ(feedback.messages()[0].text,
+              "Unable to save file.\nAll or part of the path is invalid.");
     feedback.clear();
     ExportRequest wbmp{dir / "none" / "a.wbmp", ExportType::Wbmp, 0, ApplicationType::Kinetto, {}};
     EXPECT_FALSE(ExportPicture(picture, wbmp, feedback));

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "tests/codecs/codec_test_util.h"
 #include "codecs/Errors.h"
 #include "codecs/GifWriter.h"
-#include "operations/PictureImport.h"
 #include "codecs/RasterFile.h"
 #include "core/Colours.h"
 #include "core/Picture.h"
 #include "core/Portfolio.h"
+#include "operations/PictureImport.h"
 #include "platform/Feedback.h"
+#include "tests/codecs/codec_test_util.h"
 
 namespace pixelon {
 namespace {
@@ -131,10 +131,16 @@ TEST_F(Import, BatchOfBitmapsUnderCurrentMapAndErrors) {
     EXPECT_EQ(big.m_nWidth, 1280);
     EXPECT_EQ(big.m_nHeight, 1024);
     EXPECT_EQ(big.GetPixel(1279, 1023), 2); // light grey through GreyMap
-    // Only the undecodable raster file is reported; the others are skipped quietly.
-    ASSERT_EQ(feedback.messages().size(), 1u);
+    // Files that cannot be decoded are reported, a GIF as a raster file is; a name without a
+    // picture extension is skipped quietly. The report keeps every reason.
+    ASSERT_EQ(feedback.messages().size(), 2u);
     EXPECT_EQ(feedback.messages()[0].text, "Unknown file type");
     EXPECT_EQ(feedback.messages()[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(feedback.messages()[1].text, "The file could not be located");
+    EXPECT_EQ(feedback.messages()[1].icon, MessageIcon::Stop);
+    EXPECT_EQ(report.skipReasons,
+              (std::vector<std::string>{"Unknown file type", "Unknown file type",
+                                        "The file could not be located"}));
 }
 
 TEST_F(Import, EditorDecidesInInteractiveMode) {

@@ -1,0 +1,45 @@
+#pragma once
+
+// How pixelon reports: every message names the file it concerns, and bytes that are not
+// printable text reach the terminal escaped, never raw.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/Portfolio.h"
+#include "platform/Feedback.h"
+
+namespace pixelon::cli {
+
+// `text` with control characters (other than line feed and tab), DEL and bytes that are not
+// part of valid UTF-8 written as \xNN, and a backslash as \\ so the escapes stay unambiguous.
+std::string printable(std::string_view text);
+
+// The console's messages, escaped. Stop messages are prefixed with the subject ("FILE: " or
+// "FILE:LINE: ") while one is set.
+class CliFeedback : public ConsoleFeedback {
+public:
+    using ConsoleFeedback::ConsoleFeedback;
+    Answer message(std::string_view text, MessageIcon icon, MessageButtons buttons) override;
+
+    // The file later failures concern; `line` (optional) gives the line number, 0 for none.
+    void setSubject(std::string path, std::function<std::uint64_t()> line = {});
+    void clearSubject() { setSubject({}); }
+    // Reports (information messages) go to standard output rather than standard error.
+    void reportsToStdout(bool on) { m_reportsToStdout = on; }
+
+private:
+    std::string m_path;
+    std::function<std::uint64_t()> m_line;
+    bool m_reportsToStdout = false;
+};
+
+// Reads a portfolio; a failure is reported as "PATH:LINE: " and the reader's message.
+bool readPortfolio(CPortfolio& portfolio, const std::string& path, CliFeedback& feedback);
+
+// Writes a portfolio; a failure is reported as "PATH: " and the writer's message.
+bool writePortfolio(CPortfolio& portfolio, const std::string& path, CliFeedback& feedback);
+
+} // namespace pixelon::cli
