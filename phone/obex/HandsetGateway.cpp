@@ -81,8 +81,8 @@ GwBool CObexLink::Connect(std::string_view, std::string_view) {
         if (phone->m_notify)
             phone->m_notify(GatewayEvent::Trace, text);
     };
-    m_session = std::make_unique<ObexClientSession>(*m_stream, trace,
-                                                    m_phone->m_options.responseTimeoutMs);
+    m_session =
+        std::make_unique<ObexClientSession>(*m_stream, trace, m_phone->m_options.responseTimeoutMs);
     return m_session->connect() ? GwYes : GwNo;
 }
 

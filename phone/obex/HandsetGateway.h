@@ -33,7 +33,7 @@ struct PhoneConnection {
     std::string name;    // the user's name for it
     std::string address; // "tcp:...", "serial:...", "serial-direct:..." or "bt:..."
     std::string maker = "OBEX";
-    std::string model;   // empty: the transport's kind
+    std::string model; // empty: the transport's kind
 };
 
 // The connections in use, kept in the user hive under ConnectionsKey as subkeys "1", "2", ...

@@ -41,7 +41,8 @@ std::uint32_t Header::number() const {
 }
 
 const Header* Packet::find(std::uint8_t id) const {
-    auto it = std::find_if(headers.begin(), headers.end(), [&](const Header& h) { return h.id == id; });
+    auto it =
+        std::find_if(headers.begin(), headers.end(), [&](const Header& h) { return h.id == id; });
     return it == headers.end() ? nullptr : &*it;
 }
 
@@ -239,27 +240,48 @@ std::optional<Packet> ParsePacket(std::span<const std::uint8_t> bytes, bool hasC
 
 std::string_view ResponseName(std::uint8_t code) {
     switch (code & 0x7F) {
-    case 0x10: return "Continue";
-    case 0x20: return "Success";
-    case 0x21: return "Created";
-    case 0x22: return "Accepted";
-    case 0x40: return "Bad Request";
-    case 0x41: return "Unauthorized";
-    case 0x43: return "Forbidden";
-    case 0x44: return "Not Found";
-    case 0x45: return "Method Not Allowed";
-    case 0x46: return "Not Acceptable";
-    case 0x48: return "Request Timed Out";
-    case 0x49: return "Conflict";
-    case 0x4B: return "Length Required";
-    case 0x4D: return "Request Entity Too Large";
-    case 0x4F: return "Unsupported Media Type";
-    case 0x50: return "Internal Server Error";
-    case 0x51: return "Not Implemented";
-    case 0x53: return "Service Unavailable";
-    case 0x60: return "Database Full";
-    case 0x61: return "Database Locked";
-    default: return "unknown response";
+    case 0x10:
+        return "Continue";
+    case 0x20:
+        return "Success";
+    case 0x21:
+        return "Created";
+    case 0x22:
+        return "Accepted";
+    case 0x40:
+        return "Bad Request";
+    case 0x41:
+        return "Unauthorized";
+    case 0x43:
+        return "Forbidden";
+    case 0x44:
+        return "Not Found";
+    case 0x45:
+        return "Method Not Allowed";
+    case 0x46:
+        return "Not Acceptable";
+    case 0x48:
+        return "Request Timed Out";
+    case 0x49:
+        return "Conflict";
+    case 0x4B:
+        return "Length Required";
+    case 0x4D:
+        return "Request Entity Too Large";
+    case 0x4F:
+        return "Unsupported Media Type";
+    case 0x50:
+        return "Internal Server Error";
+    case 0x51:
+        return "Not Implemented";
+    case 0x53:
+        return "Service Unavailable";
+    case 0x60:
+        return "Database Full";
+    case 0x61:
+        return "Database Locked";
+    default:
+        return "unknown response";
     }
 }
 

@@ -12,7 +12,8 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 int remainingMs(SteadyClock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
     return left.count() < 0 ? 0 : int(left.count());
 }
 

@@ -21,8 +21,7 @@ public:
 
     ObexClientSession(ObexStream& stream, Log log, int timeoutMs = 10000,
                       std::uint16_t ownMaxPacket = 0x2000)
-        : m_stream(stream), m_log(std::move(log)), m_timeoutMs(timeoutMs),
-          m_ownMax(ownMaxPacket) {}
+        : m_stream(stream), m_log(std::move(log)), m_timeoutMs(timeoutMs), m_ownMax(ownMaxPacket) {}
 
     bool connect();
     // Sends one PUT carrying `headers`; a body header that does not fit the receiver's packet

@@ -26,7 +26,8 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 int remainingMs(SteadyClock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
     return left.count() < 0 ? 0 : int(left.count());
 }
 
@@ -337,8 +338,9 @@ std::string ObexAddress::text() const {
     case Kind::SerialDirect:
         return "serial-direct:" + device;
     case Kind::Bluetooth:
-        return "bt:" + formatText("%02X:%02X:%02X:%02X:%02X:%02X", bdaddr[0], bdaddr[1],
-                                  bdaddr[2], bdaddr[3], bdaddr[4], bdaddr[5]) +
+        return "bt:" +
+               formatText("%02X:%02X:%02X:%02X:%02X:%02X", bdaddr[0], bdaddr[1], bdaddr[2],
+                          bdaddr[3], bdaddr[4], bdaddr[5]) +
                ":" + std::to_string(channel);
     }
     return {};
@@ -346,10 +348,14 @@ std::string ObexAddress::text() const {
 
 std::string_view ObexAddress::kindName() const {
     switch (kind) {
-    case Kind::Tcp: return "TCP";
-    case Kind::Serial: return "Serial cable";
-    case Kind::SerialDirect: return "Serial line";
-    case Kind::Bluetooth: return "Bluetooth";
+    case Kind::Tcp:
+        return "TCP";
+    case Kind::Serial:
+        return "Serial cable";
+    case Kind::SerialDirect:
+        return "Serial line";
+    case Kind::Bluetooth:
+        return "Bluetooth";
     }
     return {};
 }
@@ -359,7 +365,8 @@ std::optional<ObexAddress> ParseObexAddress(std::string_view text, std::string& 
     auto colon = text.find(':');
     if (colon == std::string_view::npos) {
         error = "An address is tcp:HOST[:PORT], serial:DEVICE, serial-direct:DEVICE or "
-                "bt:ADDRESS[:CHANNEL], not " + std::string(text);
+                "bt:ADDRESS[:CHANNEL], not " +
+                std::string(text);
         return std::nullopt;
     }
     std::string_view scheme = text.substr(0, colon), rest = text.substr(colon + 1);
@@ -429,8 +436,8 @@ std::optional<ObexAddress> ParseObexAddress(std::string_view text, std::string& 
         }
         return a;
     }
-    error = "Unknown connection kind " + std::string(scheme) +
-            " (tcp, serial, serial-direct or bt)";
+    error =
+        "Unknown connection kind " + std::string(scheme) + " (tcp, serial, serial-direct or bt)";
     return std::nullopt;
 }
 
@@ -443,8 +450,8 @@ std::unique_ptr<ObexStream> OpenTransport(const ObexAddress& address,
         return openBluetooth(address, options, error);
     case ObexAddress::Kind::Serial:
     case ObexAddress::Kind::SerialDirect: {
-        auto stream = std::make_unique<SerialStream>(
-            address, options.commsLog ? *options.commsLog : commsLog());
+        auto stream = std::make_unique<SerialStream>(address, options.commsLog ? *options.commsLog
+                                                                               : commsLog());
         if (!stream->open(error))
             return nullptr;
         return stream;

@@ -20,7 +20,8 @@ class ObexStream {
 public:
     virtual ~ObexStream() = default;
     // Writes every byte within `timeoutMs`; false with a reason otherwise.
-    virtual bool writeAll(std::span<const std::uint8_t> data, int timeoutMs, std::string& error) = 0;
+    virtual bool writeAll(std::span<const std::uint8_t> data, int timeoutMs,
+                          std::string& error) = 0;
     // What arrives within `timeoutMs`: the count read, 0 on a time-out, -1 when the line
     // closed or failed (`error` says which).
     virtual long readSome(std::span<std::uint8_t> buffer, int timeoutMs, std::string& error) = 0;
@@ -58,14 +59,14 @@ constexpr std::uint32_t DefaultSerialBaud = 115200;
 struct ObexAddress {
     enum class Kind { Tcp, Serial, SerialDirect, Bluetooth };
     Kind kind = Kind::Tcp;
-    std::string host;   // TCP: a name or an IPv4/IPv6 literal (without brackets)
+    std::string host; // TCP: a name or an IPv4/IPv6 literal (without brackets)
     int port = DefaultTcpPort;
     std::string device; // serial
     std::uint32_t baud = DefaultSerialBaud;
     std::array<std::uint8_t, 6> bdaddr{}; // Bluetooth, most significant octet first
     int channel = DefaultRfcommChannel;
 
-    std::string text() const; // back to the "kind:..." form
+    std::string text() const;          // back to the "kind:..." form
     std::string_view kindName() const; // "TCP", "Serial cable", "Bluetooth"
 };
 

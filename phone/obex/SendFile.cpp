@@ -30,12 +30,18 @@ bool isYesType(int type) {
 
 std::string AnnouncedName(SendKind kind, const std::filesystem::path& path) {
     switch (kind) {
-    case SendKind::Gif: return "picture.gif";
-    case SendKind::Jpeg: return "picture.jpg";
-    case SendKind::Ems1: return "EMS1.wbmp";
-    case SendKind::Ems2: return "EMS2.wbmp";
-    case SendKind::Ems3: return "EMS3.wbmp";
-    case SendKind::File: break;
+    case SendKind::Gif:
+        return "picture.gif";
+    case SendKind::Jpeg:
+        return "picture.jpg";
+    case SendKind::Ems1:
+        return "EMS1.wbmp";
+    case SendKind::Ems2:
+        return "EMS2.wbmp";
+    case SendKind::Ems3:
+        return "EMS3.wbmp";
+    case SendKind::File:
+        break;
     }
     return path.filename().string();
 }
@@ -51,7 +57,8 @@ PictureFileKind PictureFileKindFor(int type, ApplicationType app, int lastExport
 
 TemporaryFolder::TemporaryFolder() {
     std::error_code ec;
-    std::string pattern = (std::filesystem::temp_directory_path(ec) / "pixelon-send-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path(ec) / "pixelon-send-XXXXXX").string();
     if (ec)
         pattern = "/tmp/pixelon-send-XXXXXX";
     if (::mkdtemp(pattern.data()))
@@ -198,8 +205,13 @@ bool SendFileLogic::sendOneFile(const std::filesystem::path& path, SendKind kind
     line(isYesType(m_setup.phoneType) ? "Beginning to Send...Press YES on phone:"
                                       : "Beginning to Send file to phone...");
     const bool plain = kind == SendKind::File;
-    Bytes name = NameHeader(Utf16FromUtf8(AnnouncedName(kind, path)));
-    if (m_link->Put(ToGatewayString(name), false) != GwYes) {
+    std::string announced =
+        plain && !m_announcedName.empty() ? m_announcedName : AnnouncedName(kind, path);
+    Bytes name = NameHeader(Utf16FromUtf8(announced));
+    m_lastResponse = 0;
+    bool named = m_link->Put(ToGatewayString(name), false) == GwYes;
+    m_lastResponse = m_link->LastResponse();
+    if (!named) {
         line(plain ? "Obex Header failed. Phone might not support FileType."
                    : "Obex Header failed. Try again to Send.");
         return false;
@@ -222,6 +234,7 @@ bool SendFileLogic::sendOneFile(const std::filesystem::path& path, SendKind kind
         bool last = got < BodyBlock;
         Bytes body = BodyHeader(std::span(block).first(got), last);
         ok = m_link->Put(ToGatewayString(body), last) == GwYes;
+        m_lastResponse = m_link->LastResponse();
         if (!ok) {
             line("Obex Put Failed");
             break;
@@ -264,9 +277,12 @@ bool SendFileLogic::sendPictures() {
         return false;
     }
     switch (PictureFileKindFor(m_setup.phoneType, m_setup.app, m_setup.lastExportKind)) {
-    case PictureFileKind::Wbmp: return sendEms(folder.path());
-    case PictureFileKind::Jpeg: return sendJpeg(folder.path());
-    case PictureFileKind::Gif: return sendGif(folder.path());
+    case PictureFileKind::Wbmp:
+        return sendEms(folder.path());
+    case PictureFileKind::Jpeg:
+        return sendJpeg(folder.path());
+    case PictureFileKind::Gif:
+        return sendGif(folder.path());
     }
     return false;
 }
@@ -368,13 +384,14 @@ bool SendFileLogic::sendGif(const std::filesystem::path& folder) {
     return ok;
 }
 
-void SendFileLogic::fileChosen(const std::filesystem::path& path) {
+void SendFileLogic::fileChosen(const std::filesystem::path& path, std::string announcedName) {
     std::string full = path.string(), name = path.filename().string();
     if (full.size() > 256 || name.size() > 256) {
         line("The file's path is too long to send");
         return;
     }
     m_file = path;
+    m_announcedName = std::move(announcedName);
     m_title = formatText("Send %s to phone", name.c_str());
     m_sendVisible = true;
     if (onChanged)

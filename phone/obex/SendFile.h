@@ -75,8 +75,13 @@ public:
     void onTimer();
     // Returns whether the last send succeeded.
     bool onSend();
-    // The file chosen in the file dialog.
-    void fileChosen(const std::filesystem::path& path);
+    // The file chosen in the file dialog; `announcedName` replaces its own name on the phone.
+    void fileChosen(const std::filesystem::path& path, std::string announcedName = {});
+    // The receiver's answer to the last PUT (0 when none came).
+    std::uint8_t lastResponse() const { return m_lastResponse; }
+    // The phone the search found last, if any.
+    const std::shared_ptr<CPhoneInUse>& currentPhone() const { return m_phone; }
+    const CHandsetGateway* gateway() const { return m_gateway.get(); }
 
     const std::string& log() const { return m_log; }
     const std::string& title() const { return m_title; }
@@ -113,6 +118,8 @@ private:
     bool m_advised = false;
     int m_searchCalls = 0;
     std::filesystem::path m_file;
+    std::string m_announcedName;
+    std::uint8_t m_lastResponse = 0;
     std::unique_ptr<CHandsetGateway> m_gateway;
     std::shared_ptr<CPhoneInUse> m_phone;
     std::unique_ptr<CObexLink> m_link;
