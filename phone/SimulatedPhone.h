@@ -73,6 +73,11 @@ public:
         m_onPicture = std::move(listener);
     }
 
+    // After AT*EOBEX or AT+CPROT=0 the phone answered "CONNECT" and the line carries OBEX:
+    // returns the bytes that followed the command (once), else nothing. The caller feeds the
+    // line to an OBEX receiver until it disconnects, then to this phone again.
+    std::optional<std::string> takeObexSwitch();
+
     const SimProfile& profile() const { return m_profile; }
     const std::vector<std::string>& commands() const { return m_commands; }
     const SimPicture& lastPicture() const { return m_picture; }
@@ -101,6 +106,8 @@ private:
     std::vector<std::string> m_commands;
     std::function<void(const SimPicture&)> m_onPicture;
     unsigned m_noise = 12345;
+    bool m_obexSwitch = false;
+    std::string m_obexLeftover;
 };
 
 } // namespace pixelon
