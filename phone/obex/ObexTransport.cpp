@@ -165,9 +165,28 @@ public:
         m_channel.m_nPort = 1;
         m_channel.m_nBaud = a.baud;
     }
-    ~SerialStream() override { m_channel.ClosePort(); }
+    ~SerialStream() override {
+        m_channel.ClosePort();
+        m_device.close();
+    }
 
     bool open(std::string& error) {
+        if (!m_switch) {
+            // A line that already carries OBEX must not see the AT link's probe byte.
+            int rc = m_device.open(m_path, true);
+            if (rc == 0)
+                rc = m_device.writeState(SerialSettings{m_channel.m_nBaud, true, true});
+            if (rc == 0)
+                rc = m_device.writeReturnAtOnce();
+            if (rc == 0)
+                rc = m_device.purge();
+            if (rc != 0) {
+                m_device.close();
+                error = "Cannot open " + m_path + ": " + systemError(rc);
+                return false;
+            }
+            return true;
+        }
         try {
             m_channel.OpenPort();
             return true;

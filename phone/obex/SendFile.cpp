@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 #include "phone/CommsLog.h"
 
@@ -90,6 +91,9 @@ int& SendFileLogic::nextPhoneIndex() {
 
 void SendFileLogic::append(std::string_view text) {
     m_log += text;
+    if (m_log.ends_with("\r\n"))
+        for (std::string& trace : std::exchange(m_pendingTraces, {}))
+            m_log += trace + "\r\n";
     if (onChanged)
         onChanged();
 }
@@ -102,8 +106,12 @@ void SendFileLogic::clearCurrentLine() {
 void SendFileLogic::OnGatewayEvent(GatewayEvent event, std::string_view text) {
     // Failures inside the gateway (refused requests with their codes, lost lines) are shown
     // in the log so the user sees why a step failed.
-    if (event == GatewayEvent::Trace)
+    if (event != GatewayEvent::Trace)
+        return;
+    if (m_log.empty() || m_log.ends_with("\r\n"))
         line(text);
+    else
+        m_pendingTraces.emplace_back(text);
 }
 
 void SendFileLogic::start() {

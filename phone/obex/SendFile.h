@@ -111,6 +111,7 @@ private:
 
     Setup m_setup;
     std::string m_log;
+    std::vector<std::string> m_pendingTraces; // shown once the current line is complete
     std::string m_title;
     bool m_sendVisible = true;
     bool m_chooseVisible = true;
