@@ -73,6 +73,8 @@ void SendFileWindow::refresh() {
     if (m_log->toPlainText() != text) {
         m_log->setPlainText(text);
         m_log->verticalScrollBar()->setValue(m_log->verticalScrollBar()->maximum());
+        // A send runs on this thread: show each line as it comes rather than at the end.
+        m_log->repaint();
     }
     if (m_logic.timerRunning() && !m_timer->isActive())
         m_timer->start();
