@@ -75,6 +75,10 @@ TEST(ObexTransports, TcpOverLoopbackBothFamilies) {
     EXPECT_EQ(stream->readSome(buffer, 1000, error), -1);
     EXPECT_EQ(error, "The receiver closed the connection");
 
+    // A host name: every address it resolves to is tried until one answers.
+    auto byName = open("tcp:localhost:" + std::to_string(v4.port), error);
+    EXPECT_TRUE(byName) << error;
+
     Listener v6(AF_INET6);
     if (v6.fd < 0)
         GTEST_SKIP() << "no IPv6 loopback on this machine";
