@@ -3,9 +3,12 @@
 #include "app/GlyphonApp.h"
 #include "app/GlyphonView.h"
 #include "app/MainFrame.h"
+#include "app/ObexCommands.h"
 #include "app/WiredCommands.h"
+#include "operations/PictureExport.h"
 #include "phone/Commands.h"
 #include "phone/PhoneDetect.h"
+#include "phone/obex/SendPictures.h"
 #if PIXELON_HAVE_PHONE_UI
 #include "phone/ui/PhoneWindows.h"
 #endif
@@ -29,14 +32,16 @@ AskPictureNumber askNumber(CGlyphonApp& app) {
 
 void sendPicture(CGlyphonApp& app, PhoneViewState& state) {
     std::vector<int> selected = app.view().selectedIndices();
-    if (selected.empty() || selected.front() >= app.doc().m_portfolio.Count())
+    if (selected.empty() || selected.front() >= app.doc().m_portfolio.Count()) {
+        openSendFile(app, {}); // nothing selected: send a file instead
         return;
+    }
     const CPicture& picture = app.doc().m_portfolio.Picture(selected.front());
     PhoneLink link{serialChannel(), applicationSizes(), app.feedback()};
     SendOutcome outcome = sendPictureToPhone(link, picture, app.settings(), state, askNumber(app));
     if (outcome == SendOutcome::SendAsFile)
-        app.feedback().message("Sending pictures as files to this phone type is not built yet.",
-                               MessageIcon::Information);
+        openSendFile(app, obex::PicturesForSending(picture, app.settings().m_nPhoneType,
+                                                   app.view().applicationType(), LastExportKind()));
 }
 
 void receivePicture(CGlyphonApp& app) {

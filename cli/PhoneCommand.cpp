@@ -19,11 +19,16 @@
 
 namespace pixelon::cli {
 
+// In PhoneFileSend.cpp: "Send Picture to Phone" for the types that take files, over OBEX.
+int sendPictureAsFile(const Args& a, ApplicationType app);
+
 namespace {
 
 constexpr const char* help = R"(Usage: pixelon phone search [--port N] [--device PATH] [--log FILE]
        pixelon phone send PORTFOLIO --id N [--port N] [--device PATH]
                           [--phone-type T] [--app-type A] [--number K] [--log FILE]
+       pixelon phone send PORTFOLIO --id N --to ADDRESS [--phone-type T]
+                          [--app-type A] [--log FILE]
        pixelon phone receive -o PORTFOLIO [--port N] [--device PATH]
                           [--app-type A] [--number K] [--log FILE]
 
@@ -37,6 +42,9 @@ Talks to a phone over a serial port with the picture-transfer AT commands.
             Picture to Phone" does: drawn at the top left of a white preview
             of the application's size. Only the phone types that take the AT
             download (4, 5, 8, 9, 10, 11) can be sent this way.
+            With --to, the phone types that take files (0-3, 6, 7, 12-14)
+            get the picture as a GIF, JPEG or EMS WBMP file over OBEX;
+            ADDRESS is as for "pixelon obex push" (see pixelon obex --help).
   receive   fetches one picture and adds it to PORTFOLIO with the next free
             ID (a new portfolio "MyPortfolio" when the file does not exist).
 
@@ -131,11 +139,14 @@ int search(std::span<const std::string> rest) {
 }
 
 int send(std::span<const std::string> rest) {
-    Args a(rest, {"--id", "--port", "--device", "--phone-type", "--app-type", "--number", "--log"});
+    Args a(rest, {"--id", "--port", "--device", "--phone-type", "--app-type", "--number", "--log",
+                  "--to"});
     if (a.help()) {
         std::fputs(help, stdout);
         return 0;
     }
+    if (a.value("--to"))
+        return sendPictureAsFile(a, parseApplication(a));
     if (a.positional().size() != 1)
         throw UsageError("phone send takes one portfolio (see --help)");
     int id = a.requiredInteger("--id");

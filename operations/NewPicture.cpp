@@ -32,8 +32,13 @@ std::optional<std::string> NewPictureModel::validate() const {
 std::unique_ptr<CPicture> NewPictureModel::create() const {
     if (validate())
         return nullptr;
+    // The dialog's own limits (1300 x 1360) hold, beyond what Create clamps to: the reader
+    // takes back every size a picture record can hold.
     auto picture = std::make_unique<CPicture>();
-    if (!picture->Create(m_width, m_height, *ParseIdField(m_id)) || picture->m_pixels.empty())
+    picture->m_nId = *ParseIdField(m_id);
+    picture->m_nWidth = m_width;
+    picture->m_nHeight = m_height;
+    if (!picture->ResizeStorage() || picture->m_pixels.empty())
         return nullptr;
     for (int y = 0; y < picture->m_nHeight; ++y)
         for (int x = 0; x < picture->m_nWidth; ++x)

@@ -1,5 +1,7 @@
 #include "phone/SimulatedPhone.h"
 
+#include <utility>
+
 #include "phone/CommsLog.h"
 #include "phone/ReplyParsing.h"
 #include "phone/WirePicture.h"
@@ -59,7 +61,13 @@ std::string CSimulatedPhone::receive(std::string_view bytes) {
     std::string out;
     if (m_profile.kind == SimProfileKind::Silent)
         return out;
-    for (char c : bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (m_obexSwitch) {
+            // The line carries OBEX from here on: the rest belongs to the OBEX receiver.
+            m_obexLeftover.append(bytes.substr(i));
+            break;
+        }
         if (m_dataMode) {
             if (c == '\x1a') {
                 m_dataMode = false;
@@ -94,6 +102,13 @@ std::string CSimulatedPhone::receive(std::string_view bytes) {
     return out;
 }
 
+std::optional<std::string> CSimulatedPhone::takeObexSwitch() {
+    if (!m_obexSwitch)
+        return std::nullopt;
+    m_obexSwitch = false;
+    return std::exchange(m_obexLeftover, {});
+}
+
 std::string CSimulatedPhone::command(const std::string& line) {
     if (m_profile.kind == SimProfileKind::ErrorOnly)
         return std::string(Error);
@@ -109,6 +124,10 @@ std::string CSimulatedPhone::command(const std::string& line) {
     const bool three = m_profile.kind == SimProfileKind::ThreeApps;
     if (line == "AT")
         return std::string(Ok);
+    if (line == "AT*EOBEX" || line == "AT+CPROT=0") {
+        m_obexSwitch = true;
+        return "\r\nCONNECT\r\n";
+    }
     if (line == "AT*EDAW=?")
         return wallpaper ? std::string(Error) : edawQuery();
     if (line == "AT*EWSPL=?")

@@ -78,6 +78,11 @@ public:
         m_store = std::move(store);
     }
 
+    // After AT*EOBEX or AT+CPROT=0 the phone answered "CONNECT" and the line carries OBEX:
+    // returns the bytes that followed the command (once), else nothing. The caller feeds the
+    // line to an OBEX receiver until it disconnects, then to this phone again.
+    std::optional<std::string> takeObexSwitch();
+
     const SimProfile& profile() const { return m_profile; }
     const std::vector<std::string>& commands() const { return m_commands; }
     const SimPicture& lastPicture() const { return m_picture; }
@@ -107,6 +112,8 @@ private:
     std::function<void(const SimPicture&)> m_onPicture;
     std::function<bool(const SimPicture&)> m_store;
     unsigned m_noise = 12345;
+    bool m_obexSwitch = false;
+    std::string m_obexLeftover;
 };
 
 } // namespace pixelon

@@ -10,6 +10,7 @@
 #include "editing/EditOperations.h"
 #include "editing/EditorSession.h"
 #include "editing/PictureEditor.h"
+#include "operations/NewPicture.h"
 #include "operations/PictureImport.h"
 #include "platform/Feedback.h"
 #include "tests/codecs/codec_test_util.h"

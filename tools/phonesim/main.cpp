@@ -11,11 +11,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "phone/CommsLog.h"
 #include "phone/SimulatedPhone.h"
+#include "phone/obex/ObexReceiver.h"
+#include "tools/phonesim/ObexTcp.h"
 #include "tools/phonesim/PpmFile.h"
 
 using namespace pixelon;
@@ -23,12 +26,20 @@ using namespace pixelon;
 namespace {
 
 constexpr const char* help = R"(Usage: phonesim --link PATH [options]
+       phonesim --obex-tcp PORT [--save-dir DIR] [--unplug-after N] [--timeout S]
 
 Plays a phone on a pseudo-terminal: makes PATH a symbolic link to the
 terminal's device, so that a program opening PATH talks to the simulated
 phone. It echoes commands, answers the picture-transfer AT commands as a
 phone of the chosen profile would, assembles downloaded pictures into image
-files and serves a picture for uploads. Stops on SIGINT or SIGTERM.
+files and serves a picture for uploads. AT*EOBEX or AT+CPROT=0 switches the
+line to OBEX ("CONNECT"): pushed files are stored in the save folder under
+their names, and the line returns to AT commands after the OBEX DISCONNECT.
+Stops on SIGINT or SIGTERM.
+
+  --obex-tcp PORT      instead of a terminal, receive OBEX pushes over TCP on
+                       127.0.0.1:PORT (0 picks a free port; the port is
+                       printed as "phonesim: OBEX on 127.0.0.1:PORT ready")
 
   --link PATH          the symbolic link to create (replaced if it exists)
   --profile NAME       edaw       answers AT*EDAW=? with its buffer size
@@ -47,7 +58,8 @@ files and serves a picture for uploads. Stops on SIGINT or SIGTERM.
                        default white)
   --upload-chunk N     picture bytes per upload answer (default 240)
   --save-dir DIR       where downloaded pictures go, as
-                       download-<application>-<slot>.ppm (default .; made
+                       download-<application>-<slot>.ppm, and files pushed
+                       over OBEX, under their own names (default .; made
                        when missing); a picture that cannot be written
                        there is answered with ERROR
   --log FILE           write the whole exchange to FILE
@@ -132,7 +144,7 @@ int main(int argc, char** argv) {
     SimProfile profile;
     std::string link, serve, saveDir = ".", logPath;
     double baud = 9600;
-    long unplugAfter = -1, timeoutSeconds = 0;
+    long unplugAfter = -1, timeoutSeconds = 0, obexTcpPort = -1;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -177,6 +189,8 @@ int main(int argc, char** argv) {
             unplugAfter = parseNumber(v, "--unplug-after", 0, 1L << 30);
         else if (a == "--stall-after")
             profile.stallAfterCommands = int(parseNumber(v, "--stall-after", 0, 1 << 30));
+        else if (a == "--obex-tcp")
+            obexTcpPort = parseNumber(v, "--obex-tcp", 0, 65535);
         else if (a == "--timeout")
             timeoutSeconds = parseNumber(v, "--timeout", 1, 86400);
         else if (a == "--fault") {
@@ -188,6 +202,17 @@ int main(int argc, char** argv) {
                                              : (fail("unknown fault " + f), SimFault::None);
         } else
             fail("unknown option " + a + " (see --help)");
+    }
+    if (obexTcpPort >= 0) {
+        std::signal(SIGINT, onStop);
+        std::signal(SIGTERM, onStop);
+        std::signal(SIGPIPE, SIG_IGN);
+        sim::ObexTcpOptions o;
+        o.port = int(obexTcpPort);
+        o.saveDir = saveDir;
+        o.unplugAfter = unplugAfter;
+        o.timeoutSeconds = timeoutSeconds;
+        return sim::serveObexTcp(o, g_stop);
     }
     if (link.empty())
         fail("--link PATH is required (see --help)");
@@ -251,6 +276,18 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::fprintf(stderr, "phonesim: %s -> %s ready\n", link.c_str(), slaveName);
 
+    // While the phone is switched to OBEX, the line's bytes go to this receiver.
+    std::unique_ptr<obex::ObexReceiver> obexReceiver;
+    auto startObex = [&] {
+        obexReceiver = std::make_unique<obex::ObexReceiver>();
+        obexReceiver->setObjectListener([&](const std::string& name, const obex::Bytes& body) {
+            bool stored = obex::StoreObject(saveDir, name, body);
+            if (log)
+                std::fprintf(log, "%8ld OBEX object \"%s\" %zu bytes%s\n", stamp(), name.c_str(),
+                             body.size(), stored ? "" : " (not stored)");
+        });
+    };
+
     Pacer rx, tx;
     rx.bytesPerSecond = tx.bytesPerSecond = baud / 10.0;
     long received = 0;
@@ -275,7 +312,27 @@ int main(int argc, char** argv) {
         rx.pass(in.size());
         if (log)
             std::fprintf(log, "%8ld RX \"%s\"\n", stamp(), visible(in).c_str());
-        std::string out = phone.receive(in);
+        std::string out;
+        if (obexReceiver) {
+            obex::Bytes answer = obexReceiver->receive(
+                std::span(reinterpret_cast<const std::uint8_t*>(in.data()), in.size()));
+            out.assign(answer.begin(), answer.end());
+            if (obexReceiver->disconnected()) {
+                obexReceiver.reset();
+                if (log)
+                    std::fprintf(log, "%8ld OBEX done, AT mode\n", stamp());
+            }
+        } else {
+            out = phone.receive(in);
+            if (auto rest = phone.takeObexSwitch()) {
+                startObex();
+                if (log)
+                    std::fprintf(log, "%8ld OBEX mode\n", stamp());
+                obex::Bytes answer = obexReceiver->receive(
+                    std::span(reinterpret_cast<const std::uint8_t*>(rest->data()), rest->size()));
+                out.append(answer.begin(), answer.end());
+            }
+        }
         if (g_unplug)
             break;
         for (std::size_t at = 0; at < out.size();) {

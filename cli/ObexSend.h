@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "phone/obex/SendFile.h"
+
+namespace pixelon::cli {
+
+// How a command sends through the OBEX layer: one phone at --to, the dialog's log printed as
+// it grows and written to --log.
+struct ObexSendOptions {
+    std::string to;
+    std::optional<std::string> logFile;
+    int timeoutSeconds = 10;
+};
+
+// Runs a send the way the "Send File to Phone" dialog does, with `file` for a plain file send
+// (else the setup's pictures). Returns the exit status: 0 only when the receiver answered
+// Success to the last PUT.
+int runObexSend(obex::SendFileLogic::Setup setup, const ObexSendOptions& options,
+                const std::optional<std::filesystem::path>& file = {},
+                const std::string& announcedName = {});
+
+} // namespace pixelon::cli

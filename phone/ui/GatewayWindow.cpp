@@ -1,0 +1,120 @@
+#include "phone/ui/GatewayWindow.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "platform/Registry.h"
+
+namespace pixelon::ui {
+
+GatewayWindow::GatewayWindow(Registry& registry, obex::TransportOpener open, QWidget* parent)
+    : QDialog(parent), m_registry(registry), m_open(std::move(open)),
+      m_model(obex::LoadConnections(registry)) {
+    setWindowTitle("Handset Gateway");
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel("Phones in use:"));
+    m_table = new QTableWidget(0, 4);
+    m_table->setHorizontalHeaderLabels({"Name", "Address", "Maker", "Model"});
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    layout->addWidget(m_table);
+
+    auto* form = new QFormLayout;
+    m_name = new QLineEdit;
+    m_address = new QLineEdit;
+    m_address->setPlaceholderText("tcp:HOST[:PORT], serial:DEVICE, serial-direct:DEVICE, "
+                                  "bt:ADDRESS[:CHANNEL]");
+    m_maker = new QLineEdit("OBEX");
+    m_modelName = new QLineEdit;
+    form->addRow("&Name:", m_name);
+    form->addRow("&Address:", m_address);
+    form->addRow("&Maker:", m_maker);
+    form->addRow("M&odel:", m_modelName);
+    layout->addLayout(form);
+
+    auto* buttons = new QHBoxLayout;
+    auto* add = new QPushButton("&Add");
+    auto* remove = new QPushButton("&Remove");
+    auto* test = new QPushButton("&Test");
+    auto* close = new QPushButton("Close");
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    buttons->addWidget(test);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+    m_status = new QLabel;
+    m_status->setWordWrap(true);
+    layout->addWidget(m_status);
+
+    connect(add, &QPushButton::clicked, this, [this] {
+        if (addConnection(m_name->text(), m_address->text(), m_maker->text(), m_modelName->text()))
+            m_name->clear(), m_address->clear();
+    });
+    connect(remove, &QPushButton::clicked, this, &GatewayWindow::removeSelected);
+    connect(test, &QPushButton::clicked, this, &GatewayWindow::testSelected);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    showList();
+}
+
+bool GatewayWindow::addConnection(const QString& name, const QString& address, const QString& maker,
+                                  const QString& model) {
+    obex::PhoneConnection c{name.trimmed().toStdString(), address.trimmed().toStdString(),
+                            maker.trimmed().toStdString(), model.trimmed().toStdString()};
+    if (auto error = m_model.add(c)) {
+        setStatus(QString::fromStdString(*error));
+        return false;
+    }
+    if (!m_model.save(m_registry))
+        setStatus("The connections could not be saved.");
+    else
+        setStatus("Added " + name.trimmed() + ".");
+    showList();
+    m_table->selectRow(m_table->rowCount() - 1);
+    return true;
+}
+
+void GatewayWindow::removeSelected() {
+    int row = m_table->currentRow();
+    if (row < 0)
+        return;
+    m_model.remove(row);
+    if (!m_model.save(m_registry))
+        setStatus("The connections could not be saved.");
+    showList();
+}
+
+void GatewayWindow::testSelected() {
+    int row = m_table->currentRow();
+    setStatus(QString::fromStdString(m_model.test(row, m_open)));
+}
+
+QString GatewayWindow::statusText() const {
+    return m_status->text();
+}
+
+void GatewayWindow::setStatus(const QString& text) {
+    m_status->setText(text);
+}
+
+void GatewayWindow::showList() {
+    const auto& list = m_model.connections();
+    m_table->setRowCount(int(list.size()));
+    for (int row = 0; row < int(list.size()); ++row) {
+        const auto& c = list[std::size_t(row)];
+        const std::string fields[] = {c.name, c.address, c.maker, c.model};
+        for (int col = 0; col < 4; ++col)
+            m_table->setItem(
+                row, col, new QTableWidgetItem(QString::fromStdString(fields[std::size_t(col)])));
+    }
+}
+
+} // namespace pixelon::ui
