@@ -86,7 +86,7 @@ constexpr CommandSpec kCommands[] = {
 
     {ID_EXPORT_PICTURE, M::Preview, "E&xport Picture to File...\tCtrl+X", "Ctrl+X", R::AnySelected,
      false, "Export the selected pictures"},
-    {ID_SEND_PICTURE, M::Preview, "&Send Picture to Phone...\tCtrl+T", "Ctrl+T", R::AnySelected,
+    {ID_SEND_PICTURE, M::Preview, "&Send Picture to Phone...\tCtrl+T", "Ctrl+T", R::Always,
      false, "Send the picture to the phone"},
     {ID_APPLICATION_TYPE, M::Preview, "&Application Type...", "", R::ApplicationTypeChoice, false,
      "Choose the application type"},

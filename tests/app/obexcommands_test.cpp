@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -78,6 +79,18 @@ private slots:
         QCOMPARE(opened[0].pictures.size(), std::size_t(1));
         QCOMPARE(opened[0].phoneType, 1);
         QVERIFY(f.feedback.messages().empty());
+    }
+
+    void sendPictureWithNothingSelectedOpensAPlainFileSend() {
+        AppFixture f;
+        CGlyphonApp& app = f.start(f.writePortfolio("set.pfo", {12}, "Set"));
+        std::vector<obex::SendFileLogic::Setup> opened;
+        setSendFileRunner([&](obex::SendFileLogic::Setup s) { opened.push_back(std::move(s)); });
+        app.view().list()->clearSelection();
+        QVERIFY(app.frame().action(ID_SEND_PICTURE)->isEnabled());
+        app.frame().action(ID_SEND_PICTURE)->trigger();
+        QCOMPARE(opened.size(), std::size_t(1));
+        QVERIFY(opened[0].pictures.empty());
     }
 
     void sendFileWindowSendsTheChosenFile() {

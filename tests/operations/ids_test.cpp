@@ -149,16 +149,18 @@ TEST(IdDialog, FieldValues) {
     EXPECT_FALSE(dialog.validate());
 }
 
-TEST(NewPicture, LargestSizeStillFitsThePictureRecord) {
+TEST(NewPicture, LargestSizeIsMadeWhole) {
+    // The portfolio reader takes this size back, so the dialog's limits hold in full.
     CPortfolio empty;
     NewPictureModel dialog(empty, -1);
     dialog.setWidth(1300);
     dialog.setHeight(1360);
     auto p = dialog.create();
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->m_nWidth, 1280);
-    EXPECT_EQ(p->m_nHeight, 1024);
-    EXPECT_EQ(p->m_pixels.size(), std::size_t(1280 * 1024 * 2));
+    EXPECT_EQ(p->m_nWidth, 1300);
+    EXPECT_EQ(p->m_nHeight, 1360);
+    EXPECT_EQ(p->m_pixels.size(), std::size_t(1300 * 1360 * 2));
+    EXPECT_EQ(p->GetPixel(1299, 1359), 3);
 }
 
 } // namespace
