@@ -6,7 +6,7 @@
 #include "cli/Args.h"
 #include "cli/CodeRange.h"
 #include "cli/Commands.h"
-#include "core/Document.h"
+#include "cli/OperationsCli.h"
 #include "core/Portfolio.h"
 #include "fonts/Bdf.h"
 #include "fonts/BdfImport.h"
@@ -54,12 +54,8 @@ int runBdf(std::span<const std::string> args) {
 
     ConsoleFeedback feedback;
     CPortfolio portfolio;
-    if (std::filesystem::exists(portfolioPath)) {
-        if (!portfolio.ReadFile(portfolioPath, feedback))
-            return 1;
-    } else {
-        portfolio.m_strName = NewPortfolioName;
-    }
+    if (!readWorkPortfolio(portfolio, portfolioPath, feedback, true))
+        return 1;
     CBDF font;
     if (!LoadBdfFont(font, fontPath, feedback))
         return 1;

@@ -7,7 +7,7 @@
 #include "cli/CodeRange.h"
 #include "cli/Commands.h"
 #include "cli/GuiSession.h"
-#include "core/Document.h"
+#include "cli/OperationsCli.h"
 #include "core/Portfolio.h"
 #include "fonts/FontGlyphs.h"
 #include "platform/Feedback.h"
@@ -89,12 +89,8 @@ int runFont(std::span<const std::string> args) {
 
     ConsoleFeedback feedback;
     CPortfolio portfolio;
-    if (std::filesystem::exists(portfolioPath)) {
-        if (!portfolio.ReadFile(portfolioPath, feedback))
-            return 1;
-    } else {
-        portfolio.m_strName = NewPortfolioName;
-    }
+    if (!readWorkPortfolio(portfolio, portfolioPath, feedback, true))
+        return 1;
     const auto renderer = MakeQtGlyphRenderer(chosen, ScreenDotsPerInch());
     const int added = InsertFontCharacters(portfolio, *renderer, choice.codes(), 0, feedback);
     if (added == 0) {

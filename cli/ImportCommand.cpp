@@ -5,6 +5,7 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/OperationsCli.h"
 #include "core/Portfolio.h"
 #include "operations/PictureImport.h"
 #include "platform/Feedback.h"
@@ -45,12 +46,8 @@ int runImport(std::span<const std::string> args) {
 
     ConsoleFeedback feedback;
     CPortfolio portfolio;
-    if (std::filesystem::exists(portfolioPath)) {
-        if (!portfolio.ReadFile(portfolioPath, feedback))
-            return 1;
-    } else {
-        portfolio.m_strName = "MyPortfolio";
-    }
+    if (!readWorkPortfolio(portfolio, portfolioPath, feedback, true))
+        return 1;
     std::vector<std::filesystem::path> files(parsed.positional().begin() + 1,
                                              parsed.positional().end());
     const ImportReport report = ImportPictureFiles(portfolio, files, feedback);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/Document.h"
 #include "core/Portfolio.h"
 #include "operations/Ids.h"
 #include "platform/Feedback.h"
@@ -13,7 +14,7 @@ bool readWorkPortfolio(CPortfolio& portfolio, const std::string& path, Feedback&
                        bool mayCreate) {
     std::error_code ec;
     if (mayCreate && !std::filesystem::exists(path, ec) && !ec) {
-        portfolio.m_strName = "MyPortfolio";
+        portfolio.m_strName = NewPortfolioName;
         return true;
     }
     return portfolio.ReadFile(path, feedback);
