@@ -7,6 +7,7 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/OperationsCli.h"
 #include "cli/PictureArgument.h"
 #include "core/AppSettings.h"
 #include "core/Portfolio.h"
@@ -192,13 +193,8 @@ int receive(std::span<const std::string> rest) {
         throw UsageError("--number must be 1..99");
 
     CPortfolio portfolio;
-    std::error_code ec;
-    if (std::filesystem::exists(output, ec)) {
-        if (!portfolio.ReadFile(output, s.feedback))
-            return 1;
-    } else {
-        portfolio.m_strName = "MyPortfolio";
-    }
+    if (!readWorkPortfolio(portfolio, output, s.feedback, true))
+        return 1;
     auto ask = [&](std::string_view, int, int) -> std::optional<int> { return number; };
     auto picture = receivePictureFromPhone(s.link, s.settings, ask);
     if (!picture)
