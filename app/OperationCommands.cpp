@@ -226,20 +226,12 @@ void pasteAndEdit(CGlyphonApp& app) {
     app.view().documentChanged();
 }
 
-void copyPicture(CGlyphonApp& app) {
+// Puts the current picture on the clipboard as `render` draws it; nothing without one.
+void copyCurrentPicture(CGlyphonApp& app, Surface (*render)(const CPicture&)) {
     const int index = currentIndex(app);
     if (index < 0 || index >= app.doc().m_portfolio.Count())
         return;
-    QGuiApplication::clipboard()->setImage(
-        toQImage(CopyBitmap(app.doc().m_portfolio.Picture(index))));
-}
-
-void copyWithGrid(CGlyphonApp& app) {
-    const int index = currentIndex(app);
-    if (index < 0 || index >= app.doc().m_portfolio.Count())
-        return;
-    QGuiApplication::clipboard()->setImage(
-        toQImage(CopyWithGridBitmap(app.doc().m_portfolio.Picture(index))));
+    QGuiApplication::clipboard()->setImage(toQImage(render(app.doc().m_portfolio.Picture(index))));
 }
 
 void imageGrabber(CGlyphonApp& app) {
@@ -267,8 +259,10 @@ void registerOperationCommands(CGlyphonApp& app) {
     view.addCommand(ID_REORDER_IDS, [&app] { reorderIds(app); });
     view.addCommand(ID_PASTE_EDIT_NEW_PICTURE, [&app] { pasteAndEdit(app); });
     view.addCommand(ID_PASTE_NEW_PICTURE, [&app] { pasteAndEdit(app); });
-    view.addCommand(ID_EDIT_COPY, [&app] { copyPicture(app); });
-    view.addCommand(ID_COPY_WITH_GRID, [&app] { copyWithGrid(app); });
+    view.addCommand(ID_EDIT_COPY, [&app] { copyCurrentPicture(app, CopyBitmap); });
+    view.addCommand(ID_COPY_WITH_GRID, [&app] {
+        copyCurrentPicture(app, [](const CPicture& p) { return CopyWithGridBitmap(p); });
+    });
     auto importFilter = std::make_shared<int>(0);
     view.addCommand(ID_INSERT_FROM_FILE,
                     [&app, importFilter] { pictureFromFile(app, *importFilter); });

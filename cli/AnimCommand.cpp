@@ -8,6 +8,7 @@
 #include "animation/Playback.h"
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
 
@@ -93,9 +94,9 @@ int runAnim(std::span<const std::string> args) {
     if (steps < 0)
         throw UsageError("--steps must not be negative");
 
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio folio;
-    if (!folio.ReadFile(parsed.positional()[0], feedback))
+    if (!readPortfolio(folio, parsed.positional()[0], feedback))
         return 1;
     if (listing) {
         list(folio);

@@ -6,7 +6,8 @@
 #include "cli/Args.h"
 #include "cli/CodeRange.h"
 #include "cli/Commands.h"
-#include "core/Document.h"
+#include "cli/OperationsCli.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "fonts/Bdf.h"
 #include "fonts/BdfImport.h"
@@ -52,14 +53,10 @@ int runBdf(std::span<const std::string> args) {
     const std::filesystem::path out = parsed.value("-o").value_or(portfolioPath.string());
     const auto codes = codeRangeOption(parsed);
 
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio portfolio;
-    if (std::filesystem::exists(portfolioPath)) {
-        if (!portfolio.ReadFile(portfolioPath, feedback))
-            return 1;
-    } else {
-        portfolio.m_strName = NewPortfolioName;
-    }
+    if (!readWorkPortfolio(portfolio, portfolioPath, feedback, true))
+        return 1;
     CBDF font;
     if (!LoadBdfFont(font, fontPath, feedback))
         return 1;
@@ -75,7 +72,7 @@ int runBdf(std::span<const std::string> args) {
                      unsigned(first), unsigned(last), out.c_str());
         return 1;
     }
-    if (!portfolio.WriteFile(out, feedback))
+    if (!writePortfolio(portfolio, out, feedback))
         return 1;
     std::printf("%d glyphs added, %d pictures in %s\n", result.added, portfolio.Count(),
                 out.c_str());

@@ -7,6 +7,7 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Report.h"
 #include "core/AppSettings.h"
 #include "core/Portfolio.h"
 #include "fonts/FntExport.h"
@@ -78,9 +79,9 @@ int runFnt(std::span<const std::string> args) {
         throw UsageError("Expected one portfolio (see --help)");
     const std::string out = parsed.required("-o");
 
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio portfolio;
-    if (!portfolio.ReadFile(parsed.positional()[0], feedback))
+    if (!readPortfolio(portfolio, parsed.positional()[0], feedback))
         return 1;
     std::vector<int> selected;
     if (auto ids = parsed.value("--ids")) {

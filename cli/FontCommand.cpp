@@ -7,7 +7,8 @@
 #include "cli/CodeRange.h"
 #include "cli/Commands.h"
 #include "cli/GuiSession.h"
-#include "core/Document.h"
+#include "cli/OperationsCli.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "fonts/FontGlyphs.h"
 #include "platform/Feedback.h"
@@ -87,14 +88,10 @@ int runFont(std::span<const std::string> args) {
     if (!SystemFontInstalled(chosen.family))
         throw UsageError("No installed font family \"" + chosen.family + "\" (see fc-list)");
 
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio portfolio;
-    if (std::filesystem::exists(portfolioPath)) {
-        if (!portfolio.ReadFile(portfolioPath, feedback))
-            return 1;
-    } else {
-        portfolio.m_strName = NewPortfolioName;
-    }
+    if (!readWorkPortfolio(portfolio, portfolioPath, feedback, true))
+        return 1;
     const auto renderer = MakeQtGlyphRenderer(chosen, ScreenDotsPerInch());
     const int added = InsertFontCharacters(portfolio, *renderer, choice.codes(), 0, feedback);
     if (added == 0) {
@@ -102,7 +99,7 @@ int runFont(std::span<const std::string> args) {
                      out.c_str());
         return 1;
     }
-    if (!portfolio.WriteFile(out, feedback))
+    if (!writePortfolio(portfolio, out, feedback))
         return 1;
     std::printf("%d characters of %s at %d.%d points added, %d pictures in %s\n", added,
                 chosen.family.c_str(), tenths / 10, tenths % 10, portfolio.Count(), out.c_str());

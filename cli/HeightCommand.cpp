@@ -5,6 +5,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/OperationsCli.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "operations/Heights.h"
 #include "operations/Ids.h"
@@ -83,7 +84,7 @@ int runHeight(std::span<const std::string> args) {
         values = parseTriple(positional[2], names, max);
     }
 
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio portfolio;
     if (!readWorkPortfolio(portfolio, positional[0], feedback))
         return 1;

@@ -5,6 +5,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/OperationsCli.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "operations/DuplicateCheck.h"
 #include "operations/Ids.h"
@@ -51,7 +52,7 @@ int runIds(std::span<const std::string> args) {
     const auto& positional = parsed.positional();
     if (positional.size() != 2 || (positional[1] != "renumber" && positional[1] != "check"))
         throw UsageError("Expected PORTFOLIO and renumber or check (see --help)");
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio portfolio;
     if (!readWorkPortfolio(portfolio, positional[0], feedback))
         return 1;

@@ -5,6 +5,7 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/OperationsCli.h"
 #include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "operations/PictureImport.h"
@@ -62,12 +63,8 @@ int runImport(std::span<const std::string> args) {
 
     CliFeedback feedback;
     CPortfolio portfolio;
-    if (std::filesystem::exists(portfolioPath)) {
-        if (!readPortfolio(portfolio, portfolioPath, feedback))
-            return 1;
-    } else {
-        portfolio.m_strName = "MyPortfolio";
-    }
+    if (!readWorkPortfolio(portfolio, portfolioPath, feedback, true))
+        return 1;
     std::vector<std::filesystem::path> files(parsed.positional().begin() + 1,
                                              parsed.positional().end());
     ImportFeedback importFeedback(feedback);

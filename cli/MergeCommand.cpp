@@ -5,6 +5,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/OperationsCli.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "operations/Merge.h"
 #include "platform/Feedback.h"
@@ -48,11 +49,11 @@ int runMerge(std::span<const std::string> args) {
     else if (keepText != "both")
         throw UsageError("--keep takes ours, theirs or both: " + keepText);
 
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio portfolio, other;
     if (!readWorkPortfolio(portfolio, positional[0], feedback))
         return 1;
-    if (!other.ReadFile(positional[1], feedback)) {
+    if (!readPortfolio(other, positional[1], feedback)) {
         std::fprintf(stderr, "%s: %s\n", MergeReadFailedText, positional[1].c_str());
         return 1;
     }

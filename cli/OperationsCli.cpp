@@ -3,26 +3,27 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/Document.h"
 #include "core/Portfolio.h"
 #include "operations/Ids.h"
 #include "platform/Feedback.h"
 
 namespace pixelon::cli {
 
-bool readWorkPortfolio(CPortfolio& portfolio, const std::string& path, Feedback& feedback,
+bool readWorkPortfolio(CPortfolio& portfolio, const std::string& path, CliFeedback& feedback,
                        bool mayCreate) {
     std::error_code ec;
     if (mayCreate && !std::filesystem::exists(path, ec) && !ec) {
-        portfolio.m_strName = "MyPortfolio";
+        portfolio.m_strName = NewPortfolioName;
         return true;
     }
-    return portfolio.ReadFile(path, feedback);
+    return readPortfolio(portfolio, path, feedback);
 }
 
 bool saveWorkPortfolio(CPortfolio& portfolio, const Args& args, const std::string& path,
-                       Feedback& feedback) {
+                       CliFeedback& feedback) {
     const std::string out = args.value("-o").value_or(path);
-    if (!portfolio.WriteFile(out, feedback)) {
+    if (!writePortfolio(portfolio, out, feedback)) {
         std::fprintf(stderr, "pixelon: %s not written\n", out.c_str());
         return false;
     }

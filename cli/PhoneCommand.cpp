@@ -7,6 +7,7 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/OperationsCli.h"
 #include "cli/PictureArgument.h"
 #include "cli/Report.h"
 #include "core/AppSettings.h"
@@ -198,13 +199,8 @@ int receive(std::span<const std::string> rest) {
         throw UsageError("--number must be 1..99");
 
     CPortfolio portfolio;
-    std::error_code ec;
-    if (std::filesystem::exists(output, ec)) {
-        if (!readPortfolio(portfolio, output, s.feedback))
-            return 1;
-    } else {
-        portfolio.m_strName = "MyPortfolio";
-    }
+    if (!readWorkPortfolio(portfolio, output, s.feedback, true))
+        return 1;
     auto ask = [&](std::string_view, int, int) -> std::optional<int> { return number; };
     auto picture = receivePictureFromPhone(s.link, s.settings, ask);
     if (!picture)

@@ -5,6 +5,7 @@
 #include "cli/Args.h"
 #include "cli/ObexSend.h"
 #include "cli/PictureArgument.h"
+#include "cli/Report.h"
 #include "core/AppSettings.h"
 #include "core/Portfolio.h"
 #include "operations/PictureExport.h"
@@ -26,9 +27,9 @@ int sendPictureAsFile(const Args& a, ApplicationType app) {
     if (!sendsFiles(type))
         throw UsageError("phone type " + std::to_string(type) +
                          " takes pictures over the AT download, not as files (leave out --to)");
-    ConsoleFeedback feedback{false};
+    CliFeedback feedback{false};
     CPortfolio portfolio;
-    if (!portfolio.ReadFile(a.positional()[0], feedback))
+    if (!readPortfolio(portfolio, a.positional()[0], feedback))
         return 1;
     const CPicture& picture = pictureById(portfolio, id, a.positional()[0]);
 

@@ -5,6 +5,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/OperationsCli.h"
+#include "cli/Report.h"
 #include "core/Picture.h"
 #include "core/Portfolio.h"
 #include "editing/EditorSession.h"
@@ -74,7 +75,7 @@ int runPicture(std::span<const std::string> args) {
     if (what == "delete" ? p.size() < 3 : (wanted == 0 || p.size() != wanted))
         throw UsageError("Wrong arguments for picture " + what + " (see --help)");
 
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio portfolio;
     if (!readWorkPortfolio(portfolio, p[0], feedback, what == "new"))
         return 1;

@@ -5,6 +5,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/GuiSession.h"
+#include "cli/Report.h"
 #include "core/Document.h"
 #include "core/Portfolio.h"
 #include "operations/DuplicateCheck.h"
@@ -47,9 +48,9 @@ int runPrint(std::span<const std::string> args) {
         throw UsageError("--resolution must be 0, 1 or 2");
 #ifdef PIXELON_HAVE_QTGUI
     const std::string& path = parsed.positional()[0];
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio portfolio;
-    if (!portfolio.ReadFile(path, feedback))
+    if (!readPortfolio(portfolio, path, feedback))
         return 1;
     CheckDuplicateIds(portfolio, portfolio.m_strName, feedback, false);
     GuiSession session;

@@ -6,6 +6,7 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
+#include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "output/ContactSheet.h"
 #include "platform/Feedback.h"
@@ -49,9 +50,9 @@ int runSheet(std::span<const std::string> args) {
     const std::string out = parsed.required("-o");
     const SheetFormat format = formatOf(out);
 
-    ConsoleFeedback feedback;
+    CliFeedback feedback;
     CPortfolio portfolio;
-    if (!portfolio.ReadFile(parsed.positional()[0], feedback))
+    if (!readPortfolio(portfolio, parsed.positional()[0], feedback))
         return 1;
     return ExportContactSheet(portfolio, out, format, feedback) ? 0 : 1;
 }

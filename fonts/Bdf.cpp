@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "core/Picture.h"
+#include "platform/HexDigit.h"
 
 namespace pixelon {
 
@@ -23,18 +24,8 @@ bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool isHexToken(std::string_view token) {
-    return std::all_of(token.begin(), token.end(), [](char c) { return hexValue(c) >= 0; });
+    return std::all_of(token.begin(), token.end(), [](char c) { return hexDigitValue(c) >= 0; });
 }
 
 // An optional "-" and decimal digits that fit an int; nothing otherwise.
@@ -139,11 +130,11 @@ int CodeFromGlyphName(std::string_view name) {
         name.remove_prefix(dot + 1);
     int run = 0;
     for (std::size_t i = 0; i < name.size(); ++i) {
-        run = hexValue(name[i]) >= 0 ? run + 1 : 0;
+        run = hexDigitValue(name[i]) >= 0 ? run + 1 : 0;
         if (run == 4) {
             int code = 0;
             for (std::size_t j = i - 3; j <= i; ++j)
-                code = code * 16 + hexValue(name[j]);
+                code = code * 16 + hexDigitValue(name[j]);
             return code;
         }
     }
@@ -213,7 +204,7 @@ void CBDF::parseGlyph(Tokens& in, std::string_view name) {
                 for (std::size_t i = 0; i + 1 < row.size(); i += 2) {
                     if (filled < glyph->bitmap.size())
                         glyph->bitmap[filled] =
-                            std::uint8_t(hexValue(row[i]) << 4 | hexValue(row[i + 1]));
+                            std::uint8_t(hexDigitValue(row[i]) << 4 | hexDigitValue(row[i + 1]));
                     ++filled;
                 }
             }

@@ -9,6 +9,7 @@
 #include "core/Portfolio.h"
 #include "fonts/Bdf.h"
 #include "platform/Feedback.h"
+#include "platform/HexDigit.h"
 
 namespace pixelon {
 
@@ -56,11 +57,7 @@ int ParseHexField(std::string_view text) {
         ++at;
     long long value = 0;
     for (; at < text.size(); ++at) {
-        const char c = text[at];
-        int digit = c >= '0' && c <= '9'   ? c - '0'
-                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                           : -1;
+        const int digit = hexDigitValue(text[at]);
         if (digit < 0)
             break;
         value = std::min<long long>(value * 16 + digit, 0x7FFFFFFF);

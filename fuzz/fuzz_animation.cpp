@@ -4,26 +4,20 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 #include "animation/AnimationEditor.h"
 #include "animation/AnimationExport.h"
 #include "animation/Playback.h"
 #include "codecs/GifWriter.h"
-#include "core/LineReader.h"
-#include "core/Portfolio.h"
-#include "platform/Feedback.h"
+#include "fuzz/FuzzPortfolio.h"
 
 using namespace pixelon;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 64 * 1024)
         return 0;
-    std::string_view text(reinterpret_cast<const char*>(data), size);
-    CPortfolio folio;
-    RecordingFeedback feedback;
-    LineReader reader(text);
-    folio.ReadFrom(reader, size, "fuzz.pfo", feedback);
+    fuzz::FuzzPortfolio input(fuzz::bytesAsText(data, size));
+    CPortfolio& folio = input.folio;
     if (folio.m_animations.size() > 8)
         folio.m_animations.resize(8);
     for (const Animation& animation : folio.m_animations) {
@@ -51,6 +45,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             editor.timerFired();
         editor.setAnimate(false);
     }
-    CurrentMap = &DirectMap;
     return 0;
 }

@@ -7,12 +7,10 @@
 #include <string_view>
 
 #include "codecs/GifWriter.h"
-#include "core/LineReader.h"
-#include "core/Portfolio.h"
+#include "fuzz/FuzzPortfolio.h"
 #include "output/ContactSheet.h"
 #include "output/PortfolioViewer.h"
 #include "output/PrintPage.h"
-#include "platform/Feedback.h"
 
 using namespace pixelon;
 
@@ -36,11 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte picks the viewer's width and the print resolution.
     const int areaWidth = 40 + data[0] * 4;
     const int resolution = data[0] % 4;
-    std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
-    CPortfolio portfolio;
-    RecordingFeedback feedback;
-    LineReader reader(text);
-    portfolio.ReadFrom(reader, size, "fuzz.pfo", feedback);
+    fuzz::FuzzPortfolio input(fuzz::bytesAsText(data + 1, size - 1));
+    CPortfolio& portfolio = input.folio;
+    RecordingFeedback& feedback = input.feedback;
     if (portfolio.Count() == 0 || portfolio.Count() > 300)
         return 0;
 

@@ -3,13 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 #include "core/EString.h"
-#include "core/LineReader.h"
 #include "core/LineWriter.h"
-#include "core/Portfolio.h"
-#include "platform/Feedback.h"
+#include "fuzz/FuzzPortfolio.h"
 
 using namespace pixelon;
 
@@ -17,12 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The reader's pixel budget grows with the input, as it does with a file's length.
     if (size > (std::size_t(64) << 20))
         return 0;
-    std::string_view text(reinterpret_cast<const char*>(data), size);
-    CPortfolio folio;
-    RecordingFeedback feedback;
-    LineReader reader(text);
-    folio.ReadFrom(reader, size, "fuzz.pfo", feedback);
-    if (feedback.messages().empty() && folio.Count() == 0)
+    fuzz::FuzzPortfolio input(fuzz::bytesAsText(data, size));
+    CPortfolio& folio = input.folio;
+    if (input.feedback.messages().empty() && folio.Count() == 0)
         __builtin_trap(); // a read ends in success with a warning, or in failure with a message
 
     // Whatever was read must write out again without fault.
@@ -32,6 +26,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EString&) {
         // The notes watchdog is a legitimate write failure.
     }
-    CurrentMap = &DirectMap;
     return 0;
 }

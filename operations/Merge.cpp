@@ -89,24 +89,25 @@ bool MergeModel::enabled(MergeButton button) const {
 void MergeModel::press(MergeButton button) {
     if (!enabled(button))
         return;
+    const auto moveSelected = [this](MergeList from) {
+        const std::set<int>& rows = selection(from);
+        moveRows(from, {rows.begin(), rows.end()});
+    };
     switch (button) {
     case MergeButton::AddFromTheirs:
-        moveRows(MergeList::Theirs,
-                 {selection(MergeList::Theirs).begin(), selection(MergeList::Theirs).end()});
+        moveSelected(MergeList::Theirs);
         break;
     case MergeButton::AddAllFromTheirs:
         moveAll(MergeList::Theirs, std::nullopt);
         break;
     case MergeButton::AddFromRemoved:
-        moveRows(MergeList::Removed,
-                 {selection(MergeList::Removed).begin(), selection(MergeList::Removed).end()});
+        moveSelected(MergeList::Removed);
         break;
     case MergeButton::AddAllFromRemoved:
         moveAll(MergeList::Removed, std::nullopt);
         break;
     case MergeButton::Remove:
-        moveRows(MergeList::Result,
-                 {selection(MergeList::Result).begin(), selection(MergeList::Result).end()});
+        moveSelected(MergeList::Result);
         break;
     case MergeButton::RemoveAllTheirs:
         moveAll(MergeList::Result, Origin::Theirs);

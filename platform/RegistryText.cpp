@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "platform/HexDigit.h"
+
 namespace pixelon {
 namespace {
 
@@ -29,15 +31,6 @@ std::string_view trim(std::string_view s) {
     if (first == std::string_view::npos)
         return {};
     return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = lowerAscii(c);
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 // --- UTF-16 ---------------------------------------------------------------------------------
@@ -247,7 +240,7 @@ std::optional<std::vector<std::uint8_t>> parseHexBytes(std::string_view list) {
                 return std::nullopt;
             int value = 0;
             for (char c : token) {
-                const int d = hexDigit(c);
+                const int d = hexDigitValue(c);
                 if (d < 0)
                     return std::nullopt;
                 value = value * 16 + d;
@@ -265,7 +258,7 @@ std::optional<std::uint32_t> parseDword(std::string_view digits) {
         return std::nullopt;
     std::uint32_t value = 0;
     for (char c : digits) {
-        const int d = hexDigit(c);
+        const int d = hexDigitValue(c);
         if (d < 0)
             return std::nullopt;
         value = value << 4 | static_cast<std::uint32_t>(d);

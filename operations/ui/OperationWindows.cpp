@@ -26,10 +26,24 @@ namespace pixelon::ui {
 
 namespace {
 
-QDialogButtonBox* okCancel(QDialog* dialog) {
+// OK and Cancel; OK accepts at once when `okAccepts`, else the caller checks the input first.
+QDialogButtonBox* okCancel(QDialog* dialog, bool okAccepts = false) {
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
     QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    if (okAccepts)
+        QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     return box;
+}
+
+// Shows a slider dialog on a copy of `model`; the model takes the copy only when the user
+// presses OK, so Cancel leaves it as it was.
+template <class Dialog, class Model> bool editInDialog(QWidget* parent, Model& model) {
+    Model edited = model;
+    Dialog dialog(edited, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    model = edited;
+    return true;
 }
 
 // A slider bound to a setting: the label beside it follows the value while it moves.
@@ -102,18 +116,12 @@ HeightDialog::HeightDialog(HeightDialogModel& model, QWidget* parent)
     m_rows[1] = addSlider(grid, 1, m_model.bottom, Qt::Horizontal, this);
     m_rows[2] = addSlider(grid, 2, m_model.threshold, Qt::Horizontal, this);
     layout->addLayout(grid);
-    auto* box = okCancel(this);
-    connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* box = okCancel(this, true);
     layout->addWidget(box);
 }
 
 bool runHeightDialog(QWidget* parent, HeightDialogModel& model) {
-    HeightDialogModel edited = model;
-    HeightDialog dialog(edited, parent);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    model = edited;
-    return true;
+    return editInDialog<HeightDialog>(parent, model);
 }
 
 ShiftDialog::ShiftDialog(ShiftDialogModel& model, QWidget* parent)
@@ -128,18 +136,12 @@ ShiftDialog::ShiftDialog(ShiftDialogModel& model, QWidget* parent)
     connect(m_row.slider, &QSlider::valueChanged, this,
             [this] { m_row.value->setText(QString::fromStdString(m_model.label())); });
     layout->addLayout(grid);
-    auto* box = okCancel(this);
-    connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* box = okCancel(this, true);
     layout->addWidget(box);
 }
 
 bool runShiftDialog(QWidget* parent, ShiftDialogModel& model) {
-    ShiftDialogModel edited = model;
-    ShiftDialog dialog(edited, parent);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    model = edited;
-    return true;
+    return editInDialog<ShiftDialog>(parent, model);
 }
 
 MergeDialog::MergeDialog(const CPortfolio& ours, const CPortfolio& theirs, QWidget* parent)
@@ -191,8 +193,7 @@ MergeDialog::MergeDialog(const CPortfolio& ours, const CPortfolio& theirs, QWidg
         makeButtons({MergeButton::AddFromRemoved, MergeButton::AddAllFromRemoved,
                      MergeButton::RemoveAllOurs, MergeButton::RemoveDuplicatesKeepTheirs}),
         2, 1);
-    auto* box = okCancel(this);
-    connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* box = okCancel(this, true);
     grid->addWidget(box, 3, 0, 1, 3);
     refill();
 }

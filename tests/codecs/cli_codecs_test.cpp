@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "codec_test_util.h"
 #include "codecs/GifReader.h"
 #include "codecs/GifWriter.h"
 #include "codecs/RasterFile.h"
 #include "core/Picture.h"
+#include "tests/support/PixelonProgram.h"
 
 namespace pixelon {
 namespace {
@@ -17,16 +16,12 @@ using test::ScratchDir;
 class PixelonCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* bin = std::getenv("PIXELON_BINARY_DIR");
-        if (!bin || !std::filesystem::exists(std::filesystem::path(bin) / "cli" / "pixelon"))
+        program = test::builtPixelon();
+        if (program.empty())
             GTEST_SKIP() << "pixelon not built";
-        program = (std::filesystem::path(bin) / "cli" / "pixelon").string();
     }
     int pixelon(const std::string& arguments) {
-        const std::string line = "timeout 60 " + program + " " + arguments + " >" +
-                                 (dir / "out.txt").string() + " 2>" + (dir / "err.txt").string();
-        const int status = std::system(line.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return test::runPixelon(program, dir.path(), arguments);
     }
     std::string text(const char* name) {
         auto b = test::readBytes(dir / name);

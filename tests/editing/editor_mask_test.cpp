@@ -2,22 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "editing/PictureEditor.h"
+#include "tests/support/TestPictures.h"
 
 namespace pixelon {
 namespace {
 
 // A white W x H picture of colour values; `transparent` pixels are masked out.
 CPicture picture(int w, int h, std::initializer_list<std::pair<int, int>> transparent = {}) {
-    CPicture p;
-    p.m_nWidth = w;
-    p.m_nHeight = h;
-    p.ResizeStorage();
-    p.m_nDepth = 16;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            p.SetPixel(x, y, 0xFFFF);
-            p.SetMask(x, y, 1);
-        }
+    CPicture p = whitePicture(w, h);
     for (auto [x, y] : transparent)
         p.SetMask(x, y, 0);
     p.m_bMasked = transparent.size() > 0;

@@ -3,23 +3,10 @@
 
 #include "editing/PictureEditor.h"
 #include "editing/PixelFont.h"
+#include "tests/support/TestPictures.h"
 
 namespace pixelon {
 namespace {
-
-CPicture whitePicture(int w, int h) {
-    CPicture p;
-    p.m_nWidth = w;
-    p.m_nHeight = h;
-    p.ResizeStorage();
-    p.m_nDepth = 16;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            p.SetPixel(x, y, 0xFFFF);
-            p.SetMask(x, y, 1);
-        }
-    return p;
-}
 
 int inkCount(const PictureEditor& ed, Colour c = colourBlack) {
     int n = 0;

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -9,6 +7,7 @@
 
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
+#include "tests/support/PixelonProgram.h"
 #include "tests/support/TempDir.h"
 
 namespace pixelon {
@@ -52,17 +51,13 @@ ENDFONT
 class FontCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* bin = std::getenv("PIXELON_BINARY_DIR");
-        if (!bin || !std::filesystem::exists(std::filesystem::path(bin) / "cli" / "pixelon"))
+        program = test::builtPixelon();
+        if (program.empty())
             GTEST_SKIP() << "pixelon not built";
-        program = (std::filesystem::path(bin) / "cli" / "pixelon").string();
         std::ofstream(p("small.bdf")) << SmallFont;
     }
     int pixelon(const std::string& arguments) {
-        const std::string line = "QT_QPA_PLATFORM=offscreen timeout 60 " + program + " " +
-                                 arguments + " >" + p("out.txt") + " 2>" + p("err.txt");
-        const int status = std::system(line.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return test::runPixelon(program, dir.path, arguments, "QT_QPA_PLATFORM=offscreen");
     }
     std::string text(const char* name) {
         std::ifstream in(p(name));

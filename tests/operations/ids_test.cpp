@@ -5,25 +5,13 @@
 #include "operations/Ids.h"
 #include "operations/NewPicture.h"
 #include "platform/Feedback.h"
+#include "tests/operations/PortfolioIds.h"
 
 namespace pixelon {
 namespace {
 
-void addIds(CPortfolio& portfolio, std::initializer_list<int> ids) {
-    for (int id : ids) {
-        auto p = std::make_unique<CPicture>();
-        p->Create(2, 2, id);
-        p->SetPixel(0, 0, std::uint16_t(id)); // tells the pictures apart after a renumbering
-        AddPicture(portfolio, std::move(p));
-    }
-}
-
-std::vector<int> idsOf(const CPortfolio& portfolio) {
-    std::vector<int> ids;
-    for (const auto& p : portfolio.m_pictures)
-        ids.push_back(p->m_nId);
-    return ids;
-}
+using test::addIds;
+using test::idsOf;
 
 std::vector<int> frameIds(const Animation& animation) {
     std::vector<int> ids;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/codecs/codec_test_util.h"
+#include "tests/operations/PortfolioIds.h"
 #include "codecs/Errors.h"
 #include "codecs/GifWriter.h"
 #include "codecs/RasterFile.h"
@@ -15,20 +17,8 @@ namespace {
 
 using test::ScratchDir;
 
-void addIds(CPortfolio& portfolio, std::initializer_list<int> ids) {
-    for (int id : ids) {
-        auto p = std::make_unique<CPicture>();
-        p->Create(2, 2, id);
-        AddPicture(portfolio, std::move(p));
-    }
-}
-
-std::vector<int> idsOf(const CPortfolio& portfolio) {
-    std::vector<int> ids;
-    for (const auto& p : portfolio.m_pictures)
-        ids.push_back(p->m_nId);
-    return ids;
-}
+using test::addIds;
+using test::idsOf;
 
 TEST(PictureIds, NextFreeAndNew) {
     CPortfolio portfolio;

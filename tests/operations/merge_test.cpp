@@ -4,6 +4,7 @@
 #include "core/Portfolio.h"
 #include "operations/Merge.h"
 #include "platform/Feedback.h"
+#include "tests/operations/PortfolioIds.h"
 
 namespace pixelon {
 namespace {
@@ -116,10 +117,7 @@ TEST(Merge, ApplyDeletesAddsAndSorts) {
     EXPECT_EQ(choice.addedIds, (Ids{3, 7}));
     RecordingFeedback feedback;
     ApplyMerge(ours, theirs, choice, feedback);
-    Ids ids;
-    for (const auto& p : ours.m_pictures)
-        ids.push_back(p->m_nId);
-    EXPECT_EQ(ids, (Ids{1, 3, 5, 7}));
+    EXPECT_EQ(test::idsOf(ours), (Ids{1, 3, 5, 7}));
     EXPECT_EQ(ours.Picture(2).GetPixel(0, 0), 1); // the first button keeps this picture 5
     EXPECT_EQ(ours.m_animations.size(), std::size_t(1));
     EXPECT_EQ(ours.m_animations[0].frames[0].id, 5);

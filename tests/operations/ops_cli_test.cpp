@@ -10,11 +10,13 @@
 #include "core/Picture.h"
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
+#include "tests/operations/PortfolioIds.h"
 #include "tests/support/TempDir.h"
 
 namespace pixelon {
 namespace {
 
+using test::idsOf;
 using test::TempDir;
 
 struct Outcome {
@@ -84,13 +86,6 @@ CPortfolio readPortfolio(const std::filesystem::path& path) {
     RecordingFeedback quiet;
     EXPECT_TRUE(p.ReadFile(path, quiet)) << path;
     return p;
-}
-
-std::vector<int> idsOf(const CPortfolio& p) {
-    std::vector<int> ids;
-    for (const auto& picture : p.m_pictures)
-        ids.push_back(picture->m_nId);
-    return ids;
 }
 
 TEST(OperationsCli, IdsCheckAndRenumber) {

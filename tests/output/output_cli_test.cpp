@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sys/wait.h>
 
 #include "OutputTestUtil.h"
 #include "core/Portfolio.h"
@@ -9,6 +8,7 @@
 #include "output/PrintPage.h"
 #include "platform/Feedback.h"
 #include "tests/codecs/codec_test_util.h"
+#include "tests/support/PixelonProgram.h"
 
 namespace pixelon {
 namespace {
@@ -27,17 +27,13 @@ constexpr Colour Black = rgb(0, 0, 0);
 class OutputCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* bin = std::getenv("PIXELON_BINARY_DIR");
-        if (!bin || !std::filesystem::exists(std::filesystem::path(bin) / "cli" / "pixelon"))
+        program = test::builtPixelon();
+        if (program.empty())
             GTEST_SKIP() << "pixelon not built";
-        program = (std::filesystem::path(bin) / "cli" / "pixelon").string();
-        binaryDir = bin;
+        binaryDir = std::getenv("PIXELON_BINARY_DIR");
     }
     int pixelon(const std::string& arguments) {
-        const std::string line =
-            "timeout 60 " + program + " " + arguments + " >" + p("out.txt") + " 2>" + p("err.txt");
-        const int status = std::system(line.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return test::runPixelon(program, dir.path(), arguments);
     }
     std::string p(const std::string& name) const { return (dir / name).string(); }
     void save(CPortfolio& portfolio, const std::string& name) {

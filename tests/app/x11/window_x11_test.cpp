@@ -8,13 +8,12 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
-#include <QToolBar>
-#include <QToolButton>
 
 #include "app/FindCommandDialog.h"
 #include "app/GlyphonView.h"
 #include "app/MainFrame.h"
 #include "tests/app/TestDoubles.h"
+#include "tests/app/ToolbarChecks.h"
 
 namespace pixelon::app::test {
 
@@ -123,14 +122,7 @@ private slots:
 
         QCOMPARE(windowName(client), QString::fromStdString("Vistrel - " + file));
 
-        QToolBar* bar = frame.toolBar();
-        for (QAction* a : bar->actions()) {
-            QWidget* button = bar->widgetForAction(a);
-            QVERIFY(button && button->isVisible());
-            QVERIFY(bar->rect().contains(button->geometry()));
-        }
-        auto* more = bar->findChild<QToolButton*>("qt_toolbar_ext_button");
-        QVERIFY(!more || !more->isVisible());
+        QCOMPARE(toolbarOverflow(*frame.toolBar()), QString());
 
         if (!shot.isEmpty()) {
             QString folder = qEnvironmentVariable("PIXELON_ARTEFACT_DIR", QDir::tempPath());

@@ -15,23 +15,12 @@
 #include "editing/ui/GlyphFontFile.h"
 #include "editing/ui/PaletteButton.h"
 #include "platform/Feedback.h"
+#include "tests/support/TestPictures.h"
 
 using namespace pixelon;
 namespace fs = std::filesystem;
 
 namespace {
-
-CPicture whitePicture(int w, int h) {
-    CPicture p;
-    p.Create(w, h, 12);
-    p.m_nDepth = 16;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            p.SetPixel(x, y, 0xFFFF);
-            p.SetMask(x, y, 1);
-        }
-    return p;
-}
 
 int blackPixels(const CPicture& p) {
     int n = 0;

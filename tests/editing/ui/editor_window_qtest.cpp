@@ -5,22 +5,11 @@
 #include "editing/ui/EditorWindow.h"
 #include "editing/ui/PaletteButton.h"
 #include "platform/Feedback.h"
+#include "tests/support/TestPictures.h"
 
 using namespace pixelon;
 
 namespace {
-
-CPicture whitePicture(int w, int h) {
-    CPicture p;
-    p.Create(w, h, 12);
-    p.m_nDepth = 16;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            p.SetPixel(x, y, 0xFFFF);
-            p.SetMask(x, y, 1);
-        }
-    return p;
-}
 
 // Each character is a 2 x 3 block of ink.
 class BlockFont : public TextFont {
