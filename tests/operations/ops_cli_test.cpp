@@ -127,6 +127,14 @@ TEST(OperationsCli, HeightOnAListOfIds) {
     EXPECT_EQ(p.Picture(0).GetPixel(0, 0), 0xFFFF);
     EXPECT_EQ(p.Picture(3).GetPixel(0, 0), 0); // 9 was not in the list
 
+    // A negative V shifts up; it must not be taken for an option.
+    Outcome up = run(dir, {"height", "set.pfo", "shift", "-2", "--ids", "1", "-o", "up.pfo"});
+    ASSERT_EQ(up.status, 0) << up.err;
+    CPortfolio shiftedUp = readPortfolio(dir.path / "up.pfo");
+    EXPECT_EQ(shiftedUp.Picture(0).m_nHeight, 4);
+    EXPECT_EQ(shiftedUp.Picture(0).GetPixel(0, 0), 0); // the black row 2 moved to the top
+    EXPECT_EQ(shiftedUp.Picture(0).GetPixel(0, 3), 0xFFFF);
+
     Outcome crop = run(dir, {"height", "set.pfo", "crop", "1,1,3", "-o", "crop.pfo"});
     ASSERT_EQ(crop.status, 0) << crop.err;
     EXPECT_EQ(readPortfolio(dir.path / "crop.pfo").Picture(2).m_nHeight, 2);
