@@ -268,6 +268,12 @@ FontColourDialog::FontColourDialog(QWidget* parent, const QFont& font, Colour co
     m_fonts->setWindowFlags(Qt::Widget);
     m_fonts->setObjectName("fontChooser");
     layout->addWidget(m_fonts);
+    // The embedded chooser is a dialog of its own: Escape would close only it and leave this
+    // window empty. Escape cancels the whole window instead, and the chooser stays shown.
+    connect(m_fonts, &QDialog::finished, this, [this] {
+        m_fonts->setVisible(true);
+        reject();
+    });
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel("&Color:"));
     m_colours = new QComboBox;
