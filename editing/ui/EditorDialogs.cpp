@@ -380,7 +380,10 @@ std::unique_ptr<CPicture> runNewPictureDialog(QWidget* parent, const CPortfolio&
                                               int caret) {
     NewPictureModel model(portfolio, caret);
     QDialog dialog(parent);
-    dialog.setWindowTitle("Add New Portfolio ID and Picture Size");
+    const QString title = "Add New Portfolio ID and Picture Size";
+    dialog.setWindowTitle(title);
+    // Wide enough that the title bar shows the whole title next to its buttons.
+    dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(title) + 96);
     auto* form = new QFormLayout(&dialog);
     auto* id = new QLineEdit(QString::fromStdString(model.idText()));
     id->setMaxLength(5);
