@@ -16,7 +16,11 @@ bool readWorkPortfolio(CPortfolio& portfolio, const std::string& path, Feedback&
         portfolio.m_strName = "MyPortfolio";
         return true;
     }
-    return portfolio.ReadFile(path, feedback);
+    if (portfolio.ReadFile(path, feedback))
+        return true;
+    // The reader's message says why, not which file: with two portfolios named that matters.
+    std::fprintf(stderr, "pixelon: %s not read\n", path.c_str());
+    return false;
 }
 
 bool saveWorkPortfolio(CPortfolio& portfolio, const Args& args, const std::string& path,

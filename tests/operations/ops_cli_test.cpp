@@ -150,6 +150,13 @@ TEST(OperationsCli, HeightOnAListOfIds) {
         EXPECT_EQ(refused.status, 1) << bad[3];
         EXPECT_FALSE(refused.err.empty());
     }
+
+    // A damaged portfolio is named in the message, and nothing is written.
+    std::ofstream(dir.path / "cut.pfo") << readText(dir.path / "set.pfo").substr(0, 200);
+    Outcome damaged = run(dir, {"height", "cut.pfo", "shift", "1", "-o", "never.pfo"});
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_NE(damaged.err.find("cut.pfo not read"), std::string::npos) << damaged.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "never.pfo"));
 }
 
 TEST(OperationsCli, MergeKeepsOneSide) {
