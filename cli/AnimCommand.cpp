@@ -95,8 +95,10 @@ int runAnim(std::span<const std::string> args) {
 
     ConsoleFeedback feedback;
     CPortfolio folio;
-    if (!folio.ReadFile(parsed.positional()[0], feedback))
+    if (!folio.ReadFile(parsed.positional()[0], feedback)) {
+        std::fprintf(stderr, "pixelon anim: %s not read\n", parsed.positional()[0].c_str());
         return 1;
+    }
     if (listing) {
         list(folio);
         return 0;

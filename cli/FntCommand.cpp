@@ -80,8 +80,10 @@ int runFnt(std::span<const std::string> args) {
 
     ConsoleFeedback feedback;
     CPortfolio portfolio;
-    if (!portfolio.ReadFile(parsed.positional()[0], feedback))
+    if (!portfolio.ReadFile(parsed.positional()[0], feedback)) {
+        std::fprintf(stderr, "pixelon fnt: %s not read\n", parsed.positional()[0].c_str());
         return 1;
+    }
     std::vector<int> selected;
     if (auto ids = parsed.value("--ids")) {
         selected = picturesWithIds(portfolio, *ids);

@@ -49,8 +49,10 @@ int runPrint(std::span<const std::string> args) {
     const std::string& path = parsed.positional()[0];
     ConsoleFeedback feedback;
     CPortfolio portfolio;
-    if (!portfolio.ReadFile(path, feedback))
+    if (!portfolio.ReadFile(path, feedback)) {
+        std::fprintf(stderr, "pixelon print: %s not read\n", path.c_str());
         return 1;
+    }
     CheckDuplicateIds(portfolio, portfolio.m_strName, feedback, false);
     GuiSession session;
     PdfRequest request;

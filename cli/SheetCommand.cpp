@@ -51,8 +51,10 @@ int runSheet(std::span<const std::string> args) {
 
     ConsoleFeedback feedback;
     CPortfolio portfolio;
-    if (!portfolio.ReadFile(parsed.positional()[0], feedback))
+    if (!portfolio.ReadFile(parsed.positional()[0], feedback)) {
+        std::fprintf(stderr, "pixelon sheet: %s not read\n", parsed.positional()[0].c_str());
         return 1;
+    }
     return ExportContactSheet(portfolio, out, format, feedback) ? 0 : 1;
 }
 

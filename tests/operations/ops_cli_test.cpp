@@ -157,6 +157,15 @@ TEST(OperationsCli, HeightOnAListOfIds) {
     EXPECT_EQ(damaged.status, 1);
     EXPECT_NE(damaged.err.find("cut.pfo not read"), std::string::npos) << damaged.err;
     EXPECT_FALSE(std::filesystem::exists(dir.path / "never.pfo"));
+    for (const auto& reader :
+         std::vector<std::vector<std::string>>{{"anim", "cut.pfo", "--list"},
+                                               {"fnt", "cut.pfo", "-o", "never.fnt"},
+                                               {"print", "cut.pfo", "-o", "never.pdf"},
+                                               {"sheet", "cut.pfo", "-o", "never.gif"}}) {
+        Outcome refused = run(dir, reader);
+        EXPECT_EQ(refused.status, 1) << reader[0];
+        EXPECT_NE(refused.err.find("cut.pfo not read"), std::string::npos) << refused.err;
+    }
 }
 
 TEST(OperationsCli, MergeKeepsOneSide) {
