@@ -13,7 +13,10 @@ Args::Args(std::span<const std::string> args, std::vector<std::string> valueOpti
     bool onlyPositional = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (onlyPositional || a.size() < 2 || a[0] != '-') {
+        // "-3" is a negative number (a shift up, an offset), not an option: no option starts
+        // with a digit.
+        const bool negativeNumber = a.size() >= 2 && a[0] == '-' && a[1] >= '0' && a[1] <= '9';
+        if (onlyPositional || a.size() < 2 || a[0] != '-' || negativeNumber) {
             m_positional.push_back(a);
             continue;
         }

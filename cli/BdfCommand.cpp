@@ -58,14 +58,21 @@ int runBdf(std::span<const std::string> args) {
     if (!readWorkPortfolio(portfolio, portfolioPath, feedback, true))
         return 1;
     CBDF font;
-    if (!LoadBdfFont(font, fontPath, feedback))
+    if (!LoadBdfFont(font, fontPath, feedback)) {
+        std::fprintf(stderr, "pixelon bdf: cannot read %s\n", fontPath.c_str());
         return 1;
+    }
     const BdfImportChoice proposal = ProposeBdfImport(font);
     if (parsed.flag("--global-height") && !proposal.globalHeightEnabled)
         throw UsageError("The font has no FONTBOUNDINGBOX: --global-height cannot be used");
     const auto [first, last] = codes.value_or(proposal.codes());
     const BdfImportResult result = ImportBdfGlyphs(
         font, portfolio, first, last, parsed.flag("--global-height"), feedback.progress());
+    if (font.m_glyphs.empty()) {
+        std::fprintf(stderr, "pixelon bdf: %s holds no glyphs, %s not written\n", fontPath.c_str(),
+                     out.c_str());
+        return 1;
+    }
     if (result.added == 0) {
         std::fprintf(stderr,
                      "pixelon bdf: no glyph with a code from %04X to %04X, %s not written\n",

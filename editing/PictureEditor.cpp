@@ -879,7 +879,10 @@ void PictureEditor::undo() {
 void PictureEditor::accept(CPicture& picture) {
     commit();
     m_ec.selection.reset();
-    const int w = std::min(m_ec.width, 1300), h = std::min(m_ec.height, 1360);
+    // The picture keeps the middle of a larger canvas. The record holds at most 1280 x 1024
+    // pixels; a larger picture would be saved in a portfolio that cannot be read back.
+    const int w = std::min(m_ec.width, CPicture::MaxWidth);
+    const int h = std::min(m_ec.height, CPicture::MaxHeight);
     const int left = m_ec.originX + (m_ec.width - w) / 2;
     const int top = m_ec.originY + (m_ec.height - h) / 2;
     const bool wasMasked = picture.m_bMasked;

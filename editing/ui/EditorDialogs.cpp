@@ -268,6 +268,12 @@ FontColourDialog::FontColourDialog(QWidget* parent, const QFont& font, Colour co
     m_fonts->setWindowFlags(Qt::Widget);
     m_fonts->setObjectName("fontChooser");
     layout->addWidget(m_fonts);
+    // The embedded chooser is a dialog of its own: Escape would close only it and leave this
+    // window empty. Escape cancels the whole window instead, and the chooser stays shown.
+    connect(m_fonts, &QDialog::finished, this, [this] {
+        m_fonts->setVisible(true);
+        reject();
+    });
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel("&Color:"));
     m_colours = new QComboBox;
@@ -374,7 +380,10 @@ std::unique_ptr<CPicture> runNewPictureDialog(QWidget* parent, const CPortfolio&
                                               int caret) {
     NewPictureModel model(portfolio, caret);
     QDialog dialog(parent);
-    dialog.setWindowTitle("Add New Portfolio ID and Picture Size");
+    const QString title = "Add New Portfolio ID and Picture Size";
+    dialog.setWindowTitle(title);
+    // Wide enough that the title bar shows the whole title next to its buttons.
+    dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(title) + 96);
     auto* form = new QFormLayout(&dialog);
     auto* id = new QLineEdit(QString::fromStdString(model.idText()));
     id->setMaxLength(5);

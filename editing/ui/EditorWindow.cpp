@@ -17,9 +17,11 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include "core/Portfolio.h"
 #include "editing/PixelFont.h"
@@ -335,6 +337,7 @@ EditorWindow::EditorWindow(CPicture& picture, Feedback& feedback, EditorOptions 
 
     if (options.registry) {
         move(m_placement.editorX, m_placement.editorY);
+        m_placeFrame = true;
         if (m_placement.easyPaletteVisible)
             toggleEasyPalette();
     }
@@ -342,6 +345,39 @@ EditorWindow::EditorWindow(CPicture& picture, Feedback& feedback, EditorOptions 
 }
 
 EditorWindow::~EditorWindow() = default;
+
+void EditorWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_placeFrame)
+        return;
+    m_placeFrame = false;
+    if (!m_frameTimer) {
+        m_frameTimer = new QTimer(this);
+        m_frameTimer->setInterval(50);
+        connect(m_frameTimer, &QTimer::timeout, this, &EditorWindow::checkFramePlace);
+    }
+    m_frameChecks = 40; // about two seconds for the window manager to add its frame
+    m_frameTimer->start();
+}
+
+void EditorWindow::checkFramePlace() {
+    QWindow* window = windowHandle();
+    if (!window || --m_frameChecks <= 0) {
+        m_frameTimer->stop();
+        return;
+    }
+    const QMargins margins = window->frameMargins();
+    if (margins.isNull())
+        return; // no frame yet, or none at all (then the place is already right)
+    m_frameTimer->stop();
+    // The client area goes inside the frame's margins. Qt's idea of where the window is may
+    // be stale and it skips a move to that place, so the move is made in two steps.
+    const QPoint client =
+        QPoint(m_placement.editorX, m_placement.editorY) + QPoint(margins.left(), margins.top());
+    if (window->position() == client)
+        window->setPosition(client + QPoint(0, 1));
+    window->setPosition(client);
+}
 
 QPushButton* EditorWindow::addButton(int id, const char* text, void (EditorWindow::*slot)()) {
     auto* b = new QPushButton(QString::fromUtf8(text));

@@ -102,7 +102,11 @@ public:
     void accept() override;
     void done(int result) override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void checkFramePlace();
     QPushButton* addButton(int id, const char* text, void (EditorWindow::*slot)());
     void refresh();
     void command(const std::function<void()>& action);
@@ -147,6 +151,11 @@ private:
     Feedback& m_feedback;
     class QMenu* m_glyphMenu = nullptr;
     EditorPlacement m_placement;
+    // The stored place is the frame's; some window managers put the client area there, so
+    // the place is checked once the frame is known.
+    bool m_placeFrame = false;
+    int m_frameChecks = 0;
+    class QTimer* m_frameTimer = nullptr;
 };
 
 // Opens the editor on `picture` and returns OK or Cancel; only OK writes the picture.

@@ -94,6 +94,12 @@ FontChooserDialog::FontChooserDialog(QWidget* parent) : QDialog(parent) {
     m_fonts->setWindowFlags(Qt::Widget);
     m_fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     row->addWidget(m_fonts);
+    // The embedded chooser is a dialog of its own: Escape would close only it and leave this
+    // window empty. Escape cancels the whole window instead, and the chooser stays shown.
+    connect(m_fonts, &QDialog::finished, this, [this] {
+        m_fonts->setVisible(true);
+        reject();
+    });
     auto* colourColumn = new QVBoxLayout;
     colourColumn->addWidget(new QLabel("Color:"));
     m_colourButton = new QPushButton;

@@ -2,8 +2,10 @@
 
 #include <functional>
 
+#include "core/Portfolio.h"
 #include "editing/PictureEditor.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TempDir.h"
 
 namespace pixelon {
 namespace {
@@ -269,16 +271,41 @@ TEST(EditorPaste, KeepsThePartBeyondThePicture) {
 TEST(EditorAccept, WideAndTallPicturesKeepTheMiddle) {
     CPicture p = whitePicture(1400, 10);
     for (int y = 0; y < 10; ++y) {
-        p.SetPixel(49, y, 0);
-        p.SetPixel(50, y, 0x001F);
+        p.SetPixel(59, y, 0);
+        p.SetPixel(60, y, 0x001F);
     }
     Editor e(p);
     CPicture out;
     e.editor.accept(out);
-    EXPECT_EQ(out.m_nWidth, 1300);
+    EXPECT_EQ(out.m_nWidth, CPicture::MaxWidth);
     EXPECT_EQ(out.m_nHeight, 10);
     EXPECT_EQ(out.GetPixel(0, 0), 0x001F);
     EXPECT_EQ(out.m_nDepth, 16);
+}
+
+// A wide picture turned upright is taller than a picture may be; what OK keeps must still be
+// a picture a saved portfolio reads back.
+TEST(EditorAccept, RotatedPictureStaysWithinTheSavedLimits) {
+    CPicture p = whitePicture(1100, 4);
+    p.m_nId = 7;
+    Editor e(p);
+    e.editor.rotate(Rotation::Left);
+    auto out = std::make_unique<CPicture>();
+    out->m_nId = 7;
+    e.editor.accept(*out);
+    EXPECT_EQ(out->m_nWidth, 4);
+    EXPECT_EQ(out->m_nHeight, CPicture::MaxHeight);
+
+    test::TempDir dir;
+    CPortfolio saved;
+    saved.m_strName = "Tall";
+    saved.InsertSorted(std::move(out));
+    RecordingFeedback quiet;
+    ASSERT_TRUE(saved.WriteFile(dir.path / "tall.pfo", quiet));
+    CPortfolio read;
+    ASSERT_TRUE(read.ReadFile(dir.path / "tall.pfo", quiet));
+    ASSERT_EQ(read.Count(), 1);
+    EXPECT_EQ(read.Picture(0).m_nHeight, CPicture::MaxHeight);
 }
 
 TEST(EditorAccept, DepthFollowsTheColoursUsed) {

@@ -115,6 +115,12 @@ TEST_F(FontCli, BdfWarningsAndFailures) {
     EXPECT_FALSE(std::filesystem::exists(p("n.pfo")));
     EXPECT_EQ(pixelon("bdf " + p("missing.bdf") + " " + p("n.pfo")), 1);
     EXPECT_NE(text("err.txt").find("Unable to open file"), std::string::npos);
+    EXPECT_NE(text("err.txt").find("missing.bdf"), std::string::npos);
+    // A file that is no BDF at all is named, not described by an empty code range.
+    std::ofstream(p("notes.txt")) << "just some text\n";
+    EXPECT_EQ(pixelon("bdf " + p("notes.txt") + " " + p("n.pfo")), 1);
+    EXPECT_NE(text("err.txt").find("notes.txt holds no glyphs"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(p("n.pfo")));
     EXPECT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("n.pfo") + " --range 41"), 1);
     EXPECT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("n.pfo") + " --single 4G"), 1);
     EXPECT_EQ(pixelon("bdf --help"), 0);

@@ -122,6 +122,14 @@ TEST(OperationsCli, HeightOnAListOfIds) {
     EXPECT_EQ(p.Picture(0).GetPixel(0, 0), 0xFFFF);
     EXPECT_EQ(p.Picture(3).GetPixel(0, 0), 0); // 9 was not in the list
 
+    // A negative V shifts up; it must not be taken for an option.
+    Outcome up = run(dir, {"height", "set.pfo", "shift", "-2", "--ids", "1", "-o", "up.pfo"});
+    ASSERT_EQ(up.status, 0) << up.err;
+    CPortfolio shiftedUp = readPortfolio(dir.path / "up.pfo");
+    EXPECT_EQ(shiftedUp.Picture(0).m_nHeight, 4);
+    EXPECT_EQ(shiftedUp.Picture(0).GetPixel(0, 0), 0); // the black row 2 moved to the top
+    EXPECT_EQ(shiftedUp.Picture(0).GetPixel(0, 3), 0xFFFF);
+
     Outcome crop = run(dir, {"height", "set.pfo", "crop", "1,1,3", "-o", "crop.pfo"});
     ASSERT_EQ(crop.status, 0) << crop.err;
     EXPECT_EQ(readPortfolio(dir.path / "crop.pfo").Picture(2).m_nHeight, 2);
@@ -136,6 +144,22 @@ TEST(OperationsCli, HeightOnAListOfIds) {
         Outcome refused = run(dir, bad);
         EXPECT_EQ(refused.status, 1) << bad[3];
         EXPECT_FALSE(refused.err.empty());
+    }
+
+    // A damaged portfolio is named in the message, and nothing is written.
+    std::ofstream(dir.path / "cut.pfo") << readText(dir.path / "set.pfo").substr(0, 200);
+    Outcome damaged = run(dir, {"height", "cut.pfo", "shift", "1", "-o", "never.pfo"});
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_NE(damaged.err.find("cut.pfo not read"), std::string::npos) << damaged.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "never.pfo"));
+    for (const auto& reader :
+         std::vector<std::vector<std::string>>{{"anim", "cut.pfo", "--list"},
+                                               {"fnt", "cut.pfo", "-o", "never.fnt"},
+                                               {"print", "cut.pfo", "-o", "never.pdf"},
+                                               {"sheet", "cut.pfo", "-o", "never.gif"}}) {
+        Outcome refused = run(dir, reader);
+        EXPECT_EQ(refused.status, 1) << reader[0];
+        EXPECT_NE(refused.err.find("cut.pfo not read"), std::string::npos) << refused.err;
     }
 }
 

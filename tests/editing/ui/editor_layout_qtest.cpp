@@ -2,6 +2,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDialog>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -159,6 +160,16 @@ private slots:
         QCOMPARE(dialog.colour(), rgb(255, 0, 0));
         ui::FontColourDialog plain(nullptr, QFont(), rgb(10, 20, 30));
         QCOMPARE(plain.colourList()->currentText(), QString("Black"));
+
+        // Escape in the font lists cancels the whole window rather than emptying it.
+        plain.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plain));
+        QWidget* list = plain.fontChooser()->focusWidget();
+        QTest::keyClick(list ? list : plain.fontChooser(), Qt::Key_Escape);
+        QCOMPARE(plain.result(), int(QDialog::Rejected));
+        QVERIFY(!plain.isVisible());
+        plain.show();
+        QVERIFY(plain.fontChooser()->isVisible());
     }
 
     void glyphFontFromPictureOrPortfolio() {

@@ -94,6 +94,19 @@ private slots:
         QCOMPARE(c.colour, rgb(255, 0, 0));
     }
 
+    void escapeInTheFontListCancelsTheWholeWindow() {
+        ui::FontChooserDialog dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QWidget* list = dialog.fontDialog()->focusWidget();
+        QTest::keyClick(list ? list : dialog.fontDialog(), Qt::Key_Escape);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(!dialog.isVisible());
+        // Shown again, the window still holds the font lists.
+        dialog.show();
+        QVERIFY(dialog.fontDialog()->isVisible());
+    }
+
     void fntExportShowsTheProposals() {
         FntExportState proposal;
         proposal.fileName = "/tmp/set.fnt";
