@@ -10,16 +10,24 @@ foreach(program ${PIXELON_PROGRAMS})
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
 endforeach()
-# libverrin.so is loaded by path (dlopen) rather than linked, so it lives in the package's own
-# library folder (under the multiarch folder where the system has one, which also keeps the
-# loader cache out of it); verrin-cli finds it there relative to itself.
+# libverrin.so and pixelon-qt.so are loaded by path (dlopen) rather than linked, so they live in
+# the package's own library folder (under the multiarch folder where the system has one, which
+# also keeps the loader cache out of it); verrin-cli and pixelon find them relative to
+# themselves.
 if(CMAKE_LIBRARY_ARCHITECTURE)
     set(PIXELON_PRIVATE_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/pixelon)
 else()
     set(PIXELON_PRIVATE_LIBDIR lib/pixelon)
 endif()
-if(TARGET verrin-cli)
-    target_compile_definitions(verrin-cli PRIVATE PIXELON_PRIVATE_LIBDIR="${PIXELON_PRIVATE_LIBDIR}")
+foreach(program verrin-cli pixelon)
+    if(TARGET ${program})
+        target_compile_definitions(${program} PRIVATE
+                                   PIXELON_PRIVATE_LIBDIR="${PIXELON_PRIVATE_LIBDIR}")
+    endif()
+endforeach()
+# pixelon's drawing commands (system fonts, PDF pages), loaded only when they run.
+if(TARGET pixelon-qt)
+    install(TARGETS pixelon-qt LIBRARY DESTINATION ${PIXELON_PRIVATE_LIBDIR})
 endif()
 if(TARGET verrin)
     install(TARGETS verrin LIBRARY DESTINATION ${PIXELON_PRIVATE_LIBDIR})

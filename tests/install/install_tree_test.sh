@@ -40,11 +40,14 @@ check "installed pixelon --help" "$root/bin/pixelon" --help >/dev/null
 check "installed vistrel --help" "$root/bin/vistrel" --help >/dev/null
 check "installed phonesim --help" "$root/bin/phonesim" --help >/dev/null
 check "installed zevovo --help" "$root/bin/zevovo" --help >/dev/null
+check "installed pixelon finds its drawing module" \
+    "$root/bin/pixelon" print "$root/share/doc/pixelon/demo.pfo" -o "$stage/demo.pdf"
+check "installed pixelon wrote the PDF" test -s "$stage/demo.pdf"
 check "installed pixelon reads the sample" \
     "$root/bin/pixelon" info "$root/share/doc/pixelon/demo.pfo" >/dev/null
 # The installed verrin-cli finds the installed library relative to itself.
 check "installed verrin-cli loads libverrin.so" "$root/bin/verrin-cli" qlx >/dev/null
-for program in bin/pixelon bin/vistrel bin/phonesim bin/zevovo bin/verrin-cli $libverrin; do
+for program in bin/pixelon bin/vistrel bin/phonesim bin/zevovo bin/verrin-cli $libverrin ${libverrin%/*}/pixelon-qt.so; do
     if strings "$root/$program" | grep -qF "$build"; then
         fail "$program holds the build folder path $build"
     fi

@@ -6,9 +6,10 @@
 #include "cli/Args.h"
 #include "cli/CodeRange.h"
 #include "cli/Commands.h"
-#include "cli/GuiSession.h"
 #include "cli/OperationsCli.h"
 #include "cli/Report.h"
+#include "cli/qt/GuiSession.h"
+#include "cli/qt/QtCommands.h"
 #include "core/Portfolio.h"
 #include "fonts/FontGlyphs.h"
 #include "platform/Feedback.h"
@@ -58,7 +59,7 @@ int tenthsOf(const std::string& size) {
 
 } // namespace
 
-int runFont(std::span<const std::string> args) {
+int runFontWithQt(std::span<const std::string> args) {
     Args parsed(args, {"--size", "--range", "--single", "-o"}, {"--bold", "--italic"});
     if (parsed.help()) {
         std::fputs(help, stdout);

@@ -1,4 +1,4 @@
-#include "cli/GuiSession.h"
+#include "cli/qt/GuiSession.h"
 
 #include <cstdlib>
 

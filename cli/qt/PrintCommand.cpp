@@ -4,8 +4,9 @@
 
 #include "cli/Args.h"
 #include "cli/Commands.h"
-#include "cli/GuiSession.h"
 #include "cli/Report.h"
+#include "cli/qt/GuiSession.h"
+#include "cli/qt/QtCommands.h"
 #include "core/Document.h"
 #include "core/Portfolio.h"
 #include "operations/DuplicateCheck.h"
@@ -34,7 +35,7 @@ the notes, then every picture magnified with its ID under it.
 
 } // namespace
 
-int runPrint(std::span<const std::string> args) {
+int runPrintWithQt(std::span<const std::string> args) {
     Args parsed(args, {"-o", "--resolution"}, {"--grid"});
     if (parsed.help()) {
         std::fputs(help, stdout);
