@@ -128,8 +128,8 @@ const PaletteMap& unpackTargetMap(int depth) {
 std::size_t packedLength(int width, int height, int depth) {
     if (depth == 16)
         return std::size_t(width) * std::size_t(height) * 2;
-    const int perByte = 8 / depth;
-    return std::size_t(width) * std::size_t((height + perByte - 1) / perByte);
+    const std::size_t perByte = std::size_t(8 / depth);
+    return std::size_t(width) * ((std::size_t(height) + perByte - 1) / perByte);
 }
 
 // Grey indices read as the colours they show, in RGB565, so the packing rules apply.
