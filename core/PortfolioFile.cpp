@@ -16,6 +16,7 @@
 #include "core/LineWriter.h"
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
+#include "platform/HexDigit.h"
 
 namespace pixelon {
 
@@ -45,13 +46,7 @@ std::string_view skipSign(std::string_view text, bool& negative) {
 }
 
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return hexDigitValue(c);
 }
 
 // A data line: at most two characters read as a hexadecimal byte.
@@ -153,36 +148,32 @@ int parseDecimal(std::string_view text) {
     return int(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
 }
 
-int parseHex(std::string_view text) {
-    bool negative;
-    std::string_view digits = skipSign(text, negative);
+// The leading hexadecimal digits of `text` (after a sign and an optional 0x), their value kept
+// at most `ceiling`.
+static std::uint32_t leadingHex(std::string_view digits, std::uint32_t ceiling) {
     if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X') &&
         hexDigit(digits[2]) >= 0)
         digits.remove_prefix(2);
     std::uint32_t value = 0;
     for (char c : digits) {
-        int d = hexDigit(c);
+        const int d = hexDigit(c);
         if (d < 0)
             break;
-        value = value << 4 | std::uint32_t(d);
+        value = std::min<std::uint32_t>(value << 4 | std::uint32_t(d), ceiling);
     }
+    return value;
+}
+
+int parseHex(std::string_view text) {
+    bool negative;
+    const std::uint32_t value = leadingHex(skipSign(text, negative), UINT32_MAX);
     return int(negative ? 0 - value : value);
 }
 
 // A 16-bit ID in hexadecimal, or nothing when the text names a larger or negative one.
 static std::optional<int> parseId(std::string_view text) {
     bool negative;
-    std::string_view digits = skipSign(text, negative);
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X') &&
-        hexDigit(digits[2]) >= 0)
-        digits.remove_prefix(2);
-    std::uint32_t value = 0;
-    for (char c : digits) {
-        int d = hexDigit(c);
-        if (d < 0)
-            break;
-        value = std::min<std::uint32_t>(value << 4 | std::uint32_t(d), 0x10000);
-    }
+    const std::uint32_t value = leadingHex(skipSign(text, negative), 0x10000);
     if (value > 0xFFFF || (negative && value != 0))
         return std::nullopt;
     return int(value);

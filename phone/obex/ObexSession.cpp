@@ -4,20 +4,9 @@
 #include <chrono>
 
 #include "phone/CommsLog.h"
+#include "phone/obex/Deadline.h"
 
 namespace pixelon::obex {
-
-namespace {
-
-using SteadyClock = std::chrono::steady_clock;
-
-int remainingMs(SteadyClock::time_point deadline) {
-    auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
-    return left.count() < 0 ? 0 : int(left.count());
-}
-
-} // namespace
 
 void ObexClientSession::fail(std::string_view text) {
     if (m_log)

@@ -16,20 +16,13 @@
 
 #include "phone/CommsLog.h"
 #include "phone/SerialChannel.h"
+#include "phone/obex/Deadline.h"
 #include "platform/Clock.h"
 #include "platform/SerialDevice.h"
 
 namespace pixelon::obex {
 
 namespace {
-
-using SteadyClock = std::chrono::steady_clock;
-
-int remainingMs(SteadyClock::time_point deadline) {
-    auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
-    return left.count() < 0 ? 0 : int(left.count());
-}
 
 std::string systemError(int error) {
     return std::strerror(error);
