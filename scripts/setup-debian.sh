@@ -10,7 +10,8 @@ packages=(
     openobex-apps socat iproute2 util-linux
     libfreetype-dev pcf2bdf xfonts-base xfonts-unifont fontconfig fonts-dejavu-core
     poppler-utils hyperfine x11-utils xdotool twm
-    desktop-file-utils libxml2-utils lintian dpkg-dev fakeroot file bash-completion
+    desktop-file-utils shared-mime-info libxml2-utils lintian dpkg-dev fakeroot file
+    bash-completion man-db groff-base binutils
 )
 missing=()
 for p in "${packages[@]}"; do
