@@ -32,3 +32,19 @@ function(pixelon_test name)
         PIXELON_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}" PIXELON_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# pixelon_qt_tests(PATTERN DEPENDS libs...) declares one Qt Test program per source file matching
+# the glob PATTERN (relative to the calling folder), named after the file and run by CTest on the
+# offscreen platform.
+function(pixelon_qt_tests pattern)
+    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${pattern})
+    foreach(src ${sources})
+        get_filename_component(name ${src} NAME_WE)
+        add_executable(${name} ${src})
+        target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} Qt6::Test)
+        target_compile_definitions(${name} PRIVATE PIXELON_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
+        add_test(NAME ${name} COMMAND ${name})
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 60)
+    endforeach()
+endfunction()
