@@ -1,6 +1,5 @@
 #include "core/FileTypes.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -104,17 +103,8 @@ Install installFile(const std::filesystem::path& path, std::string_view content)
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     try {
-        AtomicFile file(path);
-        std::string_view rest = content;
-        while (!rest.empty()) {
-            const ssize_t n = ::write(file.fd(), rest.data(), rest.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return Install::Failed;
-            rest.remove_prefix(static_cast<std::size_t>(n));
-        }
-        file.commit();
+        AtomicFile::writeAll(
+            path, std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()));
     } catch (const EString&) {
         return Install::Failed;
     }
