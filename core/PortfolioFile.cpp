@@ -45,14 +45,10 @@ std::string_view skipSign(std::string_view text, bool& negative) {
     return text.substr(i);
 }
 
-int hexDigit(char c) {
-    return hexDigitValue(c);
-}
-
 // A data line: at most two characters read as a hexadecimal byte.
 std::uint8_t dataByte(std::string_view line) {
     if (line.size() == 2) {
-        int high = hexDigit(line[0]), low = hexDigit(line[1]);
+        int high = hexDigitValue(line[0]), low = hexDigitValue(line[1]);
         if (high >= 0 && low >= 0)
             return std::uint8_t(high << 4 | low);
     }
@@ -152,11 +148,11 @@ int parseDecimal(std::string_view text) {
 // at most `ceiling`.
 static std::uint32_t leadingHex(std::string_view digits, std::uint32_t ceiling) {
     if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X') &&
-        hexDigit(digits[2]) >= 0)
+        hexDigitValue(digits[2]) >= 0)
         digits.remove_prefix(2);
     std::uint32_t value = 0;
     for (char c : digits) {
-        const int d = hexDigit(c);
+        const int d = hexDigitValue(c);
         if (d < 0)
             break;
         value = std::min<std::uint32_t>(value << 4 | std::uint32_t(d), ceiling);
