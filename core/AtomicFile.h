@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string_view>
 
 #include "core/EString.h"
 
@@ -50,6 +51,9 @@ public:
 
     // Writes a whole file through an AtomicFile.
     static void writeAll(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+    static void writeAll(const std::filesystem::path& path, std::string_view text) {
+        writeAll(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    }
 
 private:
     std::filesystem::path m_target;

@@ -103,8 +103,7 @@ Install installFile(const std::filesystem::path& path, std::string_view content)
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     try {
-        AtomicFile::writeAll(
-            path, std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()));
+        AtomicFile::writeAll(path, content);
     } catch (const EString&) {
         return Install::Failed;
     }

@@ -37,8 +37,7 @@ bool writeAtomically(const std::filesystem::path& path, std::string_view bytes) 
     if (path.has_parent_path())
         std::filesystem::create_directories(path.parent_path(), ec);
     try {
-        AtomicFile::writeAll(
-            path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        AtomicFile::writeAll(path, bytes);
         return true;
     } catch (const EString&) {
         return false;
