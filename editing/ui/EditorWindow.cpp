@@ -526,9 +526,7 @@ void EditorWindow::font() {
         return;
     lastSystemFont() = dialog.font();
     m_editor.chooseFont(std::make_shared<QtTextFont>(dialog.font(), dialog.colour()));
-    for (int t = 0; t < 6; ++t)
-        control(1100 + t)->setChecked(t == int(Tool::Text));
-    refresh();
+    refresh(); // checks the Text tool the font choice selected
 }
 
 void EditorWindow::rebuildGlyphMenu() {
@@ -560,9 +558,7 @@ void EditorWindow::glyphFont(const QString& path) {
         recent.removeLast();
     rebuildGlyphMenu();
     m_editor.chooseFont(std::make_shared<GlyphFont>(std::move(portfolio)));
-    for (int t = 0; t < 6; ++t)
-        control(1100 + t)->setChecked(t == int(Tool::Text));
-    refresh();
+    refresh(); // checks the Text tool the font choice selected
 }
 
 void EditorWindow::colour() {
