@@ -151,7 +151,7 @@ public:
 
     // Commits pending text and floating pixels; every command does this first.
     void commit();
-    // OK: writes the edited pixels into `picture` (at most 1280 x 1024, the middle kept).
+    // OK: writes the edited pixels into `picture` (at most 1300 x 1360, the middle kept).
     void accept(CPicture& picture);
 
 private:
