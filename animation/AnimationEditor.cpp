@@ -39,6 +39,14 @@ bool inRange(int index, std::size_t size) {
     return index >= 0 && std::size_t(index) < size;
 }
 
+// A list's selection as the editor keeps it: indices within the list, ascending, each once.
+std::vector<int> selectionWithin(std::vector<int> indices, std::size_t size) {
+    std::erase_if(indices, [&](int i) { return !inRange(i, size); });
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    return indices;
+}
+
 } // namespace
 
 std::optional<int> fieldValue(std::string_view text) {
@@ -116,18 +124,12 @@ void AnimationEditor::selectAnimation(int index) {
 }
 
 void AnimationEditor::setSelectedImages(std::vector<int> indices) {
-    std::erase_if(indices, [&](int i) { return !inRange(i, m_portfolio.m_pictures.size()); });
-    std::sort(indices.begin(), indices.end());
-    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    m_selectedImages = std::move(indices);
+    m_selectedImages = selectionWithin(std::move(indices), m_portfolio.m_pictures.size());
 }
 
 void AnimationEditor::setSelectedFrames(std::vector<int> indices, int focused) {
     const std::size_t count = current() ? current()->frames.size() : 0;
-    std::erase_if(indices, [&](int i) { return !inRange(i, count); });
-    std::sort(indices.begin(), indices.end());
-    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    m_selectedFrames = std::move(indices);
+    m_selectedFrames = selectionWithin(std::move(indices), count);
     m_focused = inRange(focused, count)    ? focused
                 : m_selectedFrames.empty() ? -1
                                            : m_selectedFrames.front();
