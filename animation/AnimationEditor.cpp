@@ -531,27 +531,38 @@ AnimationSize screenOf(const Animation& a, const CPortfolio& portfolio) {
 
 } // namespace
 
-double AnimationEditor::previewScale() const {
-    const Animation* a = current();
-    if (!m_zoom || !a)
-        return 1.0;
-    const AnimationSize screen = screenOf(*a, m_portfolio);
-    if (screen.width <= 0 || screen.height <= 0 || m_preview.empty())
+double AnimationEditor::scaleFor(const AnimationSize& screen) const {
+    if (!m_zoom || screen.width <= 0 || screen.height <= 0 || m_preview.empty())
         return 1.0;
     const double scale = std::min(m_preview.width() / (screen.width * m_viewRatio),
                                   double(m_preview.height()) / screen.height);
     return scale > 1.0 ? std::floor(scale) : scale;
 }
 
-Rect AnimationEditor::previewScreen() const {
+double AnimationEditor::previewScale() const {
+    const Animation* a = current();
+    if (!m_zoom || !a)
+        return 1.0;
+    return scaleFor(screenOf(*a, m_portfolio));
+}
+
+AnimationEditor::PreviewGeometry AnimationEditor::previewGeometry() const {
     const Animation* a = current();
     if (!a)
         return {};
-    const double scale = previewScale();
-    const double sx = m_zoom ? scale * m_viewRatio : 1.0, sy = scale;
     const AnimationSize screen = screenOf(*a, m_portfolio);
-    return Rect{0, 0, int(std::lround(screen.width * sx)), int(std::lround(screen.height * sy))}
-        .intersected(m_preview.bounds());
+    const double scale = scaleFor(screen);
+    PreviewGeometry g;
+    g.sx = m_zoom ? scale * m_viewRatio : 1.0;
+    g.sy = scale;
+    g.screen =
+        Rect{0, 0, int(std::lround(screen.width * g.sx)), int(std::lround(screen.height * g.sy))}
+            .intersected(m_preview.bounds());
+    return g;
+}
+
+Rect AnimationEditor::previewScreen() const {
+    return previewGeometry().screen;
 }
 
 void AnimationEditor::setZoom(bool zoom) {
@@ -585,9 +596,10 @@ void AnimationEditor::drawFrame(const AnimationFrame& frame) {
     const CPicture* picture = m_portfolio.FindPicture(frame.id);
     if (!picture || picture->m_nWidth <= 0 || picture->m_nHeight <= 0)
         return;
-    const double scale = previewScale();
-    const double sx = m_zoom ? scale * m_viewRatio : 1.0, sy = scale;
-    const Rect clip = previewScreen();
+    // The scale and the screen are worked out once for the whole frame.
+    const PreviewGeometry geometry = previewGeometry();
+    const double sx = geometry.sx, sy = geometry.sy;
+    const Rect& clip = geometry.screen;
     // The frame's place on the preview, in 64 bits: offsets may be anything a file holds.
     const long long left = std::llround(frame.xoffset * sx);
     const long long top = std::llround(frame.yoffset * sy);
