@@ -39,6 +39,14 @@ bool inRange(int index, std::size_t size) {
     return index >= 0 && std::size_t(index) < size;
 }
 
+// A list's selection as the editor keeps it: indices within the list, ascending, each once.
+std::vector<int> selectionWithin(std::vector<int> indices, std::size_t size) {
+    std::erase_if(indices, [&](int i) { return !inRange(i, size); });
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    return indices;
+}
+
 } // namespace
 
 std::optional<int> fieldValue(std::string_view text) {
@@ -116,18 +124,12 @@ void AnimationEditor::selectAnimation(int index) {
 }
 
 void AnimationEditor::setSelectedImages(std::vector<int> indices) {
-    std::erase_if(indices, [&](int i) { return !inRange(i, m_portfolio.m_pictures.size()); });
-    std::sort(indices.begin(), indices.end());
-    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    m_selectedImages = std::move(indices);
+    m_selectedImages = selectionWithin(std::move(indices), m_portfolio.m_pictures.size());
 }
 
 void AnimationEditor::setSelectedFrames(std::vector<int> indices, int focused) {
     const std::size_t count = current() ? current()->frames.size() : 0;
-    std::erase_if(indices, [&](int i) { return !inRange(i, count); });
-    std::sort(indices.begin(), indices.end());
-    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    m_selectedFrames = std::move(indices);
+    m_selectedFrames = selectionWithin(std::move(indices), count);
     m_focused = inRange(focused, count)    ? focused
                 : m_selectedFrames.empty() ? -1
                                            : m_selectedFrames.front();
@@ -529,27 +531,38 @@ AnimationSize screenOf(const Animation& a, const CPortfolio& portfolio) {
 
 } // namespace
 
-double AnimationEditor::previewScale() const {
-    const Animation* a = current();
-    if (!m_zoom || !a)
-        return 1.0;
-    const AnimationSize screen = screenOf(*a, m_portfolio);
-    if (screen.width <= 0 || screen.height <= 0 || m_preview.empty())
+double AnimationEditor::scaleFor(const AnimationSize& screen) const {
+    if (!m_zoom || screen.width <= 0 || screen.height <= 0 || m_preview.empty())
         return 1.0;
     const double scale = std::min(m_preview.width() / (screen.width * m_viewRatio),
                                   double(m_preview.height()) / screen.height);
     return scale > 1.0 ? std::floor(scale) : scale;
 }
 
-Rect AnimationEditor::previewScreen() const {
+double AnimationEditor::previewScale() const {
+    const Animation* a = current();
+    if (!m_zoom || !a)
+        return 1.0;
+    return scaleFor(screenOf(*a, m_portfolio));
+}
+
+AnimationEditor::PreviewGeometry AnimationEditor::previewGeometry() const {
     const Animation* a = current();
     if (!a)
         return {};
-    const double scale = previewScale();
-    const double sx = m_zoom ? scale * m_viewRatio : 1.0, sy = scale;
     const AnimationSize screen = screenOf(*a, m_portfolio);
-    return Rect{0, 0, int(std::lround(screen.width * sx)), int(std::lround(screen.height * sy))}
-        .intersected(m_preview.bounds());
+    const double scale = scaleFor(screen);
+    PreviewGeometry g;
+    g.sx = m_zoom ? scale * m_viewRatio : 1.0;
+    g.sy = scale;
+    g.screen =
+        Rect{0, 0, int(std::lround(screen.width * g.sx)), int(std::lround(screen.height * g.sy))}
+            .intersected(m_preview.bounds());
+    return g;
+}
+
+Rect AnimationEditor::previewScreen() const {
+    return previewGeometry().screen;
 }
 
 void AnimationEditor::setZoom(bool zoom) {
@@ -583,9 +596,10 @@ void AnimationEditor::drawFrame(const AnimationFrame& frame) {
     const CPicture* picture = m_portfolio.FindPicture(frame.id);
     if (!picture || picture->m_nWidth <= 0 || picture->m_nHeight <= 0)
         return;
-    const double scale = previewScale();
-    const double sx = m_zoom ? scale * m_viewRatio : 1.0, sy = scale;
-    const Rect clip = previewScreen();
+    // The scale and the screen are worked out once for the whole frame.
+    const PreviewGeometry geometry = previewGeometry();
+    const double sx = geometry.sx, sy = geometry.sy;
+    const Rect& clip = geometry.screen;
     // The frame's place on the preview, in 64 bits: offsets may be anything a file holds.
     const long long left = std::llround(frame.xoffset * sx);
     const long long top = std::llround(frame.yoffset * sy);

@@ -13,6 +13,7 @@
 
 namespace pixelon {
 
+struct AnimationSize;
 class CPicture;
 class CPortfolio;
 class Feedback;
@@ -151,6 +152,15 @@ public:
     std::function<void()> onChanged;
 
 private:
+    // How the preview shows the current animation: its scale along each axis and the part of
+    // the preview that is the animation's screen.
+    struct PreviewGeometry {
+        double sx = 1.0;
+        double sy = 1.0;
+        Rect screen;
+    };
+    PreviewGeometry previewGeometry() const;
+    double scaleFor(const AnimationSize& screen) const;
     Animation* currentMutable();
     CPicture* pictureOfFrame(int frame);
     void changed();

@@ -30,6 +30,17 @@ bool noDuplicates(std::span<const CPicture* const> source, std::string_view name
     return CheckDuplicateIds(ids, name, feedback, false);
 }
 
+// The dialog's flags the settings keep between exports, each paired with its setting.
+template <class State, class Settings, class Each>
+void eachKeptFlag(State& s, Settings& settings, Each each) {
+    each(s.bold, settings.m_bDefaultWinFontBold);
+    each(s.italic, settings.m_bDefaultWinFontItalic);
+    each(s.underline, settings.m_bDefaultWinFontUnderline);
+    each(s.strikeout, settings.m_bDefaultWinFontStrikeout);
+    each(s.fixedWidth, settings.m_bDefaultWinFontFixed);
+    each(s.preserve, settings.m_bDefaultWinFontPreserve20toFF);
+}
+
 } // namespace
 
 FntOptions FntExportState::options() const {
@@ -91,21 +102,16 @@ FntExportState ProposeFntExport(const CPortfolio& portfolio, std::string_view pa
     FntExportState s;
     s.fileName = ProposeFntFileName(path, portfolio.m_strName);
     s.fontName = portfolio.m_strName;
-    s.bold = settings.m_bDefaultWinFontBold;
-    s.italic = settings.m_bDefaultWinFontItalic;
-    s.underline = settings.m_bDefaultWinFontUnderline;
-    s.strikeout = settings.m_bDefaultWinFontStrikeout;
-    s.fixedWidth = settings.m_bDefaultWinFontFixed;
-    s.preserve = settings.m_bDefaultWinFontPreserve20toFF;
+    eachKeptFlag(s, settings, [](bool& field, const bool& kept) { field = kept; });
     s.fontType = std::clamp(settings.m_nDefaultWinFontType, 0, 2);
 
     const int count = int(selected.size());
-    const std::vector<const CPicture*> source = FntSource(portfolio, selected, count < 2);
+    s.exportAll = count < 2;
+    const std::vector<const CPicture*> source = FntSource(portfolio, selected, s.exportAll);
     for (const CPicture* p : source)
         s.maximumHeight = std::max(s.maximumHeight, p->m_nHeight);
     s.medianHeight = MostFrequentHeight(source);
     s.heightLimit = std::max(s.maximumHeight, 1);
-    s.exportAll = count < 2;
     s.selectionEnabled = count > 0;
     if (count > 0)
         s.selectionCaption =
@@ -114,12 +120,7 @@ FntExportState ProposeFntExport(const CPortfolio& portfolio, std::string_view pa
 }
 
 void StoreFntOptions(const FntExportState& s, CAppSettings& settings) {
-    settings.m_bDefaultWinFontBold = s.bold;
-    settings.m_bDefaultWinFontItalic = s.italic;
-    settings.m_bDefaultWinFontUnderline = s.underline;
-    settings.m_bDefaultWinFontStrikeout = s.strikeout;
-    settings.m_bDefaultWinFontFixed = s.fixedWidth;
-    settings.m_bDefaultWinFontPreserve20toFF = s.preserve;
+    eachKeptFlag(s, settings, [](const bool& field, bool& kept) { kept = field; });
     settings.m_nDefaultWinFontType = std::clamp(s.fontType, 0, 2);
 }
 

@@ -26,6 +26,13 @@ Bytes packet(std::uint8_t code, std::span<const std::uint8_t> fields,
     return out;
 }
 
+// CONNECT and its response carry the same fields: version, flags and the largest packet.
+Bytes connectPacket(std::uint8_t code, std::uint16_t maxPacketLength) {
+    const std::uint8_t fields[] = {ObexVersion, 0x00, std::uint8_t(maxPacketLength >> 8),
+                                   std::uint8_t(maxPacketLength)};
+    return packet(code, fields, {});
+}
+
 void setError(std::string* error, std::string text) {
     if (error)
         *error = std::move(text);
@@ -134,9 +141,7 @@ std::u16string Utf16FromUtf8(std::string_view text) {
 }
 
 Bytes ConnectRequest(std::uint16_t maxPacketLength) {
-    const std::uint8_t fields[] = {ObexVersion, 0x00, std::uint8_t(maxPacketLength >> 8),
-                                   std::uint8_t(maxPacketLength)};
-    return packet(OpConnect, fields, {});
+    return connectPacket(OpConnect, maxPacketLength);
 }
 
 Bytes DisconnectRequest(std::span<const std::uint8_t> headers) {
@@ -152,9 +157,7 @@ Bytes Response(std::uint8_t code, std::span<const std::uint8_t> headers) {
 }
 
 Bytes ConnectResponse(std::uint8_t code, std::uint16_t maxPacketLength) {
-    const std::uint8_t fields[] = {ObexVersion, 0x00, std::uint8_t(maxPacketLength >> 8),
-                                   std::uint8_t(maxPacketLength)};
-    return packet(code, fields, {});
+    return connectPacket(code, maxPacketLength);
 }
 
 std::optional<std::size_t> AnnouncedLength(std::span<const std::uint8_t> start) {

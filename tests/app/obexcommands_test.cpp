@@ -18,37 +18,9 @@
 #include "phone/ui/SendFileWindow.h"
 #include "tests/app/TestDoubles.h"
 #include "tests/app/TestMain.h"
+#include "tests/phone/obex/ObexStreams.h"
 
 namespace pixelon::app::test {
-
-namespace {
-
-// A line to an in-memory receiver that keeps the objects it gets.
-class ReceiverStream : public obex::ObexStream {
-public:
-    obex::ObexReceiver receiver;
-    // The names outlive the stream, which the gateway drops after the session.
-    explicit ReceiverStream(std::vector<std::string>& names) {
-        receiver.setObjectListener(
-            [&names](const std::string& name, const obex::Bytes&) { names.push_back(name); });
-    }
-    bool writeAll(std::span<const std::uint8_t> data, int, std::string&) override {
-        obex::Bytes answer = receiver.receive(data);
-        m_pending.insert(m_pending.end(), answer.begin(), answer.end());
-        return true;
-    }
-    long readSome(std::span<std::uint8_t> buffer, int, std::string&) override {
-        std::size_t n = std::min(buffer.size(), m_pending.size());
-        std::copy_n(m_pending.begin(), n, buffer.begin());
-        m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(n));
-        return long(n);
-    }
-
-private:
-    obex::Bytes m_pending;
-};
-
-} // namespace
 
 class ObexCommandsTest : public QObject {
     Q_OBJECT
@@ -98,7 +70,13 @@ private slots:
         std::string file = dir.filePath("ring.imy").toStdString();
         std::ofstream(file) << "BEGIN:IMELODY\r\nEND:IMELODY\r\n";
         std::vector<std::string> names;
-        std::unique_ptr<obex::ObexStream> owned = std::make_unique<ReceiverStream>(names);
+        // The receiver and the names outlive the stream, which the gateway drops after the
+        // session.
+        obex::ObexReceiver receiver;
+        receiver.setObjectListener(
+            [&names](const std::string& name, const obex::Bytes&) { names.push_back(name); });
+        std::unique_ptr<obex::ObexStream> owned = std::make_unique<obex::test::ScriptedStream>(
+            [&receiver](std::span<const std::uint8_t> bytes) { return receiver.receive(bytes); });
         obex::SendFileLogic::Setup setup;
         setup.createGateway = [&owned] {
             obex::GatewayOptions o;
