@@ -212,6 +212,11 @@ int main(int argc, char** argv) {
         o.saveDir = saveDir;
         o.unplugAfter = unplugAfter;
         o.timeoutSeconds = timeoutSeconds;
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(
+            logPath.empty() ? nullptr : std::fopen(logPath.c_str(), "w"), &std::fclose);
+        if (!logPath.empty() && !log)
+            fail("cannot write the log " + logPath);
+        o.log = log.get();
         return sim::serveObexTcp(o, g_stop);
     }
     if (link.empty())
