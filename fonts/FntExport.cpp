@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
+#include <vector>
 
 #include "core/AppSettings.h"
 #include "core/EString.h"
@@ -21,12 +21,10 @@ constexpr FntCharset charsetOf(int fontType) {
 // The duplicate check over a list of pictures: a portfolio of stand-ins that carry only IDs.
 bool noDuplicates(std::span<const CPicture* const> source, std::string_view name,
                   Feedback& feedback) {
-    CPortfolio ids;
-    for (const CPicture* p : source) {
-        auto stand = std::make_unique<CPicture>();
-        stand->m_nId = p->m_nId;
-        ids.m_pictures.push_back(std::move(stand));
-    }
+    std::vector<int> ids;
+    ids.reserve(source.size());
+    for (const CPicture* p : source)
+        ids.push_back(p->m_nId);
     return CheckDuplicateIds(ids, name, feedback, false);
 }
 

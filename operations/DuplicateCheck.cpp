@@ -9,10 +9,26 @@
 
 namespace pixelon {
 
+namespace {
+
+std::vector<int> idsOf(const CPortfolio& portfolio) {
+    std::vector<int> ids;
+    ids.reserve(portfolio.m_pictures.size());
+    for (const auto& picture : portfolio.m_pictures)
+        ids.push_back(picture->m_nId);
+    return ids;
+}
+
+} // namespace
+
 std::vector<int> DuplicateIds(const CPortfolio& portfolio) {
+    return DuplicateIds(idsOf(portfolio));
+}
+
+std::vector<int> DuplicateIds(std::span<const int> ids) {
     std::array<unsigned char, 65536> uses{};
-    for (const auto& picture : portfolio.m_pictures) {
-        unsigned char& count = uses[std::size_t(picture->m_nId) & 0xFFFF];
+    for (int id : ids) {
+        unsigned char& count = uses[std::size_t(id) & 0xFFFF];
         if (count < 2)
             ++count;
     }
@@ -25,8 +41,13 @@ std::vector<int> DuplicateIds(const CPortfolio& portfolio) {
 
 bool CheckDuplicateIds(const CPortfolio& portfolio, std::string_view name, Feedback& feedback,
                        bool reportSuccess) {
+    return CheckDuplicateIds(idsOf(portfolio), name, feedback, reportSuccess);
+}
+
+bool CheckDuplicateIds(std::span<const int> ids, std::string_view name, Feedback& feedback,
+                       bool reportSuccess) {
     const std::string shownName(name);
-    std::vector<int> duplicates = DuplicateIds(portfolio);
+    std::vector<int> duplicates = DuplicateIds(ids);
     for (int id : duplicates) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "%04X", unsigned(id));
@@ -37,8 +58,7 @@ bool CheckDuplicateIds(const CPortfolio& portfolio, std::string_view name, Feedb
     }
     if (duplicates.empty() && reportSuccess)
         feedback.message("Portfolio OK.\n\n\tNo Duplicate Portfolio IDs found in " + shownName +
-                             ".\n\t" + std::to_string(portfolio.Count()) +
-                             " Portfolio IDs checked.",
+                             ".\n\t" + std::to_string(ids.size()) + " Portfolio IDs checked.",
                          MessageIcon::Information);
     return duplicates.empty();
 }
