@@ -84,15 +84,6 @@ int currentIndex(CGlyphonApp& app) {
     return selected.front();
 }
 
-// After a change to the pictures: the modified flag, the list refilled, one line selected.
-void changed(CGlyphonApp& app, int select = -1) {
-    app.doc().SetModifiedFlag();
-    app.view().documentChanged();
-    if (select >= 0)
-        app.view().selectOnly(select);
-    app.view().updatePreview();
-}
-
 void duplicatePicture(CGlyphonApp& app) {
     CPortfolio& portfolio = app.doc().m_portfolio;
     const int index = currentIndex(app);
@@ -102,7 +93,7 @@ void duplicatePicture(CGlyphonApp& app) {
         NextFreeId(portfolio, portfolio.Picture(index).m_nId));
     if (!id)
         return;
-    changed(app, DuplicatePicture(portfolio, index, *id));
+    app.picturesChanged(DuplicatePicture(portfolio, index, *id));
 }
 
 void changePictureId(CGlyphonApp& app) {
@@ -113,7 +104,7 @@ void changePictureId(CGlyphonApp& app) {
     auto id = app.operationDialogs()->askPortfolioId(portfolio.Picture(selected[0]).m_nId);
     if (!id)
         return;
-    changed(app, ChangePictureId(portfolio, selected[0], *id));
+    app.picturesChanged(ChangePictureId(portfolio, selected[0], *id));
 }
 
 void reorderIds(CGlyphonApp& app) {
@@ -121,7 +112,7 @@ void reorderIds(CGlyphonApp& app) {
     if (portfolio.Count() == 0)
         return;
     RenumberIds(portfolio, app.feedback());
-    changed(app, 0);
+    app.picturesChanged(0);
 }
 
 void heights(CGlyphonApp& app, bool crop) {
@@ -173,7 +164,7 @@ void mergePortfolios(CGlyphonApp& app) {
     if (!choice)
         return;
     ApplyMerge(app.doc().m_portfolio, theirs, *choice, app.feedback());
-    changed(app);
+    app.picturesChanged();
 }
 
 void pictureFromFile(CGlyphonApp& app, int& filterIndex) {
@@ -206,7 +197,7 @@ void pictureFromFile(CGlyphonApp& app, int& filterIndex) {
     const ImportReport report = ImportPictureFiles(doc.m_portfolio, files, app.feedback(), options);
     if (report.picturesAdded == 0 && report.animationsAdded == 0)
         return;
-    changed(app, doc.m_portfolio.Count() > before ? doc.m_portfolio.Count() - 1 : -1);
+    app.picturesChanged(doc.m_portfolio.Count() > before ? doc.m_portfolio.Count() - 1 : -1);
 }
 
 void pasteAndEdit(CGlyphonApp& app) {
@@ -219,7 +210,7 @@ void pasteAndEdit(CGlyphonApp& app) {
     if (!picture)
         return;
     CPicture& added = *picture;
-    changed(app, AddPicture(doc.m_portfolio, std::move(picture)));
+    app.picturesChanged(AddPicture(doc.m_portfolio, std::move(picture)));
     // The picture stays even when the editor is cancelled.
     if (app.editor() && app.editor()(added))
         app.view().updatePreview();
@@ -243,7 +234,7 @@ void imageGrabber(CGlyphonApp& app) {
     auto picture = PictureFromScreenGrab(grab->snapshot, grab->rect, id);
     if (!picture)
         return;
-    changed(app, AddPicture(portfolio, std::move(picture)));
+    app.picturesChanged(AddPicture(portfolio, std::move(picture)));
 }
 
 } // namespace
