@@ -211,9 +211,10 @@ void pasteAndEdit(CGlyphonApp& app) {
         return;
     CPicture& added = *picture;
     app.picturesChanged(AddPicture(doc.m_portfolio, std::move(picture)));
-    // The picture stays even when the editor is cancelled.
-    if (app.editor() && app.editor()(added))
-        app.view().updatePreview();
+    // The picture stays even when the editor is cancelled. Refilling the list redraws the
+    // preview too.
+    if (app.editor())
+        app.editor()(added);
     app.view().documentChanged();
 }
 
