@@ -129,8 +129,7 @@ void heights(CGlyphonApp& app, bool crop) {
     else
         EnlargeHeights(portfolio, selected, model.top.value, model.bottom.value,
                        model.threshold.value, app.feedback());
-    app.doc().SetModifiedFlag();
-    app.view().documentChanged();
+    app.picturesChanged();
 }
 
 void shiftVertically(CGlyphonApp& app) {
@@ -141,8 +140,7 @@ void shiftVertically(CGlyphonApp& app) {
     if (!app.operationDialogs()->editShift(model) || !model.changes())
         return;
     ShiftVertically(app.doc().m_portfolio, selected, model.shift.value, app.feedback());
-    app.doc().SetModifiedFlag();
-    app.view().documentChanged();
+    app.picturesChanged();
 }
 
 void mergePortfolios(CGlyphonApp& app) {
