@@ -8,9 +8,8 @@
 #if PIXELON_HAVE_ANIMATION_UI
 #include <QInputDialog>
 
-#include <cstdio>
-
 #include "animation/ui/AnimationEditorWindow.h"
+#include "operations/ui/OperationWindows.h"
 #endif
 
 namespace pixelon::app {
@@ -30,20 +29,6 @@ std::optional<std::string> askText(QWidget* parent, std::string_view prompt, std
     return text.toStdString();
 }
 
-std::optional<int> askId(QWidget* parent, int proposed) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%05d", proposed);
-    const auto answer =
-        askText(parent, "Please enter a Portfolio ID\n\nPortfolio ID:", "Enter Portfolio ID", text);
-    if (!answer)
-        return std::nullopt;
-    bool ok = false;
-    const int id = QString::fromStdString(*answer).trimmed().toInt(&ok);
-    if (!ok || id < 0 || id > 0xFFFF)
-        return std::nullopt;
-    return id;
-}
-
 void openAnimationEditor(CGlyphonApp& app) {
     QWidget* parent = &app.frame();
     AnimationEditorServices services;
@@ -53,7 +38,10 @@ void openAnimationEditor(CGlyphonApp& app) {
                                 std::string_view initial) {
         return askText(parent, prompt, title, initial);
     };
-    services.askId = [parent](int proposed) { return askId(parent, proposed); };
+    // The same "Enter Portfolio ID" dialog the portfolio's ID commands use.
+    services.askId = [parent, &app](int proposed) {
+        return ui::runIdDialog(parent, proposed, app.feedback());
+    };
     services.newPicture = app.newPictureDialog();
     services.editPicture = app.editor();
     CAppSettings& settings = app.settings();

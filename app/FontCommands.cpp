@@ -19,13 +19,12 @@ namespace {
 void showAdded(CGlyphonApp& app, const FontCommandResult& result) {
     if (result.added == 0)
         return;
-    CGlyphonDoc& doc = app.doc();
-    doc.SetModifiedFlag();
-    app.view().documentChanged();
-    for (int i = 0; i < doc.m_portfolio.Count(); ++i)
-        if (&doc.m_portfolio.Picture(i) == result.select)
-            app.view().selectOnly(i);
-    app.view().updatePreview();
+    const CPortfolio& portfolio = app.doc().m_portfolio;
+    int select = -1;
+    for (int i = 0; i < portfolio.Count(); ++i)
+        if (&portfolio.Picture(i) == result.select)
+            select = i;
+    app.picturesChanged(select);
 }
 
 } // namespace

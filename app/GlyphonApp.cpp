@@ -145,6 +145,15 @@ bool CGlyphonApp::InitInstance(const std::optional<std::string>& path, bool show
     return true;
 }
 
+void CGlyphonApp::picturesChanged(int select) {
+    m_doc->SetModifiedFlag();
+    m_view->documentChanged(); // redraws the preview for the selection it kept
+    if (select >= 0) {
+        m_view->selectOnly(select);
+        m_view->updatePreview();
+    }
+}
+
 void CGlyphonApp::addRecentFile(const std::string& path) {
     m_recent.add(path);
     m_recent.save(*m_registry);

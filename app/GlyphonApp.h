@@ -82,6 +82,10 @@ public:
     OperationDialogs* operationDialogs() const { return m_operationDialogs; }
     void useOperationDialogs(std::unique_ptr<OperationDialogs> dialogs);
 
+    // After a command changed the pictures: the modified flag, the list refilled, the line
+    // `select` alone selected (none when negative) and the preview.
+    void picturesChanged(int select = -1);
+
     void addRecentFile(const std::string& path);
     // Communications Log: shows or hides the log window and ticks the menu item to match.
     void toggleCommsLog();

@@ -84,15 +84,6 @@ int currentIndex(CGlyphonApp& app) {
     return selected.front();
 }
 
-// After a change to the pictures: the modified flag, the list refilled, one line selected.
-void changed(CGlyphonApp& app, int select = -1) {
-    app.doc().SetModifiedFlag();
-    app.view().documentChanged();
-    if (select >= 0)
-        app.view().selectOnly(select);
-    app.view().updatePreview();
-}
-
 void duplicatePicture(CGlyphonApp& app) {
     CPortfolio& portfolio = app.doc().m_portfolio;
     const int index = currentIndex(app);
@@ -102,7 +93,7 @@ void duplicatePicture(CGlyphonApp& app) {
         NextFreeId(portfolio, portfolio.Picture(index).m_nId));
     if (!id)
         return;
-    changed(app, DuplicatePicture(portfolio, index, *id));
+    app.picturesChanged(DuplicatePicture(portfolio, index, *id));
 }
 
 void changePictureId(CGlyphonApp& app) {
@@ -113,7 +104,7 @@ void changePictureId(CGlyphonApp& app) {
     auto id = app.operationDialogs()->askPortfolioId(portfolio.Picture(selected[0]).m_nId);
     if (!id)
         return;
-    changed(app, ChangePictureId(portfolio, selected[0], *id));
+    app.picturesChanged(ChangePictureId(portfolio, selected[0], *id));
 }
 
 void reorderIds(CGlyphonApp& app) {
@@ -121,7 +112,7 @@ void reorderIds(CGlyphonApp& app) {
     if (portfolio.Count() == 0)
         return;
     RenumberIds(portfolio, app.feedback());
-    changed(app, 0);
+    app.picturesChanged(0);
 }
 
 void heights(CGlyphonApp& app, bool crop) {
@@ -138,8 +129,7 @@ void heights(CGlyphonApp& app, bool crop) {
     else
         EnlargeHeights(portfolio, selected, model.top.value, model.bottom.value,
                        model.threshold.value, app.feedback());
-    app.doc().SetModifiedFlag();
-    app.view().documentChanged();
+    app.picturesChanged();
 }
 
 void shiftVertically(CGlyphonApp& app) {
@@ -150,8 +140,7 @@ void shiftVertically(CGlyphonApp& app) {
     if (!app.operationDialogs()->editShift(model) || !model.changes())
         return;
     ShiftVertically(app.doc().m_portfolio, selected, model.shift.value, app.feedback());
-    app.doc().SetModifiedFlag();
-    app.view().documentChanged();
+    app.picturesChanged();
 }
 
 void mergePortfolios(CGlyphonApp& app) {
@@ -173,7 +162,7 @@ void mergePortfolios(CGlyphonApp& app) {
     if (!choice)
         return;
     ApplyMerge(app.doc().m_portfolio, theirs, *choice, app.feedback());
-    changed(app);
+    app.picturesChanged();
 }
 
 void pictureFromFile(CGlyphonApp& app, int& filterIndex) {
@@ -206,7 +195,7 @@ void pictureFromFile(CGlyphonApp& app, int& filterIndex) {
     const ImportReport report = ImportPictureFiles(doc.m_portfolio, files, app.feedback(), options);
     if (report.picturesAdded == 0 && report.animationsAdded == 0)
         return;
-    changed(app, doc.m_portfolio.Count() > before ? doc.m_portfolio.Count() - 1 : -1);
+    app.picturesChanged(doc.m_portfolio.Count() > before ? doc.m_portfolio.Count() - 1 : -1);
 }
 
 void pasteAndEdit(CGlyphonApp& app) {
@@ -219,10 +208,11 @@ void pasteAndEdit(CGlyphonApp& app) {
     if (!picture)
         return;
     CPicture& added = *picture;
-    changed(app, AddPicture(doc.m_portfolio, std::move(picture)));
-    // The picture stays even when the editor is cancelled.
-    if (app.editor() && app.editor()(added))
-        app.view().updatePreview();
+    app.picturesChanged(AddPicture(doc.m_portfolio, std::move(picture)));
+    // The picture stays even when the editor is cancelled. Refilling the list redraws the
+    // preview too.
+    if (app.editor())
+        app.editor()(added);
     app.view().documentChanged();
 }
 
@@ -243,7 +233,7 @@ void imageGrabber(CGlyphonApp& app) {
     auto picture = PictureFromScreenGrab(grab->snapshot, grab->rect, id);
     if (!picture)
         return;
-    changed(app, AddPicture(portfolio, std::move(picture)));
+    app.picturesChanged(AddPicture(portfolio, std::move(picture)));
 }
 
 } // namespace

@@ -38,9 +38,9 @@ void openViewer(CGlyphonApp& app) {
     ui::PortfolioViewerDialog dialog(doc.m_portfolio, shownFileName(doc), app.feedback(),
                                      app.settings(), std::move(services), &app.frame());
     dialog.exec();
-    // Edits in the viewer may have changed sizes and pictures: show them in the list too.
+    // Edits in the viewer may have changed sizes and pictures: show them in the list and the
+    // preview too.
     app.view().documentChanged();
-    app.view().updatePreview();
 }
 #endif
 

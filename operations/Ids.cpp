@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 
+#include "core/Animation.h"
 #include "core/Document.h"
 #include "core/Picture.h"
 #include "core/Portfolio.h"
@@ -85,10 +86,7 @@ int ChangePictureId(CPortfolio& portfolio, int index, int newId) {
     portfolio.m_pictures.erase(portfolio.m_pictures.begin() + index);
     const int oldId = picture->m_nId;
     picture->m_nId = newId;
-    for (Animation& animation : portfolio.m_animations)
-        for (AnimationFrame& frame : animation.frames)
-            if (frame.id == oldId)
-                frame.id = newId;
+    RenumberFramePictures(portfolio.m_animations, oldId, newId);
     return portfolio.InsertSorted(std::move(picture));
 }
 
@@ -101,8 +99,7 @@ int DeletePictures(CPortfolio& portfolio, std::vector<int> indices) {
             continue;
         const int id = portfolio.Picture(*it).m_nId;
         portfolio.m_pictures.erase(portfolio.m_pictures.begin() + *it);
-        for (Animation& animation : portfolio.m_animations)
-            std::erase_if(animation.frames, [id](const AnimationFrame& f) { return f.id == id; });
+        RemoveFramesShowing(portfolio.m_animations, id);
         ++deleted;
     }
     return deleted;
@@ -121,10 +118,7 @@ void RenumberIds(CPortfolio& portfolio, Feedback& feedback) {
         picture.m_nId = i + 1;
         progress.Step(i + 1);
     }
-    for (Animation& animation : portfolio.m_animations)
-        for (AnimationFrame& frame : animation.frames)
-            if (auto it = renumbered.find(frame.id); it != renumbered.end())
-                frame.id = it->second;
+    RenumberFramePictures(portfolio.m_animations, renumbered);
     progress.Close();
 }
 

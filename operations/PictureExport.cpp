@@ -8,6 +8,7 @@
 #include "codecs/JpegCodec.h"
 #include "codecs/RasterFile.h"
 #include "core/Picture.h"
+#include "operations/Ids.h"
 #include "platform/Feedback.h"
 
 namespace pixelon {
@@ -30,11 +31,9 @@ std::string DefaultExportName(std::string_view documentPath, std::string_view po
     const auto cut = documentPath.find_last_of("\\/");
     std::string name(cut == std::string_view::npos ? std::string_view{}
                                                    : documentPath.substr(0, cut + 1));
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%05d", id);
     name += portfolioName;
     name += "_";
-    name += digits;
+    name += IdText(id);
     return name;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/Portfolio.h"
+#include "operations/PictureBitmaps.h"
 #include "platform/Feedback.h"
 
 namespace pixelon {
@@ -180,9 +181,7 @@ std::optional<Surface> PortfolioViewer::SelectedBitmap() const {
     const CPicture& picture = m_portfolio.Picture(*m_selection);
     if (!hasStorage(picture))
         return {};
-    Surface bitmap(picture.m_nWidth, picture.m_nHeight, rgb(255, 255, 255));
-    picture.Draw(bitmap, 0, 0, -1, CPicture::MaxWidth, CPicture::MaxHeight, true);
-    return bitmap;
+    return CopyBitmap(picture);
 }
 
 Rect PortfolioViewer::VisibleRect() const {

@@ -7,6 +7,7 @@
 
 #include "core/AppSettings.h"
 #include "core/Portfolio.h"
+#include "operations/Ids.h"
 #include "platform/Feedback.h"
 
 namespace pixelon {
@@ -219,7 +220,7 @@ void PrintJob::drawPicture(PagePainter& painter, const CPicture& picture, int in
     const double s = m_metrics.scale;
     const double captionTop = target.bottom + 26 / s;
     painter.drawText({target.left, captionTop, target.right, captionTop + 144 / s},
-                     format("%05d", picture.m_nId), TextAlign::Centre);
+                     IdText(picture.m_nId), TextAlign::Centre);
 }
 
 } // namespace pixelon
