@@ -380,18 +380,7 @@ void Document::SetPortfolioNotes(std::string notes) {
 }
 
 int Document::DeletePictures(std::vector<int> indices) {
-    std::sort(indices.begin(), indices.end());
-    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    int deleted = 0;
-    for (auto it = indices.rbegin(); it != indices.rend(); ++it) {
-        if (*it < 0 || *it >= m_portfolio.Count())
-            continue;
-        int id = m_portfolio.Picture(*it).m_nId;
-        m_portfolio.m_pictures.erase(m_portfolio.m_pictures.begin() + *it);
-        for (Animation& animation : m_portfolio.m_animations)
-            std::erase_if(animation.frames, [id](const AnimationFrame& f) { return f.id == id; });
-        ++deleted;
-    }
+    const int deleted = m_portfolio.DeletePictures(std::move(indices));
     if (deleted) {
         m_bModified = true;
         m_observer->documentChanged();

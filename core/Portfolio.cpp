@@ -16,6 +16,21 @@ const CPicture* CPortfolio::FindPicture(int id) const {
     return nullptr;
 }
 
+int CPortfolio::DeletePictures(std::vector<int> indices) {
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    int deleted = 0;
+    for (auto it = indices.rbegin(); it != indices.rend(); ++it) {
+        if (*it < 0 || *it >= Count())
+            continue;
+        const int id = Picture(*it).m_nId;
+        m_pictures.erase(m_pictures.begin() + *it);
+        RemoveFramesShowing(m_animations, id);
+        ++deleted;
+    }
+    return deleted;
+}
+
 void CPortfolio::DeleteAllPictures() {
     m_pictures.clear();
 }

@@ -40,6 +40,10 @@ public:
     const CPicture* FindPicture(int id) const;
 
     void DeleteAllPictures();
+    // Deletes the pictures at the given indices, last first, with every animation frame that
+    // shows one of their IDs. Indices out of range and repeated ones are ignored. Returns how
+    // many went.
+    int DeletePictures(std::vector<int> indices);
     int InsertSorted(std::unique_ptr<CPicture> picture);
     void InsertAt(std::unique_ptr<CPicture> picture, int index);
     void SortById();

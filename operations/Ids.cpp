@@ -90,21 +90,6 @@ int ChangePictureId(CPortfolio& portfolio, int index, int newId) {
     return portfolio.InsertSorted(std::move(picture));
 }
 
-int DeletePictures(CPortfolio& portfolio, std::vector<int> indices) {
-    std::sort(indices.begin(), indices.end());
-    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    int deleted = 0;
-    for (auto it = indices.rbegin(); it != indices.rend(); ++it) {
-        if (*it < 0 || *it >= portfolio.Count())
-            continue;
-        const int id = portfolio.Picture(*it).m_nId;
-        portfolio.m_pictures.erase(portfolio.m_pictures.begin() + *it);
-        RemoveFramesShowing(portfolio.m_animations, id);
-        ++deleted;
-    }
-    return deleted;
-}
-
 void RenumberIds(CPortfolio& portfolio, Feedback& feedback) {
     ProgressWindow& progress = feedback.progress();
     progress.Open("Processing...", "ReOrdering IDs...", 0, portfolio.Count());

@@ -7,10 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Portfolio.h"
+
 namespace pixelon {
 
 class CPicture;
-class CPortfolio;
+
 class Feedback;
 
 // Picture IDs are 16-bit; dialogs and the list show them as five decimal digits.
@@ -40,9 +42,11 @@ int DuplicatePicture(CPortfolio& portfolio, int index, int newId);
 // animation frame that showed the old ID show the new one. Returns the picture's new index.
 int ChangePictureId(CPortfolio& portfolio, int index, int newId);
 
-// Deletes the pictures at the given indices, last first, with every animation frame that shows
-// one of their IDs. Indices out of range are ignored. Returns how many went.
-int DeletePictures(CPortfolio& portfolio, std::vector<int> indices);
+// Deletes the pictures at the given indices with the animation frames that show them (see
+// CPortfolio::DeletePictures).
+inline int DeletePictures(CPortfolio& portfolio, std::vector<int> indices) {
+    return portfolio.DeletePictures(std::move(indices));
+}
 
 // Numbers the pictures 1..n in list order and lets every animation frame follow its picture.
 // One progress step a picture ("Processing..." / "ReOrdering IDs...").
