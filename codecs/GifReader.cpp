@@ -6,6 +6,7 @@
 
 #include "codecs/ByteReader.h"
 #include "codecs/FileBytes.h"
+#include "codecs/ImportLimits.h"
 
 namespace pixelon {
 
@@ -469,14 +470,16 @@ bool readImage(GifFile& gif, ByteReader& in, const GifReadLimits& limits,
     if (!minCodeSize || *minCodeSize < 1 || *minCodeSize > 8)
         return false;
     image.bitsPerPixel = *minCodeSize;
-    const bool huge = image.width > limits.maxDimension || image.height > limits.maxDimension;
-    if (huge && (limits.cropWidth <= 0 || limits.cropHeight <= 0))
+    const auto part = KeptPartOf(image.width, image.height, limits.maxDimension, limits.cropWidth,
+                                 limits.cropHeight);
+    if (!part)
         return false;
+    const bool huge = part->cropped;
     GifImage kept = image;
     if (huge) {
         // Only the top-left part is stored, de-interlaced.
-        kept.width = std::uint16_t(std::min<int>(image.width, limits.cropWidth));
-        kept.height = std::uint16_t(std::min<int>(image.height, limits.cropHeight));
+        kept.width = std::uint16_t(part->width);
+        kept.height = std::uint16_t(part->height);
         kept.flags = std::uint8_t(image.flags & ~0x40);
     }
     if (kept.PixelCount() > limits.maxTotalPixels - totalPixels)
