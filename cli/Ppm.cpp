@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <malloc.h>
+#include <span>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,18 +61,30 @@ private:
 
 } // namespace
 
-std::string encodePpm(const Surface& surface) {
-    std::string out = "P6\n" + std::to_string(surface.width()) + " " +
-                      std::to_string(surface.height()) + "\n255\n";
-    const std::size_t header = out.size();
-    out.resize(header + surface.pixels().size() * 3);
-    char* dst = out.data() + header;
-    for (Colour c : surface.pixels()) {
+namespace {
+
+std::string binaryHeader(const Surface& surface) {
+    return "P6\n" + std::to_string(surface.width()) + " " + std::to_string(surface.height()) +
+           "\n255\n";
+}
+
+// Writes the pixels as red, green, blue bytes from `dst` on.
+void packRgb(std::span<const Colour> pixels, char* dst) {
+    for (Colour c : pixels) {
         dst[0] = char(redOf(c));
         dst[1] = char(greenOf(c));
         dst[2] = char(blueOf(c));
         dst += 3;
     }
+}
+
+} // namespace
+
+std::string encodePpm(const Surface& surface) {
+    std::string out = binaryHeader(surface);
+    const std::size_t header = out.size();
+    out.resize(header + surface.pixels().size() * 3);
+    packRgb(surface.pixels(), out.data() + header);
     return out;
 }
 
@@ -152,22 +165,14 @@ bool writeAll(int fd, std::string_view bytes) {
 // The header and then the raster, encoded 1 MB at a time into one reused buffer: large writes
 // without a copy of the whole file in memory.
 bool writeSurface(int fd, const Surface& surface) {
-    const std::string header = "P6\n" + std::to_string(surface.width()) + " " +
-                               std::to_string(surface.height()) + "\n255\n";
-    if (!writeAll(fd, header))
+    if (!writeAll(fd, binaryHeader(surface)))
         return false;
     constexpr std::size_t pixelsPerChunk = (1 << 20) / 3;
     std::string chunk(std::min(surface.pixels().size(), pixelsPerChunk) * 3, '\0');
     const std::span<const Colour> pixels = surface.pixels();
     for (std::size_t at = 0; at < pixels.size(); at += pixelsPerChunk) {
         const std::size_t n = std::min(pixelsPerChunk, pixels.size() - at);
-        char* dst = chunk.data();
-        for (std::size_t i = 0; i < n; ++i, dst += 3) {
-            const Colour c = pixels[at + i];
-            dst[0] = char(redOf(c));
-            dst[1] = char(greenOf(c));
-            dst[2] = char(blueOf(c));
-        }
+        packRgb(pixels.subspan(at, n), chunk.data());
         if (!writeAll(fd, std::string_view(chunk.data(), n * 3)))
             return false;
     }

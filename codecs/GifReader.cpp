@@ -6,6 +6,7 @@
 
 #include "codecs/ByteReader.h"
 #include "codecs/FileBytes.h"
+#include "codecs/ImportLimits.h"
 
 namespace pixelon {
 
@@ -150,6 +151,36 @@ private:
     int m_x = 0, m_y = 0, m_pass = 0;
 };
 
+// The next free code and the code width of a decoding table. A clear code starts both over;
+// the width grows by a bit when the next code needs it, up to 12 bits. A full table takes no
+// new entries: encoders may go on with 12-bit codes and send the clear code later (a deferred
+// clear), so decoding continues without growing it.
+class LzwCodeSpace {
+public:
+    explicit LzwCodeSpace(int minCodeSize) : m_minCodeSize(minCodeSize) { Clear(); }
+
+    int Next() const { return m_next; }
+    int Width() const { return m_width; }
+    bool Full() const { return m_next >= MaxCodes; }
+
+    void Clear() {
+        m_next = (1 << m_minCodeSize) + 2;
+        m_width = m_minCodeSize + 1;
+    }
+
+    // Counts the entry just added at Next().
+    void Added() {
+        ++m_next;
+        if (m_next >= (1 << m_width) && m_next < MaxCodes)
+            ++m_width;
+    }
+
+private:
+    int m_minCodeSize;
+    int m_next = 0;
+    int m_width = 0;
+};
+
 // Decodes the code stream into `sink`: Direct(n) gives room for n byte-per-pixel values or
 // null, Put(values, n) takes values it could not give room for.
 template <class Sink>
@@ -168,16 +199,15 @@ std::size_t lzwDecodeInto(int minCodeSize, std::span<const std::uint8_t> codes, 
     }
 
     CodeReader reader(codes);
-    int next = clear + 2;
-    int width = minCodeSize + 1;
+    LzwCodeSpace space(minCodeSize);
     int previous = -1;
     for (;;) {
-        const int code = reader.Read(width);
+        const int code = reader.Read(space.Width());
+        const int next = space.Next();
         if (code < 0 || code > next || code == end)
             break;
         if (code == clear) {
-            next = clear + 2;
-            width = minCodeSize + 1;
+            space.Clear();
             previous = -1;
             continue;
         }
@@ -204,16 +234,12 @@ std::size_t lzwDecodeInto(int minCodeSize, std::span<const std::uint8_t> codes, 
         if (out == stack)
             sink.Put(stack, total);
 
-        // A full table takes no new entries: encoders may go on with 12-bit codes and send
-        // the clear code later (a deferred clear), so decoding continues without growing it.
-        if (next < MaxCodes) {
+        if (!space.Full()) {
             prefix[next] = std::uint16_t(previous);
             suffix[next] = first[known];
             first[next] = first[previous];
             length[next] = std::uint16_t(length[previous] + 1);
-            ++next;
-            if (next >= (1 << width) && next < MaxCodes)
-                ++width;
+            space.Added();
         }
         previous = code;
     }
@@ -239,16 +265,15 @@ std::size_t lzwDecodeBytes(std::span<const std::uint8_t> codes, std::span<std::u
     CodeReader reader(codes);
     std::size_t at = 0;
     std::size_t previousAt = 0;
-    int next = clear + 2;
-    int width = 9;
+    LzwCodeSpace space(8);
     int previous = -1;
     while (at < size) {
-        const int code = reader.Read(width);
+        const int code = reader.Read(space.Width());
+        const int next = space.Next();
         if (code < 0 || code > next || code == end)
             break;
         if (code == clear) {
-            next = clear + 2;
-            width = 9;
+            space.Clear();
             previous = -1;
             continue;
         }
@@ -282,13 +307,10 @@ std::size_t lzwDecodeBytes(std::span<const std::uint8_t> codes, std::span<std::u
                 break;
             }
         }
-        // A full table takes no new entries (a clear code may come later: a deferred clear).
-        if (next < MaxCodes) {
+        if (!space.Full()) {
             start[next] = previousAt;
             length[next] = std::uint16_t(length[previous] + 1);
-            ++next;
-            if (next >= (1 << width) && next < MaxCodes)
-                ++width;
+            space.Added();
         }
         previousAt = at;
         at += code < clear ? 1 : length[code];
@@ -329,16 +351,15 @@ std::size_t lzwDecodeZeroed(std::span<const std::uint8_t> codes, std::span<std::
     CodeReader reader(codes);
     std::size_t at = 0;
     std::size_t previousAt = 0;
-    int next = clear + 2;
-    int width = 9;
+    LzwCodeSpace space(8);
     int previous = -1;
     while (at < size) {
-        const int code = reader.Read(width);
+        const int code = reader.Read(space.Width());
+        const int next = space.Next();
         if (code < 0 || code > next || code == end)
             break;
         if (code == clear) {
-            next = clear + 2;
-            width = 9;
+            space.Clear();
             previous = -1;
             continue;
         }
@@ -383,13 +404,10 @@ std::size_t lzwDecodeZeroed(std::span<const std::uint8_t> codes, std::span<std::
             std::memcpy(dst, src, count - 1);
             dst[count - 1] = *src;
         }
-        // A full table takes no new entries (a clear code may come later: a deferred clear).
-        if (next < MaxCodes) {
+        if (!space.Full()) {
             from[next] = base + previousAt;
             length[next] = std::uint16_t(length[previous] + 1);
-            ++next;
-            if (next >= (1 << width) && next < MaxCodes)
-                ++width;
+            space.Added();
         }
         previousAt = at;
         at += count;
@@ -452,14 +470,16 @@ bool readImage(GifFile& gif, ByteReader& in, const GifReadLimits& limits,
     if (!minCodeSize || *minCodeSize < 1 || *minCodeSize > 8)
         return false;
     image.bitsPerPixel = *minCodeSize;
-    const bool huge = image.width > limits.maxDimension || image.height > limits.maxDimension;
-    if (huge && (limits.cropWidth <= 0 || limits.cropHeight <= 0))
+    const auto part = KeptPartOf(image.width, image.height, limits.maxDimension, limits.cropWidth,
+                                 limits.cropHeight);
+    if (!part)
         return false;
+    const bool huge = part->cropped;
     GifImage kept = image;
     if (huge) {
         // Only the top-left part is stored, de-interlaced.
-        kept.width = std::uint16_t(std::min<int>(image.width, limits.cropWidth));
-        kept.height = std::uint16_t(std::min<int>(image.height, limits.cropHeight));
+        kept.width = std::uint16_t(part->width);
+        kept.height = std::uint16_t(part->height);
         kept.flags = std::uint8_t(image.flags & ~0x40);
     }
     if (kept.PixelCount() > limits.maxTotalPixels - totalPixels)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "codecs/Errors.h"
+#include "codecs/ImportLimits.h"
 #include "codecs/JpegDct.h"
 #include "codecs/JpegDecodeContext.h"
 #include "codecs/JpegKernels.h"
@@ -89,13 +90,13 @@ void readFrame(DecodeContext& ctx, int code, Segment s) {
     ctx.width = s.Word();
     if (ctx.width == 0 || ctx.height == 0)
         fatal("empty frame");
-    ctx.cropped = ctx.width > ctx.limits.maxDimension || ctx.height > ctx.limits.maxDimension;
-    if (ctx.cropped && (ctx.limits.cropWidth <= 0 || ctx.limits.cropHeight <= 0))
+    const auto kept = KeptPartOf(ctx.width, ctx.height, ctx.limits.maxDimension,
+                                 ctx.limits.cropWidth, ctx.limits.cropHeight);
+    if (!kept || std::uint64_t(kept->width) * std::uint64_t(kept->height) > ctx.limits.maxPixels)
         fatal("frame too large");
-    ctx.outWidth = ctx.cropped ? std::min(ctx.width, ctx.limits.cropWidth) : ctx.width;
-    ctx.outHeight = ctx.cropped ? std::min(ctx.height, ctx.limits.cropHeight) : ctx.height;
-    if (std::uint64_t(ctx.outWidth) * std::uint64_t(ctx.outHeight) > ctx.limits.maxPixels)
-        fatal("frame too large");
+    ctx.cropped = kept->cropped;
+    ctx.outWidth = int(kept->width);
+    ctx.outHeight = int(kept->height);
     int count = s.Byte();
     if (count != 1 && count != 3 && count != 4)
         fatal("unsupported number of components");

@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "codecs/JpegButterflies.h"
 #include "codecs/JpegTables.h"
 
 #pragma GCC diagnostic ignored "-Wpsabi"
@@ -65,63 +66,12 @@ PIXELON_INLINE void transpose(F8* w) {
 
 // The AAN inverse butterflies down the columns of rows w[0..7].
 PIXELON_INLINE void idctPass(F8* w) {
-    F8 tmp0 = w[0], tmp1 = w[2], tmp2 = w[4], tmp3 = w[6];
-    F8 tmp10 = tmp0 + tmp2, tmp11 = tmp0 - tmp2;
-    F8 tmp13 = tmp1 + tmp3;
-    F8 tmp12 = (tmp1 - tmp3) * 1.414213562f - tmp13;
-    tmp0 = tmp10 + tmp13;
-    tmp3 = tmp10 - tmp13;
-    tmp1 = tmp11 + tmp12;
-    tmp2 = tmp11 - tmp12;
-
-    F8 tmp4 = w[1], tmp5 = w[3], tmp6 = w[5], tmp7 = w[7];
-    F8 z13 = tmp6 + tmp5, z10 = tmp6 - tmp5, z11 = tmp4 + tmp7, z12 = tmp4 - tmp7;
-    tmp7 = z11 + z13;
-    tmp11 = (z11 - z13) * 1.414213562f;
-    F8 z5 = (z10 + z12) * 1.847759065f;
-    tmp10 = 1.082392200f * z12 - z5;
-    tmp12 = -2.613125930f * z10 + z5;
-    tmp6 = tmp12 - tmp7;
-    tmp5 = tmp11 - tmp6;
-    tmp4 = tmp10 + tmp5;
-
-    w[0] = tmp0 + tmp7;
-    w[7] = tmp0 - tmp7;
-    w[1] = tmp1 + tmp6;
-    w[6] = tmp1 - tmp6;
-    w[2] = tmp2 + tmp5;
-    w[5] = tmp2 - tmp5;
-    w[4] = tmp3 + tmp4;
-    w[3] = tmp3 - tmp4;
+    AanInverse8([w](int k) -> F8& { return w[k]; });
 }
 
 // The AAN forward butterflies down the columns of rows d[0..7].
 PIXELON_INLINE void fdctPass(F8* d) {
-    F8 tmp0 = d[0] + d[7], tmp7 = d[0] - d[7];
-    F8 tmp1 = d[1] + d[6], tmp6 = d[1] - d[6];
-    F8 tmp2 = d[2] + d[5], tmp5 = d[2] - d[5];
-    F8 tmp3 = d[3] + d[4], tmp4 = d[3] - d[4];
-
-    F8 tmp10 = tmp0 + tmp3, tmp13 = tmp0 - tmp3;
-    F8 tmp11 = tmp1 + tmp2, tmp12 = tmp1 - tmp2;
-    d[0] = tmp10 + tmp11;
-    d[4] = tmp10 - tmp11;
-    F8 z1 = (tmp12 + tmp13) * 0.707106781f;
-    d[2] = tmp13 + z1;
-    d[6] = tmp13 - z1;
-
-    tmp10 = tmp4 + tmp5;
-    tmp11 = tmp5 + tmp6;
-    tmp12 = tmp6 + tmp7;
-    F8 z5 = (tmp10 - tmp12) * 0.382683433f;
-    F8 z2 = 0.541196100f * tmp10 + z5;
-    F8 z4 = 1.306562965f * tmp12 + z5;
-    F8 z3 = tmp11 * 0.707106781f;
-    F8 z11 = tmp7 + z3, z13 = tmp7 - z3;
-    d[5] = z13 + z2;
-    d[3] = z13 - z2;
-    d[1] = z11 + z4;
-    d[7] = z11 - z4;
+    AanForward8([d](int k) -> F8& { return d[k]; });
 }
 
 template <class V> PIXELON_INLINE V clampTo(V v, V low, V high) {

@@ -6,6 +6,7 @@
 #include "codecs/BitFields.h"
 #include "codecs/Errors.h"
 #include "codecs/FileBytes.h"
+#include "codecs/ImportLimits.h"
 #include "core/Colours.h"
 #include "core/Picture.h"
 
@@ -187,14 +188,9 @@ void RasterFile::readWbmpHeader() {
 // A file within the dimension and pixel limits is read whole; a larger uncompressed one only
 // when a crop was allowed, with the limits applying to the part that is kept.
 void RasterFile::checkSize(long long width, long long height, bool canCrop) const {
-    const bool huge = width > MaxRasterDimension || height > MaxRasterDimension;
-    if (huge && (!canCrop || m_cropWidth <= 0 || m_cropHeight <= 0))
-        fail(UnsupportedSize);
-    if (huge) {
-        width = std::min<long long>(width, m_cropWidth);
-        height = std::min<long long>(height, m_cropHeight);
-    }
-    if (width * height > MaxRasterPixels)
+    const auto kept = KeptPartOf(width, height, MaxRasterDimension, canCrop ? m_cropWidth : 0,
+                                 canCrop ? m_cropHeight : 0);
+    if (!kept || kept->width * kept->height > MaxRasterPixels)
         fail(UnsupportedSize);
 }
 
@@ -368,9 +364,10 @@ Surface LoadRasterBitmap(std::span<const std::uint8_t> bytes, int cropWidth, int
     file.AllowCrop(cropWidth, cropHeight);
     file.ReadHeader();
     const int w = file.Width(), h = file.Height();
-    const bool huge = w > MaxRasterDimension || h > MaxRasterDimension;
-    const int keptWidth = huge ? std::min(w, cropWidth) : w;
-    const int keptHeight = huge ? std::min(h, cropHeight) : h;
+    // ReadHeader has refused a picture of which no part may be kept.
+    const KeptPart kept = KeptPartOf(w, h, MaxRasterDimension, cropWidth, cropHeight).value();
+    const int keptWidth = int(kept.width);
+    const int keptHeight = int(kept.height);
     Surface bitmap(keptWidth, keptHeight, 0);
     for (int i = 0; i < h; ++i) {
         file.ReadRow();
