@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "platform/Process.h"
 
 // The package's library folder, relative to the installed tree (set by the build).
 #ifndef PIXELON_PRIVATE_LIBDIR
@@ -21,13 +22,8 @@ using CommandEntry = int (*)(const char* name, int argc, const char* const* argv
 
 fs::path modulePath() {
     std::error_code ec;
-    const fs::path folder = fs::read_symlink("/proc/self/exe", ec).parent_path();
-    for (const fs::path& candidate :
-         {folder / "pixelon-qt.so",
-          folder.parent_path() / PIXELON_PRIVATE_LIBDIR / "pixelon-qt.so"})
-        if (fs::exists(candidate, ec))
-            return candidate;
-    return {};
+    return companionFile(fs::read_symlink("/proc/self/exe", ec).parent_path(), "pixelon-qt.so",
+                         PIXELON_PRIVATE_LIBDIR);
 }
 
 } // namespace

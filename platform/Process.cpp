@@ -347,4 +347,15 @@ int processPendingDeletions(const fs::path& list) {
     return deleted;
 }
 
+std::filesystem::path companionFile(const std::filesystem::path& programFolder,
+                                    std::string_view name,
+                                    const std::filesystem::path& installedFolder) {
+    std::error_code ec;
+    for (const std::filesystem::path& candidate :
+         {programFolder / name, programFolder.parent_path() / installedFolder / name})
+        if (std::filesystem::exists(candidate, ec))
+            return candidate;
+    return {};
+}
+
 } // namespace pixelon

@@ -89,4 +89,11 @@ bool scheduleDeletion(const std::filesystem::path& file,
 // Returns the number of files deleted.
 int processPendingDeletions(const std::filesystem::path& list = pendingDeletionList());
 
+// A file that ships with a program in `programFolder`: beside it (a build folder), else in
+// `installedFolder` relative to the folder above it (an installed tree, e.g. "lib/pixelon").
+// Empty when neither exists.
+std::filesystem::path companionFile(const std::filesystem::path& programFolder,
+                                    std::string_view name,
+                                    const std::filesystem::path& installedFolder);
+
 } // namespace pixelon

@@ -83,7 +83,7 @@ TEST_F(Export, PreviewPicture) {
 
 TEST_F(Export, WritesEachKindAndReports) {
     const CPicture picture = redSquare(150);
-    ExportRequest gif{dir / "a.gif", ExportType::Gif, 3, ApplicationType::Kinetto, {}};
+    ExportRequest gif{dir / "a.gif", ExportType::Gif, 3, ApplicationType::Kinetto, {}, {}};
     ASSERT_TRUE(ExportPicture(picture, gif, feedback));
     GifFile back;
     ASSERT_TRUE(ReadGifFile(back, gif.path));
@@ -96,25 +96,29 @@ TEST_F(Export, WritesEachKindAndReports) {
     EXPECT_EQ(feedback.messages()[0].icon, MessageIcon::Information);
 
     bool jpegCalled = false;
-    ExportRequest jpeg{dir / "a.jpg", ExportType::Jpeg, 0, ApplicationType::BackgroundPicture,
+    ExportRequest jpeg{dir / "a.jpg",
+                       ExportType::Jpeg,
+                       0,
+                       ApplicationType::BackgroundPicture,
                        [&](const CPicture& p, const std::filesystem::path&) {
                            jpegCalled = p.m_nWidth == 101;
                            return true;
-                       }};
+                       },
+                       {}};
     ASSERT_TRUE(ExportPicture(picture, jpeg, feedback));
     EXPECT_TRUE(jpegCalled);
     EXPECT_EQ(LastExportKind(), 1);
     EXPECT_EQ(feedback.messages().back().text,
               ExportSavedText(jpeg.path.string(), 600)); // no file appeared
 
-    ExportRequest wbmp{dir / "a.wbmp", ExportType::Wbmp, 5, ApplicationType::Kinetto, {}};
+    ExportRequest wbmp{dir / "a.wbmp", ExportType::Wbmp, 5, ApplicationType::Kinetto, {}, {}};
     ASSERT_TRUE(ExportPicture(picture, wbmp, feedback));
     EXPECT_EQ(LastExportKind(), 2);
 }
 
 TEST_F(Export, FailuresAreReported) {
     const CPicture picture = redSquare(5);
-    ExportRequest gif{dir / "none" / "a.gif", ExportType::Gif, 0, ApplicationType::Kinetto, {}};
+    ExportRequest gif{dir / "none" / "a.gif", ExportType::Gif, 0, ApplicationType::Kinetto, {}, {}};
     EXPECT_FALSE(ExportPicture(picture, gif, feedback));
     ASSERT_EQ(feedback.messages().size(), 2u);
     EXPECT_EQ(feedback.messages()[0].text,
@@ -122,13 +126,15 @@ TEST_F(Export, FailuresAreReported) {
     EXPECT_EQ(feedback.messages()[1].text, "Failed to write source file data.");
     EXPECT_EQ(feedback.messages()[1].icon, MessageIcon::Stop);
     feedback.clear();
-    ExportRequest jpeg{dir / "none" / "a.jpg", ExportType::Jpeg, 0, ApplicationType::Kinetto, {}};
+    ExportRequest jpeg{
+        dir / "none" / "a.jpg", ExportType::Jpeg, 0, ApplicationType::Kinetto, {}, {}};
     EXPECT_FALSE(ExportPicture(picture, jpeg, feedback));
     ASSERT_EQ(feedback.messages().size(), 2u);
     EXPECT_EQ(feedback.messages()[0].text,
               "Unable to save file.\nAll or part of the path is invalid.");
     feedback.clear();
-    ExportRequest wbmp{dir / "none" / "a.wbmp", ExportType::Wbmp, 0, ApplicationType::Kinetto, {}};
+    ExportRequest wbmp{
+        dir / "none" / "a.wbmp", ExportType::Wbmp, 0, ApplicationType::Kinetto, {}, {}};
     EXPECT_FALSE(ExportPicture(picture, wbmp, feedback));
     ASSERT_EQ(feedback.messages().size(), 2u);
     EXPECT_EQ(feedback.messages()[0].text.rfind("Unable to save file.\n", 0), 0u);

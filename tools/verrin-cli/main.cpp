@@ -2,6 +2,7 @@
 // printing what it returns.
 
 #include "installer/verrin.h"
+#include "platform/Process.h"
 
 // The package's library folder, relative to the installed tree (set by the build).
 #ifndef PIXELON_PRIVATE_LIBDIR
@@ -91,14 +92,9 @@ fs::path defaultLibrary(const char* argv0) {
     }
     // Beside the program in a build folder; in an installed tree, the package's library
     // folder next to bin/; else whatever the loader finds by the name alone.
-    const fs::path folder = self.parent_path();
-    for (const fs::path& candidate :
-         {folder / "libverrin.so",
-          folder.parent_path() / PIXELON_PRIVATE_LIBDIR / "libverrin.so"}) {
-        if (fs::exists(candidate, ec))
-            return candidate;
-    }
-    return "libverrin.so";
+    const fs::path found =
+        pixelon::companionFile(self.parent_path(), "libverrin.so", PIXELON_PRIVATE_LIBDIR);
+    return found.empty() ? fs::path("libverrin.so") : found;
 }
 
 std::uint32_t number(std::string_view option, const char* text) {
