@@ -213,6 +213,8 @@ int main(int argc, char** argv) {
         } else
             fail("unknown option " + a + " (see --help)");
     }
+    // A file size limit makes a write fail (as a full disk does) instead of ending the phone.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (obexTcpPort >= 0) {
         std::signal(SIGINT, onStop);
         std::signal(SIGTERM, onStop);
