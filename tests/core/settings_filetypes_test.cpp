@@ -2,8 +2,8 @@
 
 #include "core/FileTypes.h"
 
-#include "tests/support/TempDir.h"
 #include "tests/support/PeerTools.h"
+#include "tests/support/TempDir.h"
 #include <cstdlib>
 #include <fstream>
 #include <iterator>

@@ -488,8 +488,7 @@ TEST(ObexWithPhonesim, LostFilesAreRefusedLinksKeptAndSilentClientsDropped) {
     Shell longName = runScript(bench, pixelon() + " obex push " + quote(small.string()) +
                                           " --name " + std::string(256, 'n') + to);
     EXPECT_EQ(longName.status, 1) << longName.out << longName.err;
-    EXPECT_NE(longName.out.find("response 0xC0 (Bad Request)"), std::string::npos)
-        << longName.out;
+    EXPECT_NE(longName.out.find("response 0xC0 (Bad Request)"), std::string::npos) << longName.out;
 
     // A link planted in the folder is replaced, and the file it pointed at is kept.
     fs::path outside = bench.dir() / "outside.txt";

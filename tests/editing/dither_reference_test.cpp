@@ -7,8 +7,8 @@
 
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -47,8 +47,7 @@ Surface randomPicture(std::uint32_t seed) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const int v = rng.next(256);
-            s.setPixel(x, y,
-                       colour ? refRgb(v, rng.next(256), rng.next(256)) : refRgb(v, v, v));
+            s.setPixel(x, y, colour ? refRgb(v, rng.next(256), rng.next(256)) : refRgb(v, v, v));
         }
     return s;
 }
@@ -69,7 +68,7 @@ Surface refGreyDither(const Surface& in, int& d) {
     std::vector<float> current(std::size_t(w), 0.0f), next(std::size_t(w), 0.0f);
     Surface out(w, in.height());
     for (int y = 0; y < in.height(); ++y) {
-        std::vector<int> q(std::size_t(w));
+        std::vector<int> q(static_cast<std::size_t>(w));
         for (float& e : next)
             e = 0.0f;
         for (int k = 0; k < w; ++k) {
@@ -110,7 +109,8 @@ Surface refKernelDither(const Surface& in, int size) {
         const bool rightToLeft = y % 2 == 0;
         for (int k = 0; k < w; ++k) {
             const int x = rightToLeft ? w - 1 - k : k;
-            int v = int(std::trunc(error[std::size_t(y * w + x)] + 0.499)) + refGrey(in.pixel(x, y));
+            int v =
+                int(std::trunc(error[std::size_t(y * w + x)] + 0.499)) + refGrey(in.pixel(x, y));
             v = v < 0 ? 0 : v > 255 ? 255 : v;
             // Nearest of 0x000000 and 0xFFFFFF to v * 0x010101, the lower index on a tie.
             const long long D = static_cast<long long>(v) * 0x010101;
@@ -137,7 +137,7 @@ Surface refCubeDither(const Surface& in) {
     const int w = in.width();
     Surface out(w, in.height());
     for (int y = 0; y < in.height(); ++y) {
-        std::vector<std::array<int, 3>> v(std::size_t(w)); // blue, green, red
+        std::vector<std::array<int, 3>> v(static_cast<std::size_t>(w)); // blue, green, red
         for (int x = 0; x < w; ++x) {
             const Colour c = in.pixel(x, y);
             v[std::size_t(x)] = {int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF)};

@@ -8,8 +8,8 @@
 
 #include "core/Picture.h"
 #include "fonts/Bdf.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/PeerTools.h"
+#include "tests/support/TempDir.h"
 
 #if PIXELON_HAVE_FREETYPE
 #include <ft2build.h>

@@ -7,9 +7,9 @@
 
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
+#include "tests/support/PeerTools.h"
 #include "tests/support/PixelonProgram.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/PeerTools.h"
 
 namespace pixelon {
 namespace {

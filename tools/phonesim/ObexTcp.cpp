@@ -140,10 +140,10 @@ int serveObexTcp(const ObexTcpOptions& options, volatile std::sig_atomic_t& stop
             c->fd = fd;
             c->number = ++accepted;
             c->lastData = SteadyClock::now();
-            c->receiver.setObjectListener([&options](const std::string& name,
-                                                     const obex::Bytes& body) {
-                return storeAndReport(options.saveDir, name, body, options.log, "");
-            });
+            c->receiver.setObjectListener(
+                [&options](const std::string& name, const obex::Bytes& body) {
+                    return storeAndReport(options.saveDir, name, body, options.log, "");
+                });
             connections.push_back(std::move(c));
         }
     }

@@ -192,7 +192,8 @@ TEST(ObexSessionMisbehaving, SuccessBeforeTheLastPacketEndsTheTransfer) {
     PutScript script{{RspContinue, RspSuccess}};
     auto stream = script.stream();
     std::vector<std::string> lines;
-    ObexClientSession s(*stream, [&](std::string_view t) { lines.emplace_back(t); }, 100);
+    ObexClientSession s(
+        *stream, [&](std::string_view t) { lines.emplace_back(t); }, 100);
     ASSERT_TRUE(s.connect());
     ASSERT_TRUE(s.put(NameHeader(u"a.bin"), false));
     EXPECT_FALSE(s.put(BodyHeader(test::pattern(249), false), false));
@@ -201,16 +202,16 @@ TEST(ObexSessionMisbehaving, SuccessBeforeTheLastPacketEndsTheTransfer) {
 
     // The same inside a body split over several packets: nothing more is sent.
     PutScript small{{RspSuccess}};
-    auto splitStream = std::make_unique<test::ScriptedStream>(
-        [&small](std::span<const std::uint8_t> req) {
+    auto splitStream =
+        std::make_unique<test::ScriptedStream>([&small](std::span<const std::uint8_t> req) {
             if (req[0] == OpConnect)
                 return ConnectResponse(RspSuccess, 255);
             ++small.puts;
             return Response(RspSuccess);
         });
     lines.clear();
-    ObexClientSession split(*splitStream, [&](std::string_view t) { lines.emplace_back(t); },
-                            100);
+    ObexClientSession split(
+        *splitStream, [&](std::string_view t) { lines.emplace_back(t); }, 100);
     ASSERT_TRUE(split.connect());
     EXPECT_FALSE(split.put(BodyHeader(test::pattern(600), true), true));
     EXPECT_EQ(small.puts, 1u);
@@ -222,7 +223,8 @@ TEST(ObexSessionMisbehaving, ContinueToTheLastPacketIsNoSuccess) {
     PutScript script{{RspContinue, RspContinue}};
     auto stream = script.stream();
     std::vector<std::string> lines;
-    ObexClientSession s(*stream, [&](std::string_view t) { lines.emplace_back(t); }, 100);
+    ObexClientSession s(
+        *stream, [&](std::string_view t) { lines.emplace_back(t); }, 100);
     ASSERT_TRUE(s.connect());
     ASSERT_TRUE(s.put(NameHeader(u"a.bin"), false));
     EXPECT_FALSE(s.put(BodyHeader(test::pattern(10), true), true));
@@ -234,10 +236,12 @@ TEST(ObexSessionMisbehaving, ContinueToTheLastPacketIsNoSuccess) {
 
 TEST(ObexSessionMisbehaving, BareConnectRefusalIsReportedWithItsCode) {
     for (std::uint8_t code : {RspForbidden, std::uint8_t(0xD3)}) {
-        test::ScriptedStream stream(
-            [code](std::span<const std::uint8_t>) { return Bytes{code, 0x00, 0x03}; });
+        test::ScriptedStream stream([code](std::span<const std::uint8_t>) {
+            return Bytes{code, 0x00, 0x03};
+        });
         std::vector<std::string> lines;
-        ObexClientSession s(stream, [&](std::string_view t) { lines.emplace_back(t); }, 100);
+        ObexClientSession s(
+            stream, [&](std::string_view t) { lines.emplace_back(t); }, 100);
         EXPECT_FALSE(s.connect());
         EXPECT_EQ(s.lastCode(), code);
         ASSERT_EQ(lines.size(), 1u);
@@ -246,9 +250,12 @@ TEST(ObexSessionMisbehaving, BareConnectRefusalIsReportedWithItsCode) {
                                 : "OBEX CONNECT refused: response 0xD3 (Service Unavailable)");
     }
     // A bare Success is still no CONNECT answer.
-    test::ScriptedStream bare([](std::span<const std::uint8_t>) { return Bytes{0xA0, 0x00, 0x03}; });
+    test::ScriptedStream bare([](std::span<const std::uint8_t>) {
+        return Bytes{0xA0, 0x00, 0x03};
+    });
     std::vector<std::string> lines;
-    ObexClientSession s(bare, [&](std::string_view t) { lines.emplace_back(t); }, 100);
+    ObexClientSession s(
+        bare, [&](std::string_view t) { lines.emplace_back(t); }, 100);
     EXPECT_FALSE(s.connect());
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "OBEX: malformed response (length 3)");

@@ -72,7 +72,8 @@ TEST(ObexStore, FailuresAreAnsweredWithACodeAndLeaveTheFolderAsItWas) {
     EXPECT_FALSE(missing.stored());
 
     // A full disk, as a file size limit: the previous object stays whole.
-    struct sigaction ignore {}, saved {};
+    struct sigaction ignore {
+    }, saved{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGXFSZ, &ignore, &saved);
     rlimit before{};
