@@ -218,6 +218,20 @@ TEST(DitherReference, KernelDitherMatchesEveryPixelForBothSizes) {
         }
 }
 
+TEST(DitherReference, KernelDitherRoundsTheCarriedErrorWithPoint499) {
+    // Size 3 on one column: grey 8 becomes black with error 8, of which 5/16 = 2.5 goes to the
+    // pixel below. 125 + trunc(2.5 + 0.499) = 127 is still black; rounding half up would give
+    // 128, white.
+    Surface s(1, 2);
+    s.setPixel(0, 0, refRgb(8, 8, 8));
+    s.setPixel(0, 1, refRgb(125, 125, 125));
+    KernelDither dither(MonoMap, 3);
+    RecordingFeedback feedback;
+    ASSERT_TRUE(runProcessor(dither, s, s.bounds(), feedback));
+    EXPECT_EQ(s.pixel(0, 0), Black);
+    EXPECT_EQ(s.pixel(0, 1), Black);
+}
+
 TEST(DitherReference, KernelDitherOfARegionLeavesTheRestAndStartsAtItsOwnCorner) {
     // The region's first row runs right to left and no error leaks out of the region.
     RecordingFeedback feedback;
