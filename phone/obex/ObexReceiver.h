@@ -60,8 +60,8 @@ private:
 
 // The name a receiver stores a pushed object under, and shows in its logs: the last path
 // component, with control characters (newline, NUL, ...) written as \xNN, "." and ".." as
-// \x2E and \x2E\x2E, and "object" for an empty name. Distinct announced components stay
-// distinct, and no result leaves the folder.
+// \x2E and \x2E\x2E, and "object" for an empty name. Other distinct components stay
+// distinct (a sender cannot send a backslash within one), and no result leaves the folder.
 std::string SafeObjectName(std::string_view name);
 
 // What became of an object handed to StoreObject.
@@ -76,8 +76,8 @@ struct StoreResult {
 // never follows a symbolic link inside the folder: a link of that name is replaced by the
 // object, and nothing is written where the link points. A failure (a full disk, a name too
 // long for the file system, a folder in the way) leaves the folder as it was and gives an
-// error code: Database Full for a full disk, Bad Request for an unusable name, Forbidden when
-// writing is not permitted, else Internal Server Error.
+// error code: Database Full for a full disk, Bad Request for an unusable name, Conflict for a
+// folder in the way, Forbidden when writing is not permitted, else Internal Server Error.
 StoreResult StoreObject(const std::filesystem::path& folder, const std::string& name,
                         const Bytes& body);
 
