@@ -52,14 +52,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ParseHeaders(bytes);
 
     ObexReceiver receiver;
-    receiver.setObjectListener([](const std::string& name, const Bytes&) { SafeObjectName(name); });
+    // Some objects are refused, as a receiver with a full disk does.
+    receiver.setObjectListener([](const std::string& name, const Bytes& body) {
+        return SafeObjectName(name).size() + body.size() > 64 ? RspDatabaseFull : RspSuccess;
+    });
     receiver.receive(bytes);
 
     FuzzStream stream(bytes);
     ObexClientSession session(stream, nullptr, 1);
     if (session.connect()) {
-        const std::uint8_t header[] = {HdrEndOfBody, 0x00, 0x03};
-        session.put(header, true);
+        // A name first, as the send does: the answer to a PUT that is not the last is checked
+        // apart from the answer to the last one.
+        if (session.put(NameHeader(u"f"), false)) {
+            const std::uint8_t header[] = {HdrEndOfBody, 0x00, 0x03};
+            session.put(header, true);
+        }
         session.disconnect();
     }
     return 0;

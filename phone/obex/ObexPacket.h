@@ -25,6 +25,8 @@ constexpr std::uint8_t RspContinue = 0x90;
 constexpr std::uint8_t RspSuccess = 0xA0;
 constexpr std::uint8_t RspBadRequest = 0xC0;
 constexpr std::uint8_t RspForbidden = 0xC3;
+constexpr std::uint8_t RspConflict = 0xC9;
+constexpr std::uint8_t RspDatabaseFull = 0xE0;
 constexpr std::uint8_t RspNotImplemented = 0xD1;
 constexpr std::uint8_t RspInternalError = 0xD0;
 

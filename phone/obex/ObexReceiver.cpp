@@ -1,9 +1,13 @@
 #include "phone/obex/ObexReceiver.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
-#include "core/AtomicFile.h"
-#include "core/EString.h"
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "phone/CommsLog.h"
 
 namespace pixelon::obex {
 
@@ -83,41 +87,115 @@ Bytes ObexReceiver::handle(const Bytes& bytes) {
         resetObject();
         return Response(0xCD); // Request Entity Too Large
     }
-    ++m_objects;
-    if (m_onObject)
-        m_onObject(m_name, m_body);
+    const std::uint8_t code = m_onObject ? m_onObject(m_name, m_body) : RspSuccess;
+    if (code == RspSuccess)
+        ++m_objects;
     resetObject();
-    return Response(RspSuccess);
+    return Response(code);
 }
 
 std::string SafeObjectName(std::string_view name) {
     auto slash = name.find_last_of("/\\");
     if (slash != std::string_view::npos)
         name = name.substr(slash + 1);
-    std::string out;
-    for (char c : name)
-        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)
-            out.push_back(c);
-    if (out.empty() || out == "." || out == "..")
+    if (name.empty())
         return "object";
+    if (name == "." || name == "..")
+        return name.size() == 1 ? "\\x2E" : "\\x2E\\x2E";
+    // The backslash that starts an escape cannot come from the sender: it separates components.
+    std::string out;
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F)
+            out += formatText("\\x%02X", u);
+        else
+            out.push_back(c);
+    }
     return out;
 }
 
-bool StoreObject(const std::filesystem::path& folder, const std::string& name, const Bytes& body) {
-    try {
-        AtomicFile out(folder / SafeObjectName(name));
-        std::size_t done = 0;
-        while (done < body.size()) {
-            ssize_t n = ::write(out.fd(), body.data() + done, body.size() - done);
-            if (n <= 0)
-                return false;
-            done += std::size_t(n);
-        }
-        out.commit();
-        return true;
-    } catch (const EString&) {
-        return false;
+namespace {
+
+std::uint8_t codeForErrno(int error) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return RspDatabaseFull;
+    case ENAMETOOLONG:
+        return RspBadRequest;
+    case EISDIR:
+    case ENOTEMPTY:
+    case EEXIST:
+        return RspConflict;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return RspForbidden;
+    default:
+        return RspInternalError;
     }
+}
+
+// A descriptor closed at the end of its scope.
+struct Fd {
+    int fd = -1;
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+bool writeAll(int fd, const Bytes& body) {
+    std::size_t done = 0;
+    while (done < body.size()) {
+        ssize_t n = ::write(fd, body.data() + done, body.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+StoreResult StoreObject(const std::filesystem::path& folder, const std::string& name,
+                        const Bytes& body) {
+    StoreResult result;
+    result.storedName = SafeObjectName(name);
+    auto failed = [&](int error) {
+        result.code = codeForErrno(error);
+        result.error = std::strerror(error);
+        return result;
+    };
+    Fd dir{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (dir.fd < 0)
+        return failed(errno);
+    // The object is written under a fresh private name (O_EXCL: never an existing file or
+    // link) and then renamed over its own name, which replaces a link instead of following it.
+    static std::atomic<unsigned> counter{0};
+    std::string temporary;
+    Fd out;
+    for (int attempt = 0; out.fd < 0; ++attempt) {
+        temporary = formatText(".obex-%ld-%u.part", long(::getpid()), counter++);
+        out.fd = ::openat(dir.fd, temporary.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (out.fd < 0 && (errno != EEXIST || attempt > 100))
+            return failed(errno);
+    }
+    if (!writeAll(out.fd, body) || ::fsync(out.fd) != 0 ||
+        ::renameat(dir.fd, temporary.c_str(), dir.fd, result.storedName.c_str()) != 0) {
+        int error = errno;
+        ::unlinkat(dir.fd, temporary.c_str(), 0);
+        return failed(error);
+    }
+    ::fsync(dir.fd);
+    return result;
 }
 
 } // namespace pixelon::obex

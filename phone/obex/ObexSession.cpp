@@ -45,6 +45,9 @@ std::optional<Packet> ObexClientSession::receive(bool connectReply) {
         have += std::size_t(n);
         if (have == 3 && want == 3) {
             std::size_t length = *AnnouncedLength(bytes);
+            // A refusal of CONNECT may come bare, without the CONNECT fields.
+            if (connectReply && length == 3 && !IsSuccessCode(bytes[0]))
+                connectReply = false;
             if (length < (connectReply ? 7u : 3u)) {
                 m_broken = true;
                 fail(formatText("OBEX: malformed response (length %zu)", length));
@@ -118,12 +121,29 @@ bool ObexClientSession::connect() {
     return true;
 }
 
+bool ObexClientSession::checkPut(const std::optional<Packet>& reply, bool final) {
+    if (!reply || !checkCode("PUT", *reply))
+        return false;
+    // Success ends the object: before the last packet, the rest would never become part of it.
+    if (!final && reply->code == RspSuccess) {
+        fail("OBEX: the receiver ended the transfer early (it answered Success before the last "
+             "packet)");
+        return false;
+    }
+    // The answer to the last packet says whether the object arrived; Continue does not.
+    if (final && reply->code != RspSuccess) {
+        fail(formatText("OBEX: the receiver did not confirm the object (response 0x%02X (%s) "
+                        "to the last packet)",
+                        reply->code, std::string(ResponseName(reply->code)).c_str()));
+        return false;
+    }
+    return true;
+}
+
 bool ObexClientSession::put(std::span<const std::uint8_t> headers, bool final) {
     Bytes all = withConnectionId(headers);
-    if (3 + all.size() <= m_peerMax) {
-        auto reply = exchange(PutRequest(all, final), false);
-        return reply && checkCode("PUT", *reply);
-    }
+    if (3 + all.size() <= m_peerMax)
+        return checkPut(exchange(PutRequest(all, final), false), final);
     // Too big for one packet: only a lone body header may be split, into Body pieces that
     // each take a packet of their own, the last keeping the original header and final flag.
     auto parsed = ParseHeaders(headers);
@@ -139,14 +159,12 @@ bool ObexClientSession::put(std::span<const std::uint8_t> headers, bool final) {
     std::span<const std::uint8_t> data(body.value);
     while (data.size() > room) {
         Bytes piece = withConnectionId(BodyHeader(data.first(room), false));
-        auto reply = exchange(PutRequest(piece, false), false);
-        if (!reply || !checkCode("PUT", *reply))
+        if (!checkPut(exchange(PutRequest(piece, false), false), false))
             return false;
         data = data.subspan(room);
     }
     Bytes last = withConnectionId(BodyHeader(data, body.id == HdrEndOfBody));
-    auto reply = exchange(PutRequest(last, final), false);
-    return reply && checkCode("PUT", *reply);
+    return checkPut(exchange(PutRequest(last, final), false), final);
 }
 
 bool ObexClientSession::disconnect() {

@@ -25,7 +25,9 @@ public:
 
     bool connect();
     // Sends one PUT carrying `headers`; a body header that does not fit the receiver's packet
-    // size is split over several packets. Continue and Success are success.
+    // size is split over several packets. A packet that is not the last must be answered
+    // Continue (Success there means the receiver ended the object early), the last one
+    // Success; any other answer fails the PUT.
     bool put(std::span<const std::uint8_t> headers, bool final);
     bool disconnect();
 
@@ -39,6 +41,7 @@ private:
     bool sendPacket(const Bytes& request);
     std::optional<Packet> receive(bool connectReply);
     bool checkCode(std::string_view what, const Packet& reply);
+    bool checkPut(const std::optional<Packet>& reply, bool final);
     Bytes withConnectionId(std::span<const std::uint8_t> headers) const;
     void fail(std::string_view text);
 

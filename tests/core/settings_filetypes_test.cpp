@@ -2,6 +2,7 @@
 
 #include "core/FileTypes.h"
 
+#include "tests/support/PeerTools.h"
 #include "tests/support/TempDir.h"
 #include <cstdlib>
 #include <fstream>
@@ -162,7 +163,7 @@ TEST(FileTypes, RestoreUsesTheOtherTypeNameAndReportsIt) {
 
 TEST(FileTypes, RunsTheMimeCacheToolWhenItIsInstalled) {
     if (std::system("command -v update-mime-database >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "update-mime-database is not installed";
+        PIXELON_SKIP_WITHOUT_PEER("update-mime-database");
     TempDir dir;
     Registry reg(dir.path / "user.reg", dir.path / "machine.reg");
     registerFileTypes(reg, kExe, kPortfolioTypeName, dir.path / "share", true);

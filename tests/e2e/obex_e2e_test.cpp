@@ -1,18 +1,23 @@
 // OBEX sends end to end: pixelon against openobex's obex_tcp receiver (in a private network
-// namespace, so port 650 is ours), through a pseudo-terminal bridged by socat, and against
-// phonesim's OBEX mode on a serial line and over TCP.
+// namespace, so port 650 is ours), through a pseudo-terminal bridged by socat, against
+// phonesim's OBEX mode on a serial line and over TCP, and against scripted receivers that
+// misbehave.
 
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <regex>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "tests/e2e/PhoneHarness.h"
+#include "tests/support/PeerTools.h"
 
 namespace pixelon::e2e {
 namespace {
@@ -97,6 +102,7 @@ bool namespacesUsable(std::string& why) {
     }
     if (::system("command -v obex_tcp >/dev/null && command -v unshare >/dev/null") != 0) {
         why = "obex_tcp (openobex-apps) or unshare is not installed";
+        test::peerMissing("obex_tcp (openobex-apps) or unshare");
         return false;
     }
     if (::system("unshare -n true 2>/dev/null") != 0) {
@@ -183,7 +189,7 @@ TEST(ObexAgainstObexTcp, ReceiverThatDisappearsEndsTheSendWithinSeconds) {
 TEST(ObexAgainstObexTcp, SerialLineThroughSocat) {
     REQUIRE_NAMESPACE();
     if (::system("command -v socat >/dev/null") != 0)
-        GTEST_SKIP() << "socat is not installed";
+        PIXELON_SKIP_WITHOUT_PEER("socat");
     Bench bench("obex-socat");
     fs::path file = bench.dir() / "tone.imy";
     writeFile(file, 1000, 3);
@@ -313,6 +319,210 @@ TEST(ObexWithPhonesim, TimesFor100kB) {
     RecordProperty("pty_115200_seconds", std::to_string(serial.seconds));
     std::printf("100 kB push: TCP loopback %.2f s, pty at 115200 baud %.2f s\n", tcp.seconds,
                 serial.seconds);
+}
+
+// A receiver on a loopback port that answers from a script: `connectAnswer` to CONNECT, the
+// codes in `putCodes` to the PUTs in turn (Continue when the list runs out), Success to
+// anything else. It serves one connection and counts the PUTs.
+class ScriptedReceiver {
+public:
+    ScriptedReceiver(std::vector<std::uint8_t> connectAnswer, std::vector<std::uint8_t> putCodes)
+        : m_connect(std::move(connectAnswer)), m_codes(std::move(putCodes)) {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(m_listener, reinterpret_cast<sockaddr*>(&a), len) == 0 &&
+            ::listen(m_listener, 2) == 0 &&
+            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+            port = ntohs(a.sin_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~ScriptedReceiver() {
+        m_stop = true;
+        m_thread.join();
+        ::close(m_listener);
+    }
+    std::string address() const { return "tcp:127.0.0.1:" + std::to_string(port); }
+
+    int port = 0;
+    std::atomic<int> puts{0};
+
+private:
+    bool readable(int fd) {
+        for (int i = 0; i < 200 && !m_stop; ++i) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 50) > 0)
+                return true;
+        }
+        return false;
+    }
+    bool readExactly(int fd, std::uint8_t* to, std::size_t n) {
+        while (n > 0) {
+            if (!readable(fd))
+                return false;
+            ssize_t got = ::read(fd, to, n);
+            if (got <= 0)
+                return false;
+            to += got;
+            n -= std::size_t(got);
+        }
+        return true;
+    }
+    void serve() {
+        if (!readable(m_listener))
+            return;
+        int fd = ::accept(m_listener, nullptr, nullptr);
+        std::vector<std::uint8_t> packet(0x10000);
+        while (fd >= 0 && readExactly(fd, packet.data(), 3)) {
+            const std::size_t length = std::size_t(packet[1] << 8 | packet[2]);
+            if (length < 3 || !readExactly(fd, packet.data() + 3, length - 3))
+                break;
+            std::vector<std::uint8_t> answer = {0xA0, 0x00, 0x03};
+            if (packet[0] == 0x80) {
+                answer = m_connect;
+            } else if ((packet[0] & 0x7F) == 0x02) {
+                const std::size_t i = std::size_t(puts++);
+                answer[0] = i < m_codes.size() ? m_codes[i] : 0x90;
+            }
+            if (::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL) < 0 || packet[0] == 0x81)
+                break;
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    std::vector<std::uint8_t> m_connect, m_codes;
+    int m_listener = -1;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+const std::vector<std::uint8_t> ConnectSuccess = {0xA0, 0x00, 0x07, 0x10, 0x00, 0x20, 0x00};
+
+TEST(ObexMisbehavingReceiver, SuccessBeforeTheLastBlockStopsTheSend) {
+    Bench bench("obex-early");
+    fs::path file = bench.dir() / "song.mid";
+    writeFile(file, 1000, 13);
+    // Continue to the name, then Success to the first of four body blocks.
+    ScriptedReceiver receiver(ConnectSuccess, {0x90, 0xA0});
+    ASSERT_GT(receiver.port, 0);
+    Shell s = runScript(bench, pixelon() + " obex push " + quote(file.string()) +
+                                   " --timeout 3 --to " + receiver.address());
+    EXPECT_EQ(s.status, 1) << s.out << s.err;
+    EXPECT_NE(s.out.find("OBEX: the receiver ended the transfer early"), std::string::npos)
+        << s.out;
+    EXPECT_NE(s.out.find("Obex Put Failed"), std::string::npos) << s.out;
+    EXPECT_EQ(s.out.find("Finished sending file"), std::string::npos) << s.out;
+    EXPECT_LT(s.seconds, 3.0);
+    EXPECT_EQ(receiver.puts, 2);
+}
+
+TEST(ObexMisbehavingReceiver, ContinueToTheLastBlockIsNoFinishedSend) {
+    Bench bench("obex-continue");
+    fs::path file = bench.dir() / "note.vnt";
+    writeFile(file, 100, 17);
+    ScriptedReceiver receiver(ConnectSuccess, {});
+    Shell s = runScript(bench, pixelon() + " obex push " + quote(file.string()) +
+                                   " --timeout 3 --to " + receiver.address());
+    EXPECT_EQ(s.status, 1) << s.out << s.err;
+    EXPECT_NE(s.out.find("OBEX: the receiver did not confirm the object (response 0x90 "
+                         "(Continue) to the last packet)"),
+              std::string::npos)
+        << s.out;
+    EXPECT_EQ(s.out.find("Finished sending file"), std::string::npos) << s.out;
+    EXPECT_EQ(receiver.puts, 2);
+}
+
+TEST(ObexMisbehavingReceiver, BareConnectRefusalShowsItsCode) {
+    Bench bench("obex-refused");
+    fs::path file = bench.dir() / "note.vnt";
+    writeFile(file, 100, 19);
+    ScriptedReceiver receiver({0xC3, 0x00, 0x03}, {});
+    Shell s = runScript(bench, pixelon() + " obex push " + quote(file.string()) +
+                                   " --timeout 3 --to " + receiver.address());
+    EXPECT_EQ(s.status, 1) << s.out << s.err;
+    EXPECT_NE(s.out.find("OBEX connect:  failed.\nOBEX CONNECT refused: response 0xC3 "
+                         "(Forbidden)"),
+              std::string::npos)
+        << s.out;
+    EXPECT_EQ(s.out.find("malformed"), std::string::npos) << s.out;
+    EXPECT_EQ(receiver.puts, 0);
+}
+
+TEST(ObexWithPhonesim, LostFilesAreRefusedLinksKeptAndSilentClientsDropped) {
+    Bench bench("obex-store");
+    fs::path recv = bench.dir() / "recv", err = bench.dir() / "sim.err";
+    fs::create_directories(recv);
+    // Files of at most 8 x 512 bytes fit: a bigger one meets a full disk.
+    SpawnResult sim = spawnProcess(
+        "/bin/sh", {"-c", "ulimit -f 8; exec " + phonesim() + " --obex-tcp 0 --save-dir " +
+                              quote(recv.string()) + " --idle-timeout 2 --timeout 60 2>" +
+                              quote(err.string())});
+    ASSERT_TRUE(sim.started());
+    CProcess simProcess(sim.pid);
+    int port = phonesimPort(err);
+    ASSERT_GT(port, 0) << readText(err);
+    const std::string to = " --timeout 3 --to tcp:127.0.0.1:" + std::to_string(port);
+
+    // A client that connects and says nothing does not hold up the others.
+    int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(std::uint16_t(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(silent, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+
+    fs::path big = bench.dir() / "big.thm";
+    writeFile(big, 10000, 23);
+    Shell full = runScript(bench, pixelon() + " obex push " + quote(big.string()) + to);
+    EXPECT_EQ(full.status, 1) << full.out << full.err;
+    EXPECT_NE(full.out.find("OBEX PUT refused: response 0xE0 (Database Full)"), std::string::npos)
+        << full.out;
+    EXPECT_EQ(full.out.find("Finished sending file"), std::string::npos) << full.out;
+    EXPECT_LT(full.seconds, 1.5); // well before the silent client's idle bound
+
+    fs::path small = bench.dir() / "card.vcf";
+    writeFile(small, 300, 29);
+    Shell longName = runScript(bench, pixelon() + " obex push " + quote(small.string()) +
+                                          " --name " + std::string(256, 'n') + to);
+    EXPECT_EQ(longName.status, 1) << longName.out << longName.err;
+    EXPECT_NE(longName.out.find("response 0xC0 (Bad Request)"), std::string::npos) << longName.out;
+
+    // A link planted in the folder is replaced, and the file it pointed at is kept.
+    fs::path outside = bench.dir() / "outside.txt";
+    std::ofstream(outside) << "keep";
+    fs::create_symlink(outside, recv / "card.vcf");
+    Shell linked = runScript(bench, pixelon() + " obex push " + quote(small.string()) + to);
+    EXPECT_EQ(linked.status, 0) << linked.out << linked.err;
+    EXPECT_EQ(readText(outside), "keep");
+    EXPECT_FALSE(fs::is_symlink(recv / "card.vcf"));
+    EXPECT_EQ(readText(recv / "card.vcf"), readText(small));
+
+    // Only the stored file is in the folder; the receiver said why the others were not kept.
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(recv))
+        names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"card.vcf"});
+    std::string log = readText(err);
+    EXPECT_NE(log.find("received \"big.thm\" (10000 bytes), not stored: File too large; "
+                       "answered 0xE0 (Database Full)"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("not stored: File name too long; answered 0xC0 (Bad Request)"),
+              std::string::npos)
+        << log;
+
+    // The silent client was cut off after two idle seconds.
+    pollfd p{silent, POLLIN, 0};
+    char byte;
+    EXPECT_EQ(::poll(&p, 1, 4000), 1);
+    EXPECT_EQ(::read(silent, &byte, 1), 0);
+    ::close(silent);
+    EXPECT_NE(readText(err).find("closed after 2 seconds without data"), std::string::npos);
+    simProcess.kill(SIGTERM);
+    simProcess.wait(std::chrono::seconds(5));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include "core/Picture.h"
 #include "fonts/Bdf.h"
+#include "tests/support/PeerTools.h"
 #include "tests/support/TempDir.h"
 
 #if PIXELON_HAVE_FREETYPE
@@ -26,7 +27,7 @@ class BdfPeer : public ::testing::TestWithParam<const char*> {};
 TEST_P(BdfPeer, GlyphsMatchFreeTypesRendering) {
     const std::filesystem::path pcf = FontFolder / GetParam();
     if (!std::filesystem::exists(pcf) || std::system("command -v pcf2bdf >/dev/null") != 0)
-        GTEST_SKIP() << "pcf2bdf or " << pcf << " is not installed";
+        PIXELON_SKIP_WITHOUT_PEER("pcf2bdf or " + pcf.string());
     test::TempDir dir;
     const std::filesystem::path bdf = dir.path / "font.bdf";
     ASSERT_EQ(std::system(("pcf2bdf -o '" + bdf.string() + "' '" + pcf.string() + "'").c_str()), 0);

@@ -7,6 +7,7 @@
 
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
+#include "tests/support/PeerTools.h"
 #include "tests/support/PixelonProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -170,7 +171,7 @@ TEST_F(FontCli, FntRefusesDuplicateIds) {
 
 TEST_F(FontCli, SystemFontCharacters) {
     if (std::system("fc-list | grep -q 'DejaVu Sans Mono'") != 0)
-        GTEST_SKIP() << "DejaVu Sans Mono is not installed";
+        PIXELON_SKIP_WITHOUT_PEER("the font DejaVu Sans Mono");
     ASSERT_EQ(pixelon("font 'DejaVu Sans Mono' --size 12 --single 0041 " + p("f.pfo")), 0)
         << text("err.txt");
     CPortfolio f = read("f.pfo");

@@ -6,48 +6,73 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "phone/CommsLog.h"
 #include "phone/obex/ObexReceiver.h"
 
 namespace pixelon::sim {
+
+std::uint8_t storeAndReport(const std::filesystem::path& folder, const std::string& name,
+                            const obex::Bytes& body, std::FILE* log, const std::string& logPrefix) {
+    obex::StoreResult r = obex::StoreObject(folder, name, body);
+    if (r.stored()) {
+        std::fprintf(stderr, "phonesim: received \"%s\" (%zu bytes)\n", r.storedName.c_str(),
+                     body.size());
+        if (log)
+            std::fprintf(log, "%sOBEX object \"%s\" %zu bytes\n", logPrefix.c_str(),
+                         r.storedName.c_str(), body.size());
+    } else {
+        const std::string answer =
+            formatText("0x%02X (%s)", r.code, std::string(obex::ResponseName(r.code)).c_str());
+        std::fprintf(stderr, "phonesim: received \"%s\" (%zu bytes), not stored: %s; answered %s\n",
+                     r.storedName.c_str(), body.size(), r.error.c_str(), answer.c_str());
+        if (log)
+            std::fprintf(log, "%sOBEX object \"%s\" %zu bytes not stored: %s; answered %s\n",
+                         logPrefix.c_str(), r.storedName.c_str(), body.size(), r.error.c_str(),
+                         answer.c_str());
+    }
+    std::fflush(stderr);
+    return r.code;
+}
 
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-void serveConnection(int fd, const ObexTcpOptions& options, volatile std::sig_atomic_t& stop,
-                     SteadyClock::time_point end) {
-    obex::ObexReceiver receiver;
-    receiver.setObjectListener([&](const std::string& name, const obex::Bytes& body) {
-        bool stored = obex::StoreObject(options.saveDir, name, body);
-        std::fprintf(stderr, "phonesim: received %s (%zu bytes)%s\n", name.c_str(), body.size(),
-                     stored ? "" : ", not stored");
-        if (options.log)
-            std::fprintf(options.log, "OBEX object \"%s\" %zu bytes\n", name.c_str(), body.size());
-    });
+struct Connection {
+    int fd = -1;
+    int number = 0;
     long received = 0;
-    std::uint8_t buffer[8192];
-    while (!stop && !receiver.disconnected()) {
-        if (options.timeoutSeconds > 0 && SteadyClock::now() > end)
-            break;
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 50) <= 0)
-            continue;
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        if (options.unplugAfter >= 0 && received + n >= options.unplugAfter) {
-            std::fprintf(stderr, "phonesim: unplugged after %ld bytes\n", options.unplugAfter);
-            break;
-        }
-        received += n;
-        obex::Bytes answer = receiver.receive(std::span(buffer, std::size_t(n)));
-        if (!answer.empty() && ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL) < 0)
-            break;
+    SteadyClock::time_point lastData;
+    obex::ObexReceiver receiver;
+    ~Connection() {
+        if (fd >= 0)
+            ::close(fd);
     }
+};
+
+// Reads what `c` sent and answers it; false when the connection is over.
+bool serve(Connection& c, const ObexTcpOptions& options) {
+    std::uint8_t buffer[8192];
+    ssize_t n = ::read(c.fd, buffer, sizeof buffer);
+    if (n <= 0)
+        return false;
+    c.lastData = SteadyClock::now();
+    if (options.unplugAfter >= 0 && c.received + n >= options.unplugAfter) {
+        std::fprintf(stderr, "phonesim: unplugged after %ld bytes\n", options.unplugAfter);
+        return false;
+    }
+    c.received += n;
+    obex::Bytes answer = c.receiver.receive(std::span(buffer, std::size_t(n)));
+    if (!answer.empty() && ::send(c.fd, answer.data(), answer.size(), MSG_NOSIGNAL) < 0)
+        return false;
+    return !c.receiver.disconnected();
 }
 
 } // namespace
@@ -66,7 +91,7 @@ int serveObexTcp(const ObexTcpOptions& options, volatile std::sig_atomic_t& stop
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     if (::bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(listener, 4) != 0 ||
+        ::listen(listener, 16) != 0 ||
         ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         std::fprintf(stderr, "phonesim: cannot listen on 127.0.0.1:%d: %s\n", options.port,
                      std::strerror(errno));
@@ -75,19 +100,54 @@ int serveObexTcp(const ObexTcpOptions& options, volatile std::sig_atomic_t& stop
     }
     std::fprintf(stderr, "phonesim: OBEX on 127.0.0.1:%d ready\n", ntohs(address.sin_port));
     std::fflush(stderr);
-    auto end = SteadyClock::now() + std::chrono::seconds(options.timeoutSeconds);
+    const auto end = SteadyClock::now() + std::chrono::seconds(options.timeoutSeconds);
+    const auto idle = std::chrono::seconds(options.idleSeconds);
+    std::vector<std::unique_ptr<Connection>> connections;
+    int accepted = 0;
     while (!stop) {
-        if (options.timeoutSeconds > 0 && SteadyClock::now() > end)
+        const auto now = SteadyClock::now();
+        if (options.timeoutSeconds > 0 && now > end)
             break;
-        pollfd p{listener, POLLIN, 0};
-        if (::poll(&p, 1, 50) <= 0)
+        std::erase_if(connections, [&](const std::unique_ptr<Connection>& c) {
+            if (options.idleSeconds <= 0 || now - c->lastData < idle)
+                return false;
+            std::fprintf(stderr, "phonesim: connection %d closed after %ld seconds without data\n",
+                         c->number, options.idleSeconds);
+            std::fflush(stderr);
+            return true;
+        });
+        // While every slot is taken, newcomers wait in the listen queue.
+        std::vector<pollfd> polled;
+        for (const auto& c : connections)
+            polled.push_back({c->fd, POLLIN, 0});
+        const bool listening = int(connections.size()) < options.maxConnections;
+        if (listening)
+            polled.push_back({listener, POLLIN, 0});
+        if (::poll(polled.data(), nfds_t(polled.size()), 50) <= 0)
             continue;
-        int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
-            continue;
-        serveConnection(fd, options, stop, end);
-        ::close(fd);
+        std::vector<Connection*> over;
+        for (std::size_t i = 0; i < connections.size(); ++i)
+            if (polled[i].revents && !serve(*connections[i], options))
+                over.push_back(connections[i].get());
+        std::erase_if(connections, [&](const std::unique_ptr<Connection>& c) {
+            return std::find(over.begin(), over.end(), c.get()) != over.end();
+        });
+        if (listening && polled.back().revents) {
+            int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0)
+                continue;
+            auto c = std::make_unique<Connection>();
+            c->fd = fd;
+            c->number = ++accepted;
+            c->lastData = SteadyClock::now();
+            c->receiver.setObjectListener(
+                [&options](const std::string& name, const obex::Bytes& body) {
+                    return storeAndReport(options.saveDir, name, body, options.log, "");
+                });
+            connections.push_back(std::move(c));
+        }
     }
+    connections.clear();
     ::close(listener);
     return 0;
 }

@@ -26,7 +26,8 @@ using namespace pixelon;
 namespace {
 
 constexpr const char* help = R"(Usage: phonesim --link PATH [options]
-       phonesim --obex-tcp PORT [--save-dir DIR] [--unplug-after N] [--timeout S]
+       phonesim --obex-tcp PORT [--save-dir DIR] [--unplug-after N]
+                [--idle-timeout S] [--timeout S]
 
 Plays a phone on a pseudo-terminal: makes PATH a symbolic link to the
 terminal's device, so that a program opening PATH talks to the simulated
@@ -40,6 +41,9 @@ Stops on SIGINT or SIGTERM.
   --obex-tcp PORT      instead of a terminal, receive OBEX pushes over TCP on
                        127.0.0.1:PORT (0 picks a free port; the port is
                        printed as "phonesim: OBEX on 127.0.0.1:PORT ready")
+  --idle-timeout S     close an OBEX connection that sends nothing for S
+                       seconds (default 30); up to 8 connections are served
+                       at once
 
   --link PATH          the symbolic link to create (replaced if it exists)
   --profile NAME       edaw       answers AT*EDAW=? with its buffer size
@@ -61,7 +65,11 @@ Stops on SIGINT or SIGTERM.
                        download-<application>-<slot>.ppm, and files pushed
                        over OBEX, under their own names (default .; made
                        when missing); a picture that cannot be written
-                       there is answered with ERROR
+                       there is answered with ERROR, a pushed file with an
+                       OBEX error code (the reason goes to standard error).
+                       Symbolic links in the folder are never followed;
+                       control characters in a name are stored and shown
+                       as \xNN, and "." and ".." as \x2E and \x2E\x2E
   --log FILE           write the whole exchange to FILE
   --baud N             pace both directions as a line of N baud, 10 bits a
                        byte (default 9600; 0 for no pacing)
@@ -144,7 +152,7 @@ int main(int argc, char** argv) {
     SimProfile profile;
     std::string link, serve, saveDir = ".", logPath;
     double baud = 9600;
-    long unplugAfter = -1, timeoutSeconds = 0, obexTcpPort = -1;
+    long unplugAfter = -1, timeoutSeconds = 0, obexTcpPort = -1, idleSeconds = 30;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -191,6 +199,8 @@ int main(int argc, char** argv) {
             profile.stallAfterCommands = int(parseNumber(v, "--stall-after", 0, 1 << 30));
         else if (a == "--obex-tcp")
             obexTcpPort = parseNumber(v, "--obex-tcp", 0, 65535);
+        else if (a == "--idle-timeout")
+            idleSeconds = parseNumber(v, "--idle-timeout", 1, 86400);
         else if (a == "--timeout")
             timeoutSeconds = parseNumber(v, "--timeout", 1, 86400);
         else if (a == "--fault") {
@@ -203,6 +213,8 @@ int main(int argc, char** argv) {
         } else
             fail("unknown option " + a + " (see --help)");
     }
+    // A file size limit makes a write fail (as a full disk does) instead of ending the phone.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (obexTcpPort >= 0) {
         std::signal(SIGINT, onStop);
         std::signal(SIGTERM, onStop);
@@ -212,6 +224,7 @@ int main(int argc, char** argv) {
         o.saveDir = saveDir;
         o.unplugAfter = unplugAfter;
         o.timeoutSeconds = timeoutSeconds;
+        o.idleSeconds = idleSeconds;
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(
             logPath.empty() ? nullptr : std::fopen(logPath.c_str(), "w"), &std::fclose);
         if (!logPath.empty() && !log)
@@ -286,10 +299,7 @@ int main(int argc, char** argv) {
     auto startObex = [&] {
         obexReceiver = std::make_unique<obex::ObexReceiver>();
         obexReceiver->setObjectListener([&](const std::string& name, const obex::Bytes& body) {
-            bool stored = obex::StoreObject(saveDir, name, body);
-            if (log)
-                std::fprintf(log, "%8ld OBEX object \"%s\" %zu bytes%s\n", stamp(), name.c_str(),
-                             body.size(), stored ? "" : " (not stored)");
+            return sim::storeAndReport(saveDir, name, body, log, formatText("%8ld ", stamp()));
         });
     };
 

@@ -13,6 +13,7 @@
 #include "fonts/FontGlyphs.h"
 #include "fonts/qt/QtGlyphRenderer.h"
 #include "platform/Feedback.h"
+#include "tests/support/PeerTools.h"
 
 namespace pixelon {
 namespace {
@@ -38,7 +39,7 @@ protected:
 
 TEST_F(QtRenderer, DrawsInkAndKeepsTheAdvance) {
     if (!hasFamily("DejaVu Sans"))
-        GTEST_SKIP() << "DejaVu Sans is not installed";
+        PIXELON_SKIP_WITHOUT_PEER("the font DejaVu Sans");
     SystemFont chosen{"DejaVu Sans", 120};
     auto font = MakeQtGlyphRenderer(chosen, 96);
     const int w = font->advance('A');
@@ -58,7 +59,7 @@ TEST_F(QtRenderer, DrawsInkAndKeepsTheAdvance) {
 
 TEST_F(QtRenderer, ItalicHookOverhangsItsAdvance) {
     if (!hasFamily("DejaVu Serif"))
-        GTEST_SKIP() << "DejaVu Serif is not installed";
+        PIXELON_SKIP_WITHOUT_PEER("the font DejaVu Serif");
     SystemFont chosen{"DejaVu Serif", 240};
     chosen.italic = true;
     auto font = MakeQtGlyphRenderer(chosen, 96);
@@ -71,7 +72,7 @@ TEST_F(QtRenderer, ItalicHookOverhangsItsAdvance) {
 
 TEST_F(QtRenderer, DefaultRangeBecomes224Glyphs) {
     if (!hasFamily("DejaVu Sans Mono"))
-        GTEST_SKIP() << "DejaVu Sans Mono is not installed";
+        PIXELON_SKIP_WITHOUT_PEER("the font DejaVu Sans Mono");
     auto font = MakeQtGlyphRenderer({"DejaVu Sans Mono", 100}, 96);
     CurrentMap = &DirectMap;
     CPortfolio portfolio;

@@ -85,9 +85,16 @@ TEST(ObexReceiverNames, StoredNamesStayInTheFolder) {
     EXPECT_EQ(SafeObjectName("picture.gif"), "picture.gif");
     EXPECT_EQ(SafeObjectName("../../etc/passwd"), "passwd");
     EXPECT_EQ(SafeObjectName("C:\\phone\\EMS1.wbmp"), "EMS1.wbmp");
-    EXPECT_EQ(SafeObjectName(".."), "object");
     EXPECT_EQ(SafeObjectName("dir/"), "object");
-    EXPECT_EQ(SafeObjectName(std::string("a\nb\0c", 5)), "abc");
+    // ".", ".." and "" each keep a name of their own, and none leaves the folder.
+    EXPECT_EQ(SafeObjectName("."), "\\x2E");
+    EXPECT_EQ(SafeObjectName(".."), "\\x2E\\x2E");
+    EXPECT_EQ(SafeObjectName("a/b/.."), "\\x2E\\x2E");
+    EXPECT_EQ(SafeObjectName(""), "object");
+    EXPECT_EQ(SafeObjectName("..."), "...");
+    // Control characters are written out, so "a\nb" and "ab" stay apart.
+    EXPECT_EQ(SafeObjectName(std::string("a\nb\0c\x7F", 6)), "a\\x0Ab\\x00c\\x7F");
+    EXPECT_EQ(SafeObjectName("caf\xC3\xA9.gif"), "caf\xC3\xA9.gif");
 }
 
 TEST(ObexReceiverProtocol, AnswersSplitAndJoinedPackets) {

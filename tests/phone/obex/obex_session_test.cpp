@@ -167,3 +167,99 @@ TEST(ObexSession, ConnectionIdIsSentAndBodiesAreSplitForSmallPackets) {
 
 } // namespace
 } // namespace pixelon::obex
+
+namespace pixelon::obex {
+namespace {
+
+// A receiver that takes CONNECT and answers the PUTs from a list; DISCONNECT gets Success.
+struct PutScript {
+    std::vector<std::uint8_t> answers;
+    std::size_t puts = 0;
+    std::unique_ptr<test::ScriptedStream> stream() {
+        return std::make_unique<test::ScriptedStream>([this](std::span<const std::uint8_t> req) {
+            if (req[0] == OpConnect)
+                return ConnectResponse(RspSuccess, 0x2000);
+            if ((req[0] & 0x7F) != OpPut)
+                return Response(RspSuccess);
+            const std::size_t i = puts++;
+            return Response(i < answers.size() ? answers[i] : RspContinue);
+        });
+    }
+};
+
+TEST(ObexSessionMisbehaving, SuccessBeforeTheLastPacketEndsTheTransfer) {
+    // Continue to the name, then Success to a body block that is not the last.
+    PutScript script{{RspContinue, RspSuccess}};
+    auto stream = script.stream();
+    std::vector<std::string> lines;
+    ObexClientSession s(
+        *stream, [&](std::string_view t) { lines.emplace_back(t); }, 100);
+    ASSERT_TRUE(s.connect());
+    ASSERT_TRUE(s.put(NameHeader(u"a.bin"), false));
+    EXPECT_FALSE(s.put(BodyHeader(test::pattern(249), false), false));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("the receiver ended the transfer early"), std::string::npos);
+
+    // The same inside a body split over several packets: nothing more is sent.
+    PutScript small{{RspSuccess}};
+    auto splitStream =
+        std::make_unique<test::ScriptedStream>([&small](std::span<const std::uint8_t> req) {
+            if (req[0] == OpConnect)
+                return ConnectResponse(RspSuccess, 255);
+            ++small.puts;
+            return Response(RspSuccess);
+        });
+    lines.clear();
+    ObexClientSession split(
+        *splitStream, [&](std::string_view t) { lines.emplace_back(t); }, 100);
+    ASSERT_TRUE(split.connect());
+    EXPECT_FALSE(split.put(BodyHeader(test::pattern(600), true), true));
+    EXPECT_EQ(small.puts, 1u);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("ended the transfer early"), std::string::npos);
+}
+
+TEST(ObexSessionMisbehaving, ContinueToTheLastPacketIsNoSuccess) {
+    PutScript script{{RspContinue, RspContinue}};
+    auto stream = script.stream();
+    std::vector<std::string> lines;
+    ObexClientSession s(
+        *stream, [&](std::string_view t) { lines.emplace_back(t); }, 100);
+    ASSERT_TRUE(s.connect());
+    ASSERT_TRUE(s.put(NameHeader(u"a.bin"), false));
+    EXPECT_FALSE(s.put(BodyHeader(test::pattern(10), true), true));
+    EXPECT_EQ(s.lastCode(), RspContinue);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "OBEX: the receiver did not confirm the object (response 0x90 "
+                        "(Continue) to the last packet)");
+}
+
+TEST(ObexSessionMisbehaving, BareConnectRefusalIsReportedWithItsCode) {
+    for (std::uint8_t code : {RspForbidden, std::uint8_t(0xD3)}) {
+        test::ScriptedStream stream([code](std::span<const std::uint8_t>) {
+            return Bytes{code, 0x00, 0x03};
+        });
+        std::vector<std::string> lines;
+        ObexClientSession s(
+            stream, [&](std::string_view t) { lines.emplace_back(t); }, 100);
+        EXPECT_FALSE(s.connect());
+        EXPECT_EQ(s.lastCode(), code);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0], code == RspForbidden
+                                ? "OBEX CONNECT refused: response 0xC3 (Forbidden)"
+                                : "OBEX CONNECT refused: response 0xD3 (Service Unavailable)");
+    }
+    // A bare Success is still no CONNECT answer.
+    test::ScriptedStream bare([](std::span<const std::uint8_t>) {
+        return Bytes{0xA0, 0x00, 0x03};
+    });
+    std::vector<std::string> lines;
+    ObexClientSession s(
+        bare, [&](std::string_view t) { lines.emplace_back(t); }, 100);
+    EXPECT_FALSE(s.connect());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "OBEX: malformed response (length 3)");
+}
+
+} // namespace
+} // namespace pixelon::obex
