@@ -67,7 +67,7 @@ void BM_PageModel(benchmark::State& state) {
             job.DrawPage(painter, page, {"bench.pfo", {}}, {true, false}, feedback);
         benchmark::DoNotOptimize(job.PageCount());
     }
-    state.counters["per_page_us"] =
+    state.counters["us_per_page"] =
         benchmark::Counter(double(Pages) * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
                                                      benchmark::Counter::kInvert);
 }
@@ -90,7 +90,7 @@ void BM_PdfWriter(benchmark::State& state) {
         if (!WritePortfolioPdf(folio, out, request, feedback))
             state.SkipWithError("the PDF was not written");
     state.counters["pdf_bytes"] = double(std::filesystem::file_size(out));
-    state.counters["per_page_us"] =
+    state.counters["us_per_page"] =
         benchmark::Counter(double(Pages) * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
                                                      benchmark::Counter::kInvert);
     std::filesystem::remove(out);
