@@ -21,7 +21,9 @@ Writes a contact sheet of every picture of the portfolio: seven framed cells to
 a row, each cell as large as the largest picture (at least 32 x 32, at most
 128 x 128, larger pictures are cut) with the picture's ID under it. The file
 type follows the extension of OUT: a GIF with 2, 4 or 256 colours after the
-deepest picture, or an 8-bit BMP.
+deepest picture, or an 8-bit BMP. A GIF sheet is at most 65535 pixels tall
+(about 7,900 small pictures); a BMP sheet may be taller. Sheets of more than
+268435456 pixels are refused in both formats.
 
   -o OUT   the file to write (.gif or .bmp)
 )";

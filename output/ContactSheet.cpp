@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <string>
 
 #include "codecs/BitStream.h"
@@ -166,6 +167,16 @@ std::vector<std::uint8_t> ContactSheetBmp(const ContactSheet& sheet) {
     return EncodeBmp8(sheet.bitmap.width(), sheet.bitmap.height(), palette, SheetIndices(sheet));
 }
 
+std::string SheetSizeRefusal(const SheetGeometry& geometry, SheetFormat format) {
+    if (format == SheetFormat::Gif && geometry.Height() > MaxSheetSide)
+        return "The contact sheet would be taller than " + std::to_string(MaxSheetSide) +
+               " pixels.";
+    if ((long long)geometry.Width() * geometry.Height() > MaxSheetPixels)
+        return "The contact sheet would be larger than " + std::to_string(MaxSheetPixels) +
+               " pixels.";
+    return {};
+}
+
 bool ExportContactSheet(const CPortfolio& portfolio, const std::filesystem::path& path,
                         SheetFormat format, Feedback& feedback) {
     const std::string failure = "Unable to save file.\n" + path.string();
@@ -173,26 +184,30 @@ bool ExportContactSheet(const CPortfolio& portfolio, const std::filesystem::path
         feedback.message(failure + "\nThe portfolio holds no pictures.", MessageIcon::Stop);
         return false;
     }
-    const SheetGeometry geometry = SheetGeometry::For(portfolio);
-    if (geometry.Height() > MaxSheetSide) {
-        feedback.message(failure + "\nThe contact sheet would be taller than " +
-                             std::to_string(MaxSheetSide) + " pixels.",
-                         MessageIcon::Stop);
+    const std::string refusal = SheetSizeRefusal(SheetGeometry::For(portfolio), format);
+    if (!refusal.empty()) {
+        feedback.message(failure + "\n" + refusal, MessageIcon::Stop);
         return false;
     }
     ProgressWindow& progress = feedback.progress();
     progress.Open(SheetProgressTitle, "Building Contact Sheet...", 0, portfolio.Count());
-    const ContactSheet sheet = RenderContactSheet(portfolio, &progress);
-
     std::vector<std::uint8_t> bytes;
-    if (format == SheetFormat::Gif) {
-        progress.SetText("Building GIF...");
-        const GifFile gif = ContactSheetGif(sheet);
-        progress.SetText("Saving GIF...");
-        bytes = EncodeGifFile(gif);
-    } else {
-        progress.SetText("Building BMP...");
-        bytes = ContactSheetBmp(sheet);
+    try {
+        const ContactSheet sheet = RenderContactSheet(portfolio, &progress);
+        if (format == SheetFormat::Gif) {
+            progress.SetText("Building GIF...");
+            const GifFile gif = ContactSheetGif(sheet);
+            progress.SetText("Saving GIF...");
+            bytes = EncodeGifFile(gif);
+        } else {
+            progress.SetText("Building BMP...");
+            bytes = ContactSheetBmp(sheet);
+        }
+    } catch (const std::bad_alloc&) {
+        progress.Close();
+        feedback.message(failure + "\nThere is not enough memory for the contact sheet.",
+                         MessageIcon::Stop);
+        return false;
     }
     const bool saved = WriteFileAtomically(path, bytes);
     if (!saved)

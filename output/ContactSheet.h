@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,8 @@ class CPortfolio;
 class Feedback;
 class FileChooser;
 class ProgressWindow;
+
+enum class SheetFormat { Gif, Bmp };
 
 // The grid of a contact sheet: cells of W x H content (the largest picture side, capped at 128
 // and raised to at least 32), seven to a row.
@@ -57,16 +60,20 @@ std::vector<std::uint8_t> SheetIndices(const ContactSheet& sheet);
 GifFile ContactSheetGif(const ContactSheet& sheet);
 std::vector<std::uint8_t> ContactSheetBmp(const ContactSheet& sheet);
 
-enum class SheetFormat { Gif, Bmp };
-
 inline constexpr std::string_view SheetProgressTitle =
     "Exporting Portfolio Pictures to Contact Sheet";
 // The save dialog's filter: the first entry writes GIF, the second BMP.
 inline constexpr std::string_view SheetFileFilter =
     "GIF File (*.gif)|*.gif|BMP File (*.bmp)|*.bmp||";
 inline constexpr std::string_view SheetDefaultName = "Contact Sheet";
-// The largest sheet side the file formats hold.
+// The largest GIF sheet side: the format's 16-bit sizes.
 inline constexpr int MaxSheetSide = 65535;
+// The most pixels a sheet may have. The sheet is drawn in memory, about six bytes a pixel
+// with its indices and the encoded file, so this keeps the export near 1.5 GB; it is also
+// well inside what a BMP's 32-bit file size holds at any sheet width.
+inline constexpr long long MaxSheetPixels = 1LL << 28;
+// Why the sheet cannot be written in `format`, or empty when it can.
+std::string SheetSizeRefusal(const SheetGeometry& geometry, SheetFormat format);
 
 // Renders and writes the sheet, reporting through the progress window; the previous file is
 // kept when the write fails. False after telling the user.

@@ -43,6 +43,9 @@ public:
     // `bitmap` stretched onto `target`, each pixel a sharp-edged square.
     virtual void drawBitmap(const PageRect& target, const Surface& bitmap) = 0;
     virtual void drawLine(double x1, double y1, double x2, double y2) = 0;
+    // The part of the page the device shows, in page units. Whatever lies outside it is cut
+    // off, so the page model draws only what meets it.
+    virtual PageRect visibleArea() const { return {-1e12, -1e12, 1e12, 1e12}; }
 };
 
 } // namespace pixelon

@@ -1,6 +1,7 @@
 #include "output/PrintPage.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <system_error>
@@ -43,24 +44,35 @@ const PrintResolution& ResolutionOf(int choice) {
 PageMetrics PageMetrics::ForChoice(int choice) {
     const PrintResolution& r = ResolutionOf(choice);
     PageMetrics m;
-    m.scale = r.scale;
-    m.pixel = 20 / r.pixelFactor;
-    m.margin = 250 / r.scale;
-    m.lineUnit = 180 / r.scale;
-    m.headerBitmapHeight = 150 / r.scale;
-    m.pageWidth = 4680 / r.scale;
-    m.pageHeight = 6500 / r.scale;
+    const double s = r.scale.value();
+    m.scale = s;
+    m.pixel = 20 / r.pixelFactor.value();
+    m.margin = 250 / s;
+    m.lineUnit = 180 / s;
+    m.headerBitmapHeight = 150 / s;
+    m.pageWidth = 4680 / s;
+    m.pageHeight = 6500 / s;
     m.dotsPerInch = r.dotsPerInch;
+    m.exactScale = r.scale;
+    m.exactPixelFactor = r.pixelFactor;
     return m;
 }
 
+int PageMetrics::InPicturePixels(int units) const {
+    // units / s / (20 / f) = units * f / (20 * s), in integers; every length here is positive.
+    const long long numerator =
+        (long long)units * exactPixelFactor.numerator * exactScale.denominator;
+    const long long denominator = 20LL * exactPixelFactor.denominator * exactScale.numerator;
+    return int(numerator / denominator);
+}
+
 Rect PageMetrics::PictureBounds() const {
-    return {int(margin / pixel), int((margin + 2 * lineUnit + headerBitmapHeight) / pixel),
-            int((pageWidth - margin) / pixel), int((pageHeight - margin) / pixel)};
+    return {InPicturePixels(250), InPicturePixels(250 + 2 * 180 + 150), InPicturePixels(4680 - 250),
+            InPicturePixels(6500 - 250)};
 }
 
 int PageMetrics::PictureGap() const {
-    return int(195 / scale / pixel);
+    return InPicturePixels(195);
 }
 
 FileStamp FileStampOf(const std::filesystem::path& path) {
@@ -200,22 +212,52 @@ bool PrintJob::DrawPage(PagePainter& painter, int page, const PageHeader& header
     return true;
 }
 
+PixelSpan PrintJob::VisiblePixels(int index, const PageRect& visible) const {
+    const Rect& r = m_layout.rects[std::size_t(index)];
+    const PageRect target = PictureRect(index);
+    const double c = m_metrics.pixel;
+    // Whole picture pixels that meet the visible area, clamped to the picture.
+    auto first = [c](double from, double edge, int count) {
+        return int(std::clamp(std::floor((edge - from) / c), 0.0, double(count)));
+    };
+    auto end = [c](double from, double edge, int count) {
+        return int(std::clamp(std::ceil((edge - from) / c), 0.0, double(count)));
+    };
+    const int width = std::max(0, r.right - r.left);
+    const int height = std::max(0, r.bottom - r.top);
+    PixelSpan span{first(target.left, visible.left, width), first(target.top, visible.top, height),
+                   end(target.left, visible.right, width), end(target.top, visible.bottom, height)};
+    if (span.left >= span.right || span.top >= span.bottom)
+        return {};
+    return span;
+}
+
 void PrintJob::drawPicture(PagePainter& painter, const CPicture& picture, int index,
                            bool grid) const {
     const PageRect target = PictureRect(index);
-    if (picture.m_nWidth > 0 && picture.m_nHeight > 0 &&
-        picture.m_pixels.size() >= std::size_t(picture.m_nWidth) * picture.m_nHeight * 2) {
-        Surface bitmap(picture.m_nWidth, picture.m_nHeight);
-        picture.Draw(bitmap, 0, 0);
-        painter.drawBitmap(target, bitmap);
-    }
     const double c = m_metrics.pixel;
-    if (grid) {
-        for (int col = 0; col <= picture.m_nWidth; ++col)
-            painter.drawLine(target.left + col * c, target.top, target.left + col * c,
-                             target.bottom);
-        for (int row = 0; row <= picture.m_nHeight; ++row)
-            painter.drawLine(target.left, target.top + row * c, target.right, target.top + row * c);
+    // Only the part of the picture on the page is handed to the painter: a picture many pages
+    // tall makes a bitmap no larger than the page, and nothing drawn is thrown away.
+    const PixelSpan part = VisiblePixels(index, painter.visibleArea());
+    const bool hasPixels = picture.m_nWidth > 0 && picture.m_nHeight > 0 &&
+                           picture.m_pixels.size() >=
+                               std::size_t(picture.m_nWidth) * std::size_t(picture.m_nHeight) * 2;
+    if (!part.empty() && hasPixels) {
+        Surface bitmap(part.right - part.left, part.bottom - part.top);
+        for (int y = part.top; y < part.bottom; ++y)
+            for (int x = part.left; x < part.right; ++x)
+                bitmap.setPixel(x - part.left, y - part.top, picture.PixelColour(x, y));
+        painter.drawBitmap({target.left + part.left * c, target.top + part.top * c,
+                            target.left + part.right * c, target.top + part.bottom * c},
+                           bitmap);
+    }
+    if (grid && !part.empty()) {
+        const double top = target.top + part.top * c, bottom = target.top + part.bottom * c;
+        const double left = target.left + part.left * c, right = target.left + part.right * c;
+        for (int col = part.left; col <= part.right; ++col)
+            painter.drawLine(target.left + col * c, top, target.left + col * c, bottom);
+        for (int row = part.top; row <= part.bottom; ++row)
+            painter.drawLine(left, target.top + row * c, right, target.top + row * c);
     }
     const double s = m_metrics.scale;
     const double captionTop = target.bottom + 26 / s;

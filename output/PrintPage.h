@@ -16,18 +16,25 @@ class CPicture;
 class CPortfolio;
 class Feedback;
 
+// An exact fraction, so that sizes derived from the factors below are not off by rounding.
+struct Fraction {
+    int numerator = 1;
+    int denominator = 1;
+    constexpr double value() const { return double(numerator) / denominator; }
+};
+
 // One of the three printer resolutions the user picks before printing.
 struct PrintResolution {
     std::string_view label;
-    double scale;       // s: page sizes are divided by it
-    double pixelFactor; // f: a picture pixel is 20 / f device units wide
-    int dotsPerInch;    // the device resolution the sizes are meant for
+    Fraction scale;       // s: page sizes are divided by it
+    Fraction pixelFactor; // f: a picture pixel is 20 / f device units wide
+    int dotsPerInch;      // the device resolution the sizes are meant for
 };
 
 inline constexpr std::array<PrintResolution, 3> PrintResolutions{{
-    {"Low Res (300dpi)", 2.0, 1.6, 300},
-    {"Hi Res (600dpi)", 1.0, 1.0, 600},
-    {"Test resolution (~900dpi)", 0.75, 0.75, 900},
+    {"Low Res (300dpi)", {2, 1}, {8, 5}, 300},
+    {"Hi Res (600dpi)", {1, 1}, {1, 1}, 600},
+    {"Test resolution (~900dpi)", {3, 4}, {3, 4}, 900},
 }};
 
 // The resolution of a stored choice; a choice outside the table means the first one.
@@ -44,12 +51,17 @@ struct PageMetrics {
     double pageWidth = 4680;
     double pageHeight = 6500;
     int dotsPerInch = 600;
+    Fraction exactScale;
+    Fraction exactPixelFactor;
 
     static PageMetrics ForChoice(int choice);
-    // The area the pictures flow in, in picture pixels.
+    // The area the pictures flow in, in picture pixels, each side rounded down from its exact
+    // value (a side that is a whole number of picture pixels is never one pixel short).
     Rect PictureBounds() const;
     // Both gaps between pictures, in picture pixels.
     int PictureGap() const;
+    // A length given in device units at the 600 dpi scale (s = 1), in whole picture pixels.
+    int InPicturePixels(int units) const;
 };
 
 // The last-modified time of the document's file, local time; all 0 when there is no file.
@@ -66,6 +78,16 @@ FileStamp FileStampOf(const std::filesystem::path& path);
 struct PageHeader {
     std::string documentTitle;
     FileStamp stamp;
+};
+
+// A block of picture pixels, [left, right) x [top, bottom).
+struct PixelSpan {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool empty() const { return left >= right || top >= bottom; }
+    friend bool operator==(const PixelSpan&, const PixelSpan&) = default;
 };
 
 struct PageOptions {
@@ -98,6 +120,8 @@ public:
     std::string NotesText() const;
     // The picture's rectangle on the page, in device units.
     PageRect PictureRect(int index) const;
+    // The picture pixels of picture `index` that meet `visible` (page units); empty when none.
+    PixelSpan VisiblePixels(int index, const PageRect& visible) const;
 
 private:
     void drawPicture(PagePainter& painter, const CPicture& picture, int index, bool grid) const;

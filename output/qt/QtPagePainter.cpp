@@ -15,6 +15,8 @@ namespace {
 
 QImage toImage(const Surface& surface) {
     QImage image(surface.width(), surface.height(), QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
     for (int y = 0; y < surface.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         auto row = surface.row(y);
@@ -33,7 +35,11 @@ bool AnyFontAvailable() {
 
 QtPagePainter::QtPagePainter(QPainter& painter, double devicePerUnit)
     : m_painter(painter), m_scale(devicePerUnit) {
+    // Bitmaps go to the device at their own size and are magnified by the page transform:
+    // without smoothing, so every picture pixel stays a sharp square, and without lossy
+    // compression, so a PDF keeps the exact colours.
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    m_painter.setRenderHint(QPainter::LosslessImageRendering, true);
 }
 
 bool QtPagePainter::setFont(const PageFont& font) {
@@ -73,17 +79,9 @@ void QtPagePainter::drawBitmap(const PageRect& target, const Surface& bitmap) {
         return;
     const QRectF r(target.left * m_scale, target.top * m_scale, target.width() * m_scale,
                    target.height() * m_scale);
-    // The picture is enlarged here by a whole factor towards the device size, so that no
-    // viewer or printer driver smooths its pixels when it scales the rest of the way.
-    const long long pixels = (long long)bitmap.width() * bitmap.height();
-    int factor = std::clamp(int(std::lround(r.width() / bitmap.width())), 1, MaxEnlargement);
-    while (factor > 1 && pixels * factor * factor > MaxImagePixels)
-        --factor;
-    QImage image = toImage(bitmap);
-    if (factor > 1)
-        image = image.scaled(bitmap.width() * factor, bitmap.height() * factor,
-                             Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    m_painter.drawImage(r, image);
+    const QImage image = toImage(bitmap);
+    if (!image.isNull()) // an image Qt could not allocate is left out, never written empty
+        m_painter.drawImage(r, image);
 }
 
 void QtPagePainter::drawLine(double x1, double y1, double x2, double y2) {
@@ -91,6 +89,13 @@ void QtPagePainter::drawLine(double x1, double y1, double x2, double y2) {
     pen.setWidthF(std::max(1.0, m_scale));
     m_painter.setPen(pen);
     m_painter.drawLine(QPointF(x1 * m_scale, y1 * m_scale), QPointF(x2 * m_scale, y2 * m_scale));
+}
+
+PageRect QtPagePainter::visibleArea() const {
+    const QPaintDevice* device = m_painter.device();
+    if (!device || m_scale <= 0)
+        return PagePainter::visibleArea();
+    return {0, 0, device->width() / m_scale, device->height() / m_scale};
 }
 
 } // namespace pixelon

@@ -19,11 +19,8 @@ public:
     void drawText(const PageRect& box, std::string_view text, TextAlign align) override;
     void drawBitmap(const PageRect& target, const Surface& bitmap) override;
     void drawLine(double x1, double y1, double x2, double y2) override;
-
-    // The largest image handed to the device for one picture, in pixels, and the largest
-    // enlargement made here: beyond 8 times, viewers and drivers scale without smoothing.
-    static constexpr long long MaxImagePixels = 4LL << 20;
-    static constexpr int MaxEnlargement = 8;
+    // The device's page.
+    PageRect visibleArea() const override;
 
 private:
     QPainter& m_painter;

@@ -46,6 +46,7 @@ public:
     std::vector<PageFont> fonts;
     bool fontsAvailable = true;
     double unitsPerByte = 10;
+    PageRect visible = PagePainter::visibleArea();
 
     bool setFont(const PageFont& font) override {
         if (!fontsAvailable)
@@ -64,6 +65,8 @@ public:
     void drawLine(double x1, double y1, double x2, double y2) override {
         ops.push_back({"line", {x1, y1, x2, y2}, {}, TextAlign::Left, m_font, {}});
     }
+
+    PageRect visibleArea() const override { return visible; }
 
     std::vector<Op> of(const std::string& kind) const {
         std::vector<Op> found;

@@ -193,6 +193,21 @@ TEST_F(SheetFiles, TooManyPicturesForTheFileFormatAreRefused) {
     EXPECT_NE(feedback.messages()[0].text.find("taller than 65535"), std::string::npos);
 }
 
+TEST(ContactSheetSize, GifKeepsItsSideLimitAndEveryFormatItsMemoryBound) {
+    SheetGeometry g;
+    g.cellWidth = g.cellHeight = 32;
+    g.columns = 7;
+    g.rows = 1130; // 65,540 tall
+    EXPECT_NE(SheetSizeRefusal(g, SheetFormat::Gif), "");
+    EXPECT_EQ(SheetSizeRefusal(g, SheetFormat::Bmp), "");
+    g.cellWidth = g.cellHeight = 128;
+    g.rows = int(MaxSheetPixels / (134 * 7) / 154); // just inside
+    EXPECT_EQ(SheetSizeRefusal(g, SheetFormat::Bmp), "");
+    g.rows += 1;
+    EXPECT_EQ(SheetSizeRefusal(g, SheetFormat::Bmp),
+              "The contact sheet would be larger than 268435456 pixels.");
+}
+
 TEST_F(SheetFiles, TheSaveDialogsSecondFilterWritesBmpAndCancelWritesNothing) {
     CPortfolio portfolio;
     addSolid(portfolio, 1, 4, 4);

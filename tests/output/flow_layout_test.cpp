@@ -52,6 +52,24 @@ TEST(FlowLayout, APictureThatWouldPassTheBottomStartsANewPageAtTheTopLeft) {
     EXPECT_EQ(PageStarts(r), (std::vector<int>{0, 4}));
 }
 
+TEST(FlowLayout, APictureEndingExactlyOnAnEdgeStaysAndOnePixelMoreMoves) {
+    // The second cell ends on the right edge (10 + 40 + 10 + 40 = 100); the second row's
+    // pictures end on the bottom (20 + 40 + 10 + 50 = 120).
+    const std::vector<PictureSize> exact{{40, 40}, {40, 40}, {40, 50}, {40, 50}};
+    FlowLayoutResult r = FlowLayout(exact, {10, 20, 100, 120}, 10, 10, false);
+    EXPECT_EQ(r.rects[1], (Rect{60, 20, 100, 60}));
+    EXPECT_EQ(r.rects[2], (Rect{10, 70, 50, 120}));
+    EXPECT_EQ(r.rects[3], (Rect{60, 70, 100, 120}));
+    EXPECT_EQ(PageStarts(r).size(), 1u);
+    EXPECT_EQ(r.usedHeight, 120);
+
+    const std::vector<PictureSize> over{{40, 40}, {41, 40}, {40, 51}};
+    r = FlowLayout(over, {10, 20, 100, 120}, 10, 10, false);
+    EXPECT_EQ(r.rects[1], (Rect{10, 70, 51, 110})); // a new row
+    EXPECT_EQ(r.rects[2], (Rect{10, 20, 50, 71}));  // a new page
+    EXPECT_EQ(PageStarts(r), (std::vector<int>{0, 2}));
+}
+
 TEST(FlowLayout, APictureTallerThanThePageKeepsItsPlaceAtTheTopAndIsCut) {
     const std::vector<PictureSize> pictures{{10, 10}, {10, 500}, {10, 10}};
     const FlowLayoutResult r = FlowLayout(pictures, {0, 0, 30, 100}, 5, 5, false);

@@ -118,6 +118,16 @@ int pageCount(const std::filesystem::path& folder) {
     return pages;
 }
 
+// Renders every page of `pdf` at `dpi` as page-N.ppm; true when poppler rendered them all
+// without a complaint (an undecodable image is only a warning on its error stream).
+bool renderAllPages(const std::filesystem::path& dir, const std::string& pdf, int dpi) {
+    const std::filesystem::path errors = dir / "pdftoppm.txt";
+    if (!run("pdftoppm -r " + std::to_string(dpi) + " " + (dir / pdf).string() + " " +
+             (dir / "page").string() + " 2>" + errors.string()))
+        return false;
+    return std::filesystem::file_size(errors) == 0;
+}
+
 TEST_F(OutputCli, PrintedPdfHasItsPagesAndMagnifiedPixelsInPlace) {
     if (!haveTool("pdftoppm"))
         GTEST_SKIP() << "poppler-utils missing";
@@ -132,9 +142,10 @@ TEST_F(OutputCli, PrintedPdfHasItsPagesAndMagnifiedPixelsInPlace) {
     ASSERT_EQ(
         pixelon("print " + p("printed.pfo") + " -o " + p("printed.pdf") + " --resolution 1 --grid"),
         0);
-    constexpr int dpi = 60;
-    ASSERT_TRUE(
-        run("pdftoppm -r " + std::to_string(dpi) + " " + p("printed.pdf") + " " + p("page")));
+    // Each picture is one image at its own size; poppler magnifies it without smoothing from
+    // 4 page pixels a picture pixel (150 dpi gives 5).
+    constexpr int dpi = 150;
+    ASSERT_TRUE(renderAllPages(dir.path(), "printed.pdf", dpi));
     EXPECT_EQ(pageCount(dir.path()), 3);
 
     // The last page holds picture 4 alone at the layout's first place.
@@ -171,6 +182,133 @@ TEST_F(OutputCli, PrintedPdfHasItsPagesAndMagnifiedPixelsInPlace) {
     run("pdftoppm -r 100 -f 3 -l 3 -png -singlefile " + p("printed.pdf") + " " +
         (binaryDir / "tests" / "output" / "printed-page-3").string());
     EXPECT_TRUE(std::filesystem::exists(kept));
+}
+
+TEST_F(OutputCli, PrintedPicturesKeepTheirExactColoursAndATallOneIsCutAtThePageEdge) {
+    if (!haveTool("pdftoppm"))
+        GTEST_SKIP() << "poppler-utils missing";
+    CPortfolio portfolio;
+    // Sixteen by sixteen pixels of different colours, each exact in 5-6-5.
+    addSolid(portfolio, 1, 16, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            portfolio.Picture(0).SetPixel(x, y,
+                                          std::uint16_t((x * 2 << 11) | (y * 4 << 5) | (x ^ y)));
+    // Taller than a JPEG can be once magnified, and than the page by far.
+    addSolid(portfolio, 2, 1, 60000, rgb(0, 0, 255));
+    save(portfolio, "exact.pfo");
+    ASSERT_EQ(pixelon("print " + p("exact.pfo") + " -o " + p("exact.pdf") + " --resolution 1"), 0);
+    // At 150 dpi a picture pixel (20 units at 600 dpi) is 5 x 5 page pixels.
+    constexpr int dpi = 150;
+    ASSERT_TRUE(renderAllPages(dir.path(), "exact.pdf", dpi));
+    ASSERT_EQ(pageCount(dir.path()), 1);
+    const std::optional<Surface> page = readPpm(dir / "page-1.ppm");
+    ASSERT_TRUE(page);
+    PrintJob job(portfolio, 1);
+    const double toPixels = double(dpi) / 600;
+    const PageRect r = job.PictureRect(0);
+    int wrong = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const Colour expected = portfolio.Picture(0).PixelColour(x, y);
+            // Every page pixel of the square but its outermost ones.
+            for (int dy = 1; dy < 4; ++dy)
+                for (int dx = 1; dx < 4; ++dx) {
+                    const int px = int(r.left * toPixels) + x * 5 + dx;
+                    const int py = int(r.top * toPixels) + y * 5 + dy;
+                    wrong += page->pixel(px, py) != expected;
+                }
+        }
+    EXPECT_EQ(wrong, 0);
+
+    // The tall picture runs from its place to the bottom of the sheet.
+    const PageRect tall = job.PictureRect(1);
+    const int column = int((tall.left + 10) * toPixels);
+    EXPECT_EQ(page->pixel(column, int(tall.top * toPixels) + 2), rgb(0, 0, 255));
+    EXPECT_EQ(page->pixel(column, page->height() - 1), rgb(0, 0, 255));
+    EXPECT_EQ(page->pixel(column + 5, page->height() - 1), White);
+}
+
+TEST_F(OutputCli, EveryResolutionPrintsTheSamePageBreaks) {
+    if (!haveTool("pdftoppm"))
+        GTEST_SKIP() << "poppler-utils missing";
+    CPortfolio portfolio;
+    for (int i = 0; i < 8; ++i)
+        addSolid(portfolio, i + 1, 200, 62, rgb(255, 0, 0));
+    save(portfolio, "rows.pfo");
+    for (int choice = 0; choice < 3; ++choice) {
+        SCOPED_TRACE(choice);
+        const std::string pdf = "rows" + std::to_string(choice) + ".pdf";
+        ASSERT_EQ(pixelon("print " + p("rows.pfo") + " -o " + p(pdf) + " --resolution " +
+                          std::to_string(choice) + " --grid"),
+                  0);
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            if (entry.path().extension() == ".ppm")
+                std::filesystem::remove(entry.path());
+        ASSERT_TRUE(renderAllPages(dir.path(), pdf, 30));
+        EXPECT_EQ(pageCount(dir.path()), 3);
+    }
+}
+
+TEST_F(OutputCli, AFailedPrintKeepsThePreviousFileAndLeavesNoTemporary) {
+    CPortfolio portfolio;
+    addSolid(portfolio, 1, 8, 8);
+    save(portfolio, "keep.pfo");
+    std::filesystem::create_directory(dir / "out");
+    test::writeBytes(dir / "out" / "old.pdf", {'o', 'l', 'd'});
+    // A directory is not a file to write.
+    EXPECT_EQ(pixelon("print " + p("keep.pfo") + " -o " + p("out")), 1);
+    EXPECT_EQ(test::readBytes(dir / "out" / "old.pdf").size(), 3u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "out"),
+                            std::filesystem::directory_iterator()),
+              1);
+    // A missing folder.
+    EXPECT_EQ(pixelon("print " + p("keep.pfo") + " -o " + p("none/a.pdf")), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "none"));
+    ASSERT_EQ(pixelon("print " + p("keep.pfo") + " -o " + p("out/old.pdf")), 0);
+    const std::vector<std::uint8_t> pdf = test::readBytes(dir / "out" / "old.pdf");
+    ASSERT_GT(pdf.size(), 100u);
+    EXPECT_EQ(std::string(pdf.begin(), pdf.begin() + 5), "%PDF-");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "out"),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(OutputCli, BmpSheetsGrowPastTheGifLimit) {
+    // 1130 rows of 58 pixels: 65,540 tall. Pictures of 1 x 1 still get 32 x 32 cells.
+    CPortfolio portfolio;
+    for (int i = 0; i < 7 * 1130; ++i)
+        addSolid(portfolio, i + 1, 1, 1, i == 7 * 1130 - 1 ? Black : White);
+    save(portfolio, "long.pfo");
+    EXPECT_EQ(pixelon("sheet " + p("long.pfo") + " -o " + p("long.gif")), 1);
+    const std::vector<std::uint8_t> err = test::readBytes(dir / "err.txt");
+    EXPECT_NE(std::string(err.begin(), err.end()).find("taller than 65535 pixels"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "long.gif"));
+
+    ASSERT_EQ(pixelon("sheet " + p("long.pfo") + " -o " + p("long.bmp")), 0);
+    const std::vector<std::uint8_t> bmp = test::readBytes(dir / "long.bmp");
+    ASSERT_GT(bmp.size(), 54u);
+    auto u32 = [&](std::size_t at) {
+        return std::uint32_t(bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | bmp[at + 3] << 24);
+    };
+    EXPECT_EQ(u32(2), bmp.size());
+    EXPECT_EQ(u32(18), 7u * 38);
+    EXPECT_EQ(u32(22), 65540u);
+    // netpbm reads it (ImageMagick's usual policy stops at 16K pixels a side).
+    if (haveTool("bmptopnm") && haveTool("pamcut")) {
+        // The last picture, black, in the last cell of the last row: the frame at
+        // x = 6 * 37 + 1, y = 1 + 1129 * 58, the picture 2 pixels inside it.
+        ASSERT_TRUE(run("bmptopnm " + p("long.bmp") +
+                        " | pamcut -left 222 -top 65483 -width 38 -height 40 | ppmtoppm >" +
+                        p("peer.ppm")));
+        const std::optional<Surface> cell = readPpm(dir / "peer.ppm");
+        ASSERT_TRUE(cell);
+        EXPECT_EQ(cell->width(), 38);
+        EXPECT_EQ(cell->pixel(1, 0), Black); // the frame
+        EXPECT_EQ(cell->pixel(3, 2), Black);
+        EXPECT_EQ(cell->pixel(4, 2), White);
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <ctime>
 #include <fstream>
 #include <utime.h>
@@ -30,9 +31,47 @@ TEST(PrintMetrics, EachResolutionGivesItsPixelSizeMarginAndPictureArea) {
     EXPECT_EQ(high.PictureBounds(), (Rect{12, 38, 221, 312}));
     EXPECT_EQ(high.PictureGap(), 9);
 
+    // The same area as at 600 dpi: every length is 4/3 as many units and a pixel 4/3 as wide.
+    // The top (1013.33 / 26.667) is exactly 38, though not in floating point.
     PageMetrics test = PageMetrics::ForChoice(2);
     EXPECT_NEAR(test.pixel, 26.667, 0.001);
     EXPECT_NEAR(test.pageHeight, 8666.667, 0.001);
+    EXPECT_EQ(test.PictureBounds(), (Rect{12, 38, 221, 312}));
+    EXPECT_EQ(test.PictureGap(), 9);
+}
+
+TEST(PrintJob, EveryResolutionBreaksPagesWhereTheExactLayoutDoes) {
+    // One 200 x 62 picture a row. At 600 and 900 dpi rows start at 38, 109, 180 and the
+    // fourth would end at 313, past 312; at 300 dpi rows start at 30, 99, 168 and the fourth
+    // would end at 299, past 250. Three a page, so eight make three pages everywhere.
+    CPortfolio portfolio;
+    for (int i = 0; i < 8; ++i)
+        addSolid(portfolio, i + 1, 200, 62);
+    for (int choice = 0; choice < 3; ++choice) {
+        SCOPED_TRACE(choice);
+        PrintJob job(portfolio, choice);
+        EXPECT_EQ(job.PageCount(), 3);
+        EXPECT_EQ(job.PagePictures(2), (std::pair<int, int>{3, 6}));
+        EXPECT_EQ(job.Layout().rects[0].top, job.Metrics().PictureBounds().top);
+    }
+}
+
+TEST(PrintJob, APictureEndingExactlyOnTheBottomStaysOnItsPage) {
+    // At 600 dpi the area runs from 38 to 312. The second picture starts at 38 + 100 + 9 = 147
+    // and, 165 high, ends exactly on 312; one pixel taller moves it to a page of its own.
+    for (int extra = 0; extra < 2; ++extra) {
+        SCOPED_TRACE(extra);
+        CPortfolio portfolio;
+        addSolid(portfolio, 1, 200, 100);
+        addSolid(portfolio, 2, 200, 165 + extra);
+        PrintJob job(portfolio, 1);
+        EXPECT_EQ(job.PageCount(), 1 + extra);
+        EXPECT_EQ(job.Layout().rects[1].top, extra ? 38 : 147);
+        RecordingPainter painter;
+        RecordingFeedback feedback;
+        ASSERT_TRUE(job.DrawPage(painter, 1, {}, {}, feedback));
+        EXPECT_EQ(painter.of("bitmap").size(), 3u - extra); // header picture and pictures
+    }
 }
 
 TEST(PrintMetrics, AStoredChoiceOutsideTheTableMeansTheFirst) {
@@ -190,6 +229,38 @@ TEST(PrintJob, GridLinesOnlyWhenPrintingWithTheGridChosen) {
     RecordingPainter noGrid;
     ASSERT_TRUE(job.DrawPage(noGrid, 1, {}, {true, false}, feedback));
     EXPECT_TRUE(noGrid.of("line").empty());
+}
+
+TEST(PrintJob, OnlyThePartOfAPictureOnThePageIsDrawn) {
+    // A 3 x 60000 picture: at 300 dpi 750,000 units tall on a page of 3250.
+    CPortfolio portfolio;
+    addSolid(portfolio, 1, 3, 60000, rgb(0, 0, 255));
+    portfolio.Picture(0).SetPixel(2, 9, 0);
+    PrintJob job(portfolio, 0);
+    EXPECT_EQ(job.PageCount(), 1);
+    const PageRect cell = job.PictureRect(0);
+    RecordingPainter painter;
+    painter.visible = {0, 0, 2480, 3508}; // an A4 page at 300 dpi
+    RecordingFeedback feedback;
+    ASSERT_TRUE(job.DrawPage(painter, 1, {}, {true, true}, feedback));
+    const auto bitmaps = painter.of("bitmap");
+    ASSERT_EQ(bitmaps.size(), 2u);
+    const int rows = int(std::ceil((3508 - cell.top) / 12.5));
+    EXPECT_EQ(bitmaps[1].bitmap.width(), 3);
+    EXPECT_EQ(bitmaps[1].bitmap.height(), rows);
+    EXPECT_EQ(bitmaps[1].rect, (PageRect{cell.left, cell.top, cell.right, cell.top + rows * 12.5}));
+    EXPECT_EQ(bitmaps[1].bitmap.pixel(2, 9), rgb(0, 0, 0));
+    EXPECT_EQ(bitmaps[1].bitmap.pixel(0, rows - 1), rgb(0, 0, 255));
+    // Grid lines: four columns and the rows on the page, none longer than the drawn part.
+    const auto lines = painter.of("line");
+    EXPECT_EQ(lines.size(), 4u + std::size_t(rows) + 1);
+    for (const auto& line : lines)
+        EXPECT_LE(std::max(line.rect.top, line.rect.bottom), cell.top + rows * 12.5);
+
+    // Cut at the top and the left too: only the pixels that meet the visible area.
+    EXPECT_EQ(job.VisiblePixels(0, {cell.left + 13, cell.top + 25, cell.left + 20, cell.top + 50}),
+              (PixelSpan{1, 2, 2, 4}));
+    EXPECT_TRUE(job.VisiblePixels(0, {0, 0, cell.left, 4000}).empty());
 }
 
 TEST(PrintJob, NoFontAtAllStopsThePageWithTheMessage) {

@@ -77,6 +77,30 @@ TEST_F(Viewer, ScrollRangeIsZeroForAShortLayoutAndTheOverhangOtherwise) {
     EXPECT_EQ(scrolled.VisibleRect().bottom, scrolled.Canvas().height());
 }
 
+TEST_F(Viewer, EdgesAreInclusiveAndThereIsNoPageBreak) {
+    // In a 300-wide area the row runs from 6 to 294: two 138-wide cells end exactly on it.
+    addSolid(portfolio, 1, 138, 40);
+    addSolid(portfolio, 2, 138, 40);
+    addSolid(portfolio, 3, 139, 1000); // one pixel wider than the room left: a new row
+    PortfolioViewer viewer = make(300, 200);
+    viewer.Build(false);
+    EXPECT_EQ(viewer.Layout().rects[1], (Rect{156, 6, 294, 46}));
+    EXPECT_EQ(viewer.Layout().rects[2], (Rect{6, 58, 145, 1058}));
+    EXPECT_EQ(viewer.Layout().usedHeight, 1058);
+
+    // A canvas (used height + 6) exactly as tall as the area has nothing to scroll; one
+    // pixel more scrolls by one.
+    for (int extra = 0; extra < 2; ++extra) {
+        CPortfolio fits;
+        addSolid(fits, 1, 40, 188 + extra);
+        PortfolioViewer exact(fits, "f.pfo", feedback);
+        exact.SetAreaSize(300, 200);
+        exact.Build(false);
+        EXPECT_EQ(exact.Canvas().height(), 200 + extra);
+        EXPECT_EQ(exact.ScrollMax(), extra);
+    }
+}
+
 TEST_F(Viewer, AClickAddsTheScrollPositionAndShowsLabelAndDepth) {
     for (int i = 0; i < 10; ++i)
         addSolid(portfolio, 65 + i, 100, 30);

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "core/AppSettings.h"
@@ -128,6 +129,7 @@ private slots:
         QCOMPARE(QColor(page.pixel(99, 59)), QColor(Qt::red));
         QCOMPARE(QColor(page.pixel(100, 20)), QColor(Qt::white));
         QCOMPARE(QColor(page.pixel(50, 200)), QColor(Qt::black));
+        QVERIFY(pagePainter.visibleArea() == (PageRect{0, 0, 200, 150}));
     }
 
     void resolutionChooserPreselectsAValidChoice() {
@@ -181,6 +183,23 @@ private slots:
         QVERIFY(std::filesystem::file_size(pdf) > 500);
         QCOMPARE(int(feedback.messages().size()), 1); // the duplicate warning
         QVERIFY(QString::fromStdString(feedback.messages()[0].text).contains("Printed"));
+
+        // The printer's pages, rendered whole by poppler: the black picture in its place (at
+        // 900 dpi a picture pixel is 26.67 units, 4.44 page pixels at 150 dpi).
+        if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0)
+            QSKIP("poppler-utils missing");
+        const std::filesystem::path page = artefactDir() / "print-flow";
+        const std::string command = "pdftoppm -r 150 -singlefile " + pdf.string() + " " +
+                                    page.string() + " 2>" + page.string() + ".err";
+        QCOMPARE(std::system(command.c_str()), 0);
+        QCOMPARE(std::filesystem::file_size(page.string() + ".err"), std::uintmax_t(0));
+        QImage rendered(QString::fromStdString(page.string() + ".ppm"));
+        QVERIFY(!rendered.isNull());
+        const double c = 20 / 0.75 * 150 / 900;
+        const double left = 12 * c, top = 38 * c;
+        QCOMPARE(QColor(rendered.pixel(int(left + 4.5 * c), int(top + 4.5 * c))),
+                 QColor(Qt::black));
+        QCOMPARE(QColor(rendered.pixel(int(left - 2 * c), int(top + 4.5 * c))), QColor(Qt::white));
     }
 };
 
