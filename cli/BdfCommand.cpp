@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "cli/Args.h"
 #include "cli/CodeRange.h"
@@ -58,8 +59,9 @@ int runBdf(std::span<const std::string> args) {
     if (!readWorkPortfolio(portfolio, portfolioPath, feedback, true))
         return 1;
     CBDF font;
-    if (!LoadBdfFont(font, fontPath, feedback)) {
-        std::fprintf(stderr, "pixelon bdf: cannot read %s\n", fontPath.c_str());
+    if (std::string failure; !LoadBdfFont(font, fontPath, feedback, &failure)) {
+        std::fprintf(stderr, "pixelon bdf: %s: %s: %s\n", printable(fontPath.string()).c_str(),
+                     BdfOpenFailedText, printable(failure).c_str());
         return 1;
     }
     const BdfImportChoice proposal = ProposeBdfImport(font);

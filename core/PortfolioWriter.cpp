@@ -33,9 +33,20 @@ CPicture rgbCopy(const CPicture& picture) {
     copy.m_nStoredDepth = picture.m_nStoredDepth;
     copy.m_bMasked = picture.m_bMasked;
     copy.m_nDepth = 16;
-    for (int y = 0; y < picture.m_nHeight; ++y)
-        for (int x = 0; x < picture.m_nWidth; ++x)
-            copy.SetPixel(x, y, toRgb565(picture.PixelColour(x, y)));
+    // A grey index shows one of four colours (anything else shows white): one look-up a pixel.
+    std::uint16_t shown[5];
+    for (int v = 0; v < 5; ++v)
+        shown[v] = toRgb565(v < 4 ? GreyMap.colours[v] : colourWhite);
+    const std::size_t count = std::min(std::size_t(std::max(picture.m_nWidth, 0)) *
+                                           std::size_t(std::max(picture.m_nHeight, 0)),
+                                       copy.m_pixels.size() / 2);
+    std::uint8_t* bytes = copy.m_pixels.data();
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned v = unsigned(bytes[i * 2] << 8 | bytes[i * 2 + 1]);
+        const std::uint16_t c = shown[std::min(v, 4u)];
+        bytes[i * 2] = std::uint8_t(c >> 8);
+        bytes[i * 2 + 1] = std::uint8_t(c);
+    }
     return copy;
 }
 

@@ -65,17 +65,22 @@ int ParseHexField(std::string_view text) {
     return int(value);
 }
 
-bool LoadBdfFont(CBDF& font, const std::filesystem::path& path, Feedback& feedback) {
+bool LoadBdfFont(CBDF& font, const std::filesystem::path& path, Feedback& feedback,
+                 std::string* failure) {
     ProgressWindow& progress = feedback.progress();
     constexpr int Steps = 1000;
     progress.Open("Parsing BDF file...", "", 0, Steps);
     int flags = 0;
-    const bool read = font.ParseFile(path, flags, [&progress](std::size_t done, std::size_t total) {
-        progress.Step(total ? int(double(done) / double(total) * Steps) : Steps);
-    });
+    const bool read = font.ParseFile(
+        path, flags,
+        [&progress](std::size_t done, std::size_t total) {
+            progress.Step(total ? int(double(done) / double(total) * Steps) : Steps);
+        },
+        failure);
     progress.Close();
     if (!read) {
-        feedback.message(BdfOpenFailedText, MessageIcon::Stop);
+        if (!failure)
+            feedback.message(BdfOpenFailedText, MessageIcon::Stop);
         return false;
     }
     if (std::string_view warning = BdfWarningText(flags); !warning.empty())
