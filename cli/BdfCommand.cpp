@@ -8,6 +8,7 @@
 #include "cli/CodeRange.h"
 #include "cli/Commands.h"
 #include "cli/OperationsCli.h"
+#include "cli/Ppm.h"
 #include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "fonts/Bdf.h"
@@ -54,6 +55,9 @@ int runBdf(std::span<const std::string> args) {
     const std::filesystem::path out = parsed.value("-o").value_or(portfolioPath.string());
     const auto codes = codeRangeOption(parsed);
 
+    // Tens of thousands of glyphs and pictures are small blocks: let the heap grow in large
+    // steps instead of faulting in a page at a time.
+    preferHeapReuse();
     CliFeedback feedback;
     CPortfolio portfolio;
     if (!readWorkPortfolio(portfolio, portfolioPath, feedback, true))

@@ -71,6 +71,10 @@ bool readBounded(const std::filesystem::path& path, std::string& text, std::stri
         text.clear();
         return false;
     };
+    const auto longLine = [] {
+        return "Unsupported data: a line longer than " + std::to_string(CBDF::MaxLineLength) +
+               " characters";
+    };
     const auto tooLarge = [] {
         return "Unsupported data: a file larger than " + std::to_string(CBDF::MaxFileSize) +
                " bytes";
@@ -100,17 +104,21 @@ bool readBounded(const std::filesystem::path& path, std::string& text, std::stri
             return fail("Unsupported data: a NUL character at byte " +
                         std::to_string(static_cast<const char*>(nul) - data) +
                         ", which a text file does not hold");
-        for (std::size_t at = have;;) {
-            const void* newline = std::memchr(data + at, '\n', text.size() - at);
-            const std::size_t end =
-                newline ? std::size_t(static_cast<const char*>(newline) - data) : text.size();
-            if (end - lineStart > CBDF::MaxLineLength)
-                return fail("Unsupported data: a line longer than " +
-                            std::to_string(CBDF::MaxLineLength) + " characters");
-            if (!newline)
-                break;
-            lineStart = at = end + 1;
-        }
+        // A block is no longer than the line bound, so only a line that began before the block
+        // and one that has not ended yet can exceed it.
+        static_assert(Block <= CBDF::MaxLineLength);
+        const char* first =
+            static_cast<const char*>(std::memchr(data + have, '\n', std::size_t(got)));
+        const std::size_t firstEnd = first ? std::size_t(first - data) : text.size();
+        if (firstEnd - lineStart > CBDF::MaxLineLength)
+            return fail(longLine());
+        if (first)
+            lineStart =
+                std::size_t(static_cast<const char*>(memrchr(data + have, '\n', std::size_t(got))) -
+                            data) +
+                1;
+        if (text.size() - lineStart > CBDF::MaxLineLength)
+            return fail(longLine());
         if (text.size() > CBDF::MaxFileSize)
             return fail(tooLarge());
     }
@@ -390,17 +398,28 @@ bool CBDF::GlyphToPicture(int index, CPicture& picture, bool useFontHeight) cons
     const int height = useFontHeight ? m_nBoxHeight : glyph->bbxHeight;
     picture.Create(glyph->bbxWidth, std::max(height, 0), glyph->code);
     picture.m_nDepth = 1;
-    // Pixels are two bytes, high byte first: white (3) is 00 03 and black (0) is 00 00. The rows
-    // are written as bytes rather than pixel by pixel: a font has tens of thousands of glyphs.
-    std::vector<std::uint8_t>& pixels = picture.m_pixels;
-    for (std::size_t at = 1; at < pixels.size(); at += 2)
+    // Pixels are two bytes, high byte first: white (3) is 00 03 and black (0) is 00 00. A font
+    // has tens of thousands of glyphs, so each bitmap byte becomes its eight pixels at once.
+    static const auto expanded = [] {
+        std::array<std::array<std::uint8_t, 16>, 256> table{};
+        for (int byte = 0; byte < 256; ++byte)
+            for (int bit = 0; bit < 8; ++bit)
+                table[std::size_t(byte)][std::size_t(bit) * 2 + 1] = byte & (0x80 >> bit) ? 0 : 3;
+        return table;
+    }();
+    std::uint8_t* pixels = picture.m_pixels.data();
+    const std::size_t pixelBytes = picture.m_pixels.size();
+    for (std::size_t at = 0; at + 16 <= pixelBytes; at += 16)
+        std::memcpy(pixels + at, expanded[0].data(), 16);
+    for (std::size_t at = pixelBytes / 16 * 16 + 1; at < pixelBytes; at += 2)
         pixels[at] = 3;
     // With the font's height, the glyph's top goes where its box reaches below the font's top.
     const long long first = useFontHeight ? (long long)m_nBoxHeight + m_nBoxY -
                                                 ((long long)glyph->bbxHeight + glyph->bbxY)
                                           : 0;
     const std::size_t rowBytes = std::size_t(glyph->rowBytes());
-    const int columns = std::min(picture.m_nWidth, glyph->bbxWidth);
+    const std::size_t columns =
+        std::size_t(std::max(std::min(picture.m_nWidth, glyph->bbxWidth), 0));
     const std::size_t width = std::size_t(picture.m_nWidth);
     // A glyph without a BITMAP section, or with BBX after it, reads as blank.
     const std::size_t stored = glyph->bitmap.size();
@@ -411,12 +430,16 @@ bool CBDF::GlyphToPicture(int index, CPicture& picture, bool useFontHeight) cons
         const std::size_t row = std::size_t(r) * rowBytes;
         if (row >= stored)
             break;
-        std::uint8_t* out = pixels.data() + std::size_t(y) * width * 2;
-        for (int x = 0; x < columns; ++x) {
-            const std::size_t at = row + std::size_t(x / 8);
-            if (at < stored && glyph->bitmap[at] & (0x80 >> (x % 8)))
-                out[std::size_t(x) * 2 + 1] = 0;
-        }
+        std::uint8_t* out = pixels + std::size_t(y) * width * 2;
+        const std::uint8_t* in = glyph->bitmap.data() + row;
+        const std::size_t bytes = std::min(rowBytes, stored - row);
+        // Whole bytes, then the bits of the last byte that lie within the picture.
+        std::size_t x = 0;
+        for (std::size_t b = 0; b < bytes && x + 8 <= columns; ++b, x += 8)
+            std::memcpy(out + x * 2, expanded[in[b]].data(), 16);
+        for (; x < columns && x / 8 < bytes; ++x)
+            if (in[x / 8] & (0x80 >> (x % 8)))
+                out[x * 2 + 1] = 0;
     }
     return true;
 }

@@ -25,7 +25,9 @@ std::string hex4(int code) {
 // ID, in their own order), in one pass rather than a search of the list per picture.
 void addInOrder(CPortfolio& portfolio, std::vector<std::unique_ptr<CPicture>> added) {
     auto byId = [](const auto& a, const auto& b) { return a->m_nId < b->m_nId; };
-    std::stable_sort(added.begin(), added.end(), byId);
+    // A font in code order, the common case, needs no sort.
+    if (!std::is_sorted(added.begin(), added.end(), byId))
+        std::stable_sort(added.begin(), added.end(), byId);
     auto& pictures = portfolio.m_pictures;
     const auto middle = std::ptrdiff_t(pictures.size());
     pictures.insert(pictures.end(), std::make_move_iterator(added.begin()),
