@@ -261,7 +261,8 @@ void ApplyMerge(CPortfolio& ours, CPortfolio& theirs, const MergeChoice& choice,
             it->second = i;
         }
     }
-    ours.m_pictures.reserve(ours.m_pictures.size() + choice.addedIds.size());
+    const std::size_t kept = ours.m_pictures.size();
+    ours.m_pictures.reserve(kept + choice.addedIds.size());
     std::vector<bool> taken(source.size(), false);
     bool tookAny = false;
     for (int id : choice.addedIds) {
@@ -282,7 +283,16 @@ void ApplyMerge(CPortfolio& ours, CPortfolio& theirs, const MergeChoice& choice,
         source.resize(kept);
     }
     progress.SetText("Sorting...");
-    ours.SortById();
+    // Both parts are in ID order when both files were: one stable merge then sorts the whole,
+    // this portfolio's pictures before the merge file's of an equal ID, as the sort would.
+    const auto byId = [](const auto& a, const auto& b) { return a->m_nId < b->m_nId; };
+    auto& pictures = ours.m_pictures;
+    const auto middle = pictures.begin() + std::ptrdiff_t(kept);
+    if (std::is_sorted(pictures.begin(), middle, byId) &&
+        std::is_sorted(middle, pictures.end(), byId))
+        std::inplace_merge(pictures.begin(), middle, pictures.end(), byId);
+    else
+        ours.SortById();
     progress.Close();
 }
 
