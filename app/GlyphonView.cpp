@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/ListSelection.h"
 #include "app/MainFrame.h"
 #include "platform/qt/SurfaceImage.h"
 
@@ -181,11 +182,7 @@ CommandState CGlyphonView::commandState() const {
 }
 
 std::vector<int> CGlyphonView::selectedIndices() const {
-    std::vector<int> out;
-    for (int i = 0; i < m_list->count(); ++i)
-        if (m_list->item(i)->isSelected())
-            out.push_back(i);
-    return out;
+    return selectedRows(m_list->selectionModel(), m_list->count());
 }
 
 void CGlyphonView::selectOnly(int index) {

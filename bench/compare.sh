@@ -1,6 +1,8 @@
 #!/bin/bash
 # Whole-process comparison of `pixelon decode` / `pixelon encode` with the reference programs
-# (djpeg, cjpeg, gif2rgb, pamtogif) on a 1280 x 1024 photo-like picture.
+# (djpeg, cjpeg, gif2rgb, pamtogif) on a 1280 x 1024 photo-like picture, and of `pixelon bdf`
+# importing GNU Unifont (pcf2bdf of xfonts-unifont's PCF file) with FreeType loading every glyph
+# of the same BDF file.
 #
 # Usage: bench/compare.sh [PAIRS]      (default 10)
 #        PIXELON=/path/to/pixelon bench/compare.sh [PAIRS]   (an existing build, e.g. an older one)
@@ -15,7 +17,7 @@ pairs=${1:-10}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
 
-for tool in djpeg cjpeg gif2rgb pamtogif convert hyperfine python3; do
+for tool in djpeg cjpeg gif2rgb pamtogif convert hyperfine python3 pcf2bdf cc pkg-config; do
     command -v "$tool" >/dev/null || { echo "compare.sh: $tool is not installed" >&2; exit 1; }
 done
 
@@ -40,6 +42,28 @@ convert photo.ppm -dither None -colors 256 photo.gif
 gif2rgb -1 -o photo.rgb photo.gif
 convert -size 1280x1024 -depth 8 rgb:photo.rgb photo256.ppm
 
+# The font: 57,086 glyphs, 9.4 MB of text. The FreeType side is a small program that opens the
+# BDF file and loads every glyph, as a whole process like ours.
+unifont=/usr/share/fonts/X11/misc/unifont.pcf.gz
+[ -f "$unifont" ] || { echo "compare.sh: xfonts-unifont is not installed" >&2; exit 1; }
+pcf2bdf -o unifont.bdf "$unifont"
+cat >ftload.c <<'C'
+#include <ft2build.h>
+#include FT_FREETYPE_H
+int main(int argc, char** argv) {
+    FT_Library library;
+    FT_Face face;
+    if (argc < 2 || FT_Init_FreeType(&library) || FT_New_Face(library, argv[1], 0, &face))
+        return 1;
+    for (FT_Long i = 0; i < face->num_glyphs; ++i)
+        FT_Load_Glyph(face, (FT_UInt)i, FT_LOAD_DEFAULT);
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+    return 0;
+}
+C
+cc -O2 ftload.c -o ftload $(pkg-config --cflags --libs freetype2)
+
 # compare NAME "OURS" "REFERENCE" [OUTPUT]: PAIRS runs of hyperfine, each timing one run of
 # ours and then one of the reference (so the two alternate), then the medians. Outputs are
 # removed before every run, so each run writes a new file. OUTPUT takes the commands' standard
@@ -48,7 +72,7 @@ compare() {
     local name=$1 ours=$2 ref=$3 output=${4:-null}
     rm -f runs.txt
     for ((i = 0; i < pairs; ++i)); do
-        hyperfine -N --runs 1 --style none --output "$output" --prepare "rm -f out.ppm out.jpg out.gif ref.ppm ref.jpg ref.rgb" \
+        hyperfine -N --runs 1 --style none --output "$output" --prepare "rm -f out.ppm out.jpg out.gif ref.ppm ref.jpg ref.rgb unifont.pfo" \
             --export-json run.json "$ours" "$ref" >/dev/null 2>&1
         python3 -c '
 import json, sys
@@ -77,4 +101,5 @@ compare "JPEG encode, optimised" "$pixelon encode photo.ppm -o out.jpg" \
     "cjpeg -quality 95 -optimize -outfile ref.jpg photo.ppm"
 compare "GIF decode to PPM" "$pixelon decode photo.gif -o out.ppm" "gif2rgb -1 -o ref.rgb photo.gif"
 compare "GIF encode" "$pixelon encode photo256.ppm -o out.gif" "pamtogif photo256.ppm" ./ref.gif
+compare "BDF import, Unifont" "$pixelon bdf unifont.bdf unifont.pfo" "./ftload unifont.bdf"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

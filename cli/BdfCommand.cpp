@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "cli/Args.h"
 #include "cli/CodeRange.h"
 #include "cli/Commands.h"
 #include "cli/OperationsCli.h"
+#include "cli/Ppm.h"
 #include "cli/Report.h"
 #include "core/Portfolio.h"
 #include "fonts/Bdf.h"
@@ -53,13 +55,17 @@ int runBdf(std::span<const std::string> args) {
     const std::filesystem::path out = parsed.value("-o").value_or(portfolioPath.string());
     const auto codes = codeRangeOption(parsed);
 
+    // Tens of thousands of glyphs and pictures are small blocks: let the heap grow in large
+    // steps instead of faulting in a page at a time.
+    preferHeapReuse();
     CliFeedback feedback;
     CPortfolio portfolio;
     if (!readWorkPortfolio(portfolio, portfolioPath, feedback, true))
         return 1;
     CBDF font;
-    if (!LoadBdfFont(font, fontPath, feedback)) {
-        std::fprintf(stderr, "pixelon bdf: cannot read %s\n", fontPath.c_str());
+    if (std::string failure; !LoadBdfFont(font, fontPath, feedback, &failure)) {
+        std::fprintf(stderr, "pixelon bdf: %s: %s: %s\n", printable(fontPath.string()).c_str(),
+                     BdfOpenFailedText, printable(failure).c_str());
         return 1;
     }
     const BdfImportChoice proposal = ProposeBdfImport(font);

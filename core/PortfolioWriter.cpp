@@ -1,8 +1,10 @@
 // The portfolio text file: the writer and a picture's entry.
 
 #include <algorithm>
+#include <array>
 #include <ctime>
 #include <new>
+#include <vector>
 
 #include "core/AtomicFile.h"
 #include "core/EString.h"
@@ -33,14 +35,93 @@ CPicture rgbCopy(const CPicture& picture) {
     copy.m_nStoredDepth = picture.m_nStoredDepth;
     copy.m_bMasked = picture.m_bMasked;
     copy.m_nDepth = 16;
-    for (int y = 0; y < picture.m_nHeight; ++y)
-        for (int x = 0; x < picture.m_nWidth; ++x)
-            copy.SetPixel(x, y, toRgb565(picture.PixelColour(x, y)));
+    // A grey index shows one of four colours (anything else shows white): one look-up a pixel.
+    std::uint16_t shown[5];
+    for (int v = 0; v < 5; ++v)
+        shown[v] = toRgb565(v < 4 ? GreyMap.colours[v] : colourWhite);
+    const std::size_t count = std::min(std::size_t(std::max(picture.m_nWidth, 0)) *
+                                           std::size_t(std::max(picture.m_nHeight, 0)),
+                                       copy.m_pixels.size() / 2);
+    std::uint8_t* bytes = copy.m_pixels.data();
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned v = unsigned(bytes[i * 2] << 8 | bytes[i * 2 + 1]);
+        const std::uint16_t c = shown[std::min(v, 4u)];
+        bytes[i * 2] = std::uint8_t(c >> 8);
+        bytes[i * 2 + 1] = std::uint8_t(c);
+    }
     return copy;
 }
 
 bool holdsGreyIndices(const CPicture& picture) {
     return picture.m_nDepth == 1 || picture.m_nDepth == 2;
+}
+
+// How each grey index (4 and above show white, as index 4) is written: the depth class of the
+// colour it shows and its codes in one- and two-bit packing, found by the colour rules
+// themselves on one-pixel pictures, once.
+struct GreyCodes {
+    std::array<int, 5> depthClass{};
+    std::array<std::uint8_t, 5> mono{};
+    std::array<std::uint8_t, 5> grey{};
+};
+
+const GreyCodes& greyCodes() {
+    static const GreyCodes codes = [] {
+        GreyCodes c;
+        for (std::size_t v = 0; v < 5; ++v) {
+            CPicture one;
+            one.Create(1, 1, 0);
+            one.m_nDepth = 16;
+            one.SetPixel(0, 0, toRgb565(v < 4 ? GreyMap.colours[v] : colourWhite));
+            c.depthClass[v] = std::min(one.DepthClass(), 3);
+            c.mono[v] = one.Pack(DirectMap, MonoMap).at(0) & 1;
+            c.grey[v] = one.Pack(DirectMap, GreyMap).at(0) & 3;
+        }
+        return c;
+    }();
+    return codes;
+}
+
+// The depth class of a grey-index picture as its colour copy would have it, 3 when some index
+// shows a colour that is neither black, white nor grey.
+int greyDepthClass(const CPicture& picture, std::size_t count) {
+    // Which indices occur decides the class: one bit each, then the classes of those set.
+    const std::uint8_t* bytes = picture.m_pixels.data();
+    unsigned seen = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        seen |= 1u << std::min(unsigned(bytes[i * 2] << 8 | bytes[i * 2 + 1]), 4u);
+    const GreyCodes& codes = greyCodes();
+    int result = 0;
+    for (std::size_t v = 0; v < 5; ++v)
+        if (seen & 1u << v)
+            result = std::max(result, codes.depthClass[v]);
+    return result;
+}
+
+// Pack's band layout (a byte holds a column of 8 / bits rows, the top row in the low bits) for
+// the one- and two-bit codes of grey indices, written straight to the file.
+void writeGreyPacked(const CPicture& picture, int bits, LineWriter& file) {
+    const GreyCodes& codes = greyCodes();
+    const auto& code = bits == 1 ? codes.mono : codes.grey;
+    const std::size_t width = std::size_t(std::max(picture.m_nWidth, 0));
+    const int height = picture.m_nHeight;
+    const int perByte = 8 / bits;
+    const std::uint8_t* bytes = picture.m_pixels.data();
+    // One band at a time, row by row in memory order.
+    std::vector<std::uint8_t> band(width);
+    for (int top = 0; top < height; top += perByte) {
+        std::fill(band.begin(), band.end(), std::uint8_t(0));
+        for (int j = 0; j < std::min(perByte, height - top); ++j) {
+            const std::uint8_t* row = bytes + std::size_t(top + j) * width * 2;
+            const int shift = j * bits;
+            for (std::size_t x = 0; x < width; ++x) {
+                const unsigned v = unsigned(row[x * 2] << 8 | row[x * 2 + 1]);
+                band[x] = std::uint8_t(band[x] | code[std::min(v, 4u)] << shift);
+            }
+        }
+        for (std::uint8_t byte : band)
+            file.hexByteLine(byte);
+    }
 }
 
 int depthClassOf(const CPicture& picture) {
@@ -99,6 +180,28 @@ void CPicture::WriteItem(LineWriter& file) {
                       std::to_string(m_nWidth) + " x " + std::to_string(m_nHeight));
     }
     // Grey indices are written as the colours they show; the picture itself is left alone.
+    // Black, white and grey need no colour copy: their classes and codes come from a table.
+    if (holdsGreyIndices(*this)) {
+        const int greyClass = greyDepthClass(*this, pixels);
+        if (greyClass < 3) {
+            m_nSaveDepth = greyClass;
+            const int depth = std::max(m_nSaveDepth, 1);
+            file.line(typeFor(*this, m_nSaveDepth));
+            file.putHex(std::uint32_t(m_nId), 4).endLine();
+            file.putDecimal(m_nWidth).endLine();
+            file.putDecimal(m_nHeight).endLine();
+            if (typeFor(*this, m_nSaveDepth) != "Glyph")
+                file.putDecimal(std::int64_t(1) << depth).endLine();
+            writeGreyPacked(*this, depth, file);
+            CurrentMap = &packSourceMap(depth);
+            if (m_bMasked) {
+                file.line("mask");
+                for (std::uint8_t byte : PackMask())
+                    file.hexByteLine(byte);
+            }
+            return;
+        }
+    }
     CPicture converted;
     const CPicture* source = this;
     if (holdsGreyIndices(*this)) {

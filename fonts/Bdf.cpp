@@ -1,13 +1,19 @@
 #include "fonts/Bdf.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <optional>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/Picture.h"
+#include "platform/FileError.h"
 #include "platform/HexDigit.h"
 
 namespace pixelon {
@@ -45,6 +51,77 @@ std::optional<int> decimal(std::string_view token) {
 
 bool validCode(long long code) {
     return code >= 0 && code <= MaxCode;
+}
+
+// Reads a whole font file in blocks, so that a device or a pipe without end stops at a bound
+// instead of filling the memory: at the first NUL (a BDF file is text), at a line longer than
+// MaxLineLength or when the whole exceeds MaxFileSize. False with the reason otherwise.
+bool readBounded(const std::filesystem::path& path, std::string& text, std::string& failure) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        failure = fileErrorTextFromErrno(errno);
+        return false;
+    }
+    const struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    const auto fail = [&](std::string reason) {
+        failure = std::move(reason);
+        text.clear();
+        return false;
+    };
+    const auto longLine = [] {
+        return "Unsupported data: a line longer than " + std::to_string(CBDF::MaxLineLength) +
+               " characters";
+    };
+    const auto tooLarge = [] {
+        return "Unsupported data: a file larger than " + std::to_string(CBDF::MaxFileSize) +
+               " bytes";
+    };
+    constexpr std::size_t Block = 1 << 20;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        if (std::uint64_t(info.st_size) > CBDF::MaxFileSize)
+            return fail(tooLarge());
+        text.reserve(std::size_t(info.st_size) + Block);
+    }
+    std::size_t lineStart = 0;
+    for (;;) {
+        const std::size_t have = text.size();
+        text.resize(have + Block);
+        ssize_t got;
+        do
+            got = ::read(fd, text.data() + have, Block);
+        while (got < 0 && errno == EINTR);
+        if (got < 0)
+            return fail(fileErrorTextFromErrno(errno));
+        text.resize(have + std::size_t(got));
+        if (got == 0)
+            return true;
+        const char* data = text.data();
+        if (const void* nul = std::memchr(data + have, '\0', std::size_t(got)))
+            return fail("Unsupported data: a NUL character at byte " +
+                        std::to_string(static_cast<const char*>(nul) - data) +
+                        ", which a text file does not hold");
+        // A block is no longer than the line bound, so only a line that began before the block
+        // and one that has not ended yet can exceed it.
+        static_assert(Block <= CBDF::MaxLineLength);
+        const char* first =
+            static_cast<const char*>(std::memchr(data + have, '\n', std::size_t(got)));
+        const std::size_t firstEnd = first ? std::size_t(first - data) : text.size();
+        if (firstEnd - lineStart > CBDF::MaxLineLength)
+            return fail(longLine());
+        if (first)
+            lineStart =
+                std::size_t(static_cast<const char*>(memrchr(data + have, '\n', std::size_t(got))) -
+                            data) +
+                1;
+        if (text.size() - lineStart > CBDF::MaxLineLength)
+            return fail(longLine());
+        if (text.size() > CBDF::MaxFileSize)
+            return fail(tooLarge());
+    }
 }
 
 } // namespace
@@ -302,13 +379,14 @@ int CBDF::Parse(std::string_view text, int& flags, const Progress& progress) {
     return GlyphCount();
 }
 
-bool CBDF::ParseFile(const std::filesystem::path& path, int& flags, const Progress& progress) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+bool CBDF::ParseFile(const std::filesystem::path& path, int& flags, const Progress& progress,
+                     std::string* failure) {
+    std::string text, reason;
+    if (!readBounded(path, text, reason)) {
+        if (failure)
+            *failure = reason;
         return false;
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        return false;
+    }
     Parse(text, flags, progress);
     return true;
 }
@@ -320,28 +398,48 @@ bool CBDF::GlyphToPicture(int index, CPicture& picture, bool useFontHeight) cons
     const int height = useFontHeight ? m_nBoxHeight : glyph->bbxHeight;
     picture.Create(glyph->bbxWidth, std::max(height, 0), glyph->code);
     picture.m_nDepth = 1;
-    constexpr std::uint16_t White = 3, Black = 0;
-    for (int y = 0; y < picture.m_nHeight; ++y)
-        for (int x = 0; x < picture.m_nWidth; ++x)
-            picture.SetPixel(x, y, White);
+    // Pixels are two bytes, high byte first: white (3) is 00 03 and black (0) is 00 00. A font
+    // has tens of thousands of glyphs, so each bitmap byte becomes its eight pixels at once.
+    static const auto expanded = [] {
+        std::array<std::array<std::uint8_t, 16>, 256> table{};
+        for (int byte = 0; byte < 256; ++byte)
+            for (int bit = 0; bit < 8; ++bit)
+                table[std::size_t(byte)][std::size_t(bit) * 2 + 1] = byte & (0x80 >> bit) ? 0 : 3;
+        return table;
+    }();
+    std::uint8_t* pixels = picture.m_pixels.data();
+    const std::size_t pixelBytes = picture.m_pixels.size();
+    for (std::size_t at = 0; at + 16 <= pixelBytes; at += 16)
+        std::memcpy(pixels + at, expanded[0].data(), 16);
+    for (std::size_t at = pixelBytes / 16 * 16 + 1; at < pixelBytes; at += 2)
+        pixels[at] = 3;
     // With the font's height, the glyph's top goes where its box reaches below the font's top.
     const long long first = useFontHeight ? (long long)m_nBoxHeight + m_nBoxY -
                                                 ((long long)glyph->bbxHeight + glyph->bbxY)
                                           : 0;
     const std::size_t rowBytes = std::size_t(glyph->rowBytes());
-    const int columns = std::min(picture.m_nWidth, glyph->bbxWidth);
+    const std::size_t columns =
+        std::size_t(std::max(std::min(picture.m_nWidth, glyph->bbxWidth), 0));
+    const std::size_t width = std::size_t(picture.m_nWidth);
     // A glyph without a BITMAP section, or with BBX after it, reads as blank.
-    auto byteAt = [&](std::size_t at) -> std::uint8_t {
-        return at < glyph->bitmap.size() ? glyph->bitmap[at] : 0;
-    };
+    const std::size_t stored = glyph->bitmap.size();
     for (int r = 0; r < glyph->bbxHeight; ++r) {
         const long long y = first + r;
         if (y < 0 || y >= picture.m_nHeight)
             continue;
         const std::size_t row = std::size_t(r) * rowBytes;
-        for (int x = 0; x < columns; ++x)
-            if (byteAt(row + std::size_t(x / 8)) & (0x80 >> (x % 8)))
-                picture.SetPixel(x, int(y), Black);
+        if (row >= stored)
+            break;
+        std::uint8_t* out = pixels + std::size_t(y) * width * 2;
+        const std::uint8_t* in = glyph->bitmap.data() + row;
+        const std::size_t bytes = std::min(rowBytes, stored - row);
+        // Whole bytes, then the bits of the last byte that lie within the picture.
+        std::size_t x = 0;
+        for (std::size_t b = 0; b < bytes && x + 8 <= columns; ++b, x += 8)
+            std::memcpy(out + x * 2, expanded[in[b]].data(), 16);
+        for (; x < columns && x / 8 < bytes; ++x)
+            if (in[x / 8] & (0x80 >> (x % 8)))
+                out[x * 2 + 1] = 0;
     }
     return true;
 }

@@ -25,7 +25,9 @@ std::string hex4(int code) {
 // ID, in their own order), in one pass rather than a search of the list per picture.
 void addInOrder(CPortfolio& portfolio, std::vector<std::unique_ptr<CPicture>> added) {
     auto byId = [](const auto& a, const auto& b) { return a->m_nId < b->m_nId; };
-    std::stable_sort(added.begin(), added.end(), byId);
+    // A font in code order, the common case, needs no sort.
+    if (!std::is_sorted(added.begin(), added.end(), byId))
+        std::stable_sort(added.begin(), added.end(), byId);
     auto& pictures = portfolio.m_pictures;
     const auto middle = std::ptrdiff_t(pictures.size());
     pictures.insert(pictures.end(), std::make_move_iterator(added.begin()),
@@ -65,17 +67,22 @@ int ParseHexField(std::string_view text) {
     return int(value);
 }
 
-bool LoadBdfFont(CBDF& font, const std::filesystem::path& path, Feedback& feedback) {
+bool LoadBdfFont(CBDF& font, const std::filesystem::path& path, Feedback& feedback,
+                 std::string* failure) {
     ProgressWindow& progress = feedback.progress();
     constexpr int Steps = 1000;
     progress.Open("Parsing BDF file...", "", 0, Steps);
     int flags = 0;
-    const bool read = font.ParseFile(path, flags, [&progress](std::size_t done, std::size_t total) {
-        progress.Step(total ? int(double(done) / double(total) * Steps) : Steps);
-    });
+    const bool read = font.ParseFile(
+        path, flags,
+        [&progress](std::size_t done, std::size_t total) {
+            progress.Step(total ? int(double(done) / double(total) * Steps) : Steps);
+        },
+        failure);
     progress.Close();
     if (!read) {
-        feedback.message(BdfOpenFailedText, MessageIcon::Stop);
+        if (!failure)
+            feedback.message(BdfOpenFailedText, MessageIcon::Stop);
         return false;
     }
     if (std::string_view warning = BdfWarningText(flags); !warning.empty())

@@ -38,9 +38,11 @@ BdfImportChoice ProposeBdfImport(const CBDF& font);
 int ParseHexField(std::string_view text);
 
 // Reads and parses a BDF file under the progress window "Parsing BDF file...". A file that
-// cannot be read gives "Unable to open file" and false; otherwise the first warning the parse
-// raised is shown (OK button, no icon) and the import goes on with the glyphs read.
-bool LoadBdfFont(CBDF& font, const std::filesystem::path& path, Feedback& feedback);
+// cannot be read gives false and the message "Unable to open file", or, when `failure` is given,
+// the reason there instead of the message; otherwise the first warning the parse raised is shown
+// (OK button, no icon) and the import goes on with the glyphs read.
+bool LoadBdfFont(CBDF& font, const std::filesystem::path& path, Feedback& feedback,
+                 std::string* failure = nullptr);
 
 struct BdfImportResult {
     int added = 0;

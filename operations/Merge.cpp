@@ -1,7 +1,9 @@
 #include "operations/Merge.h"
 
 #include <algorithm>
-#include <functional>
+#include <iterator>
+#include <memory>
+#include <unordered_map>
 
 #include "core/Picture.h"
 #include "core/Portfolio.h"
@@ -32,10 +34,15 @@ const char* MergeButtonText(MergeButton button) {
 
 MergeModel::MergeModel(const CPortfolio& ours, const CPortfolio& theirs)
     : m_ours(ours), m_theirs(theirs) {
-    for (const auto& p : ours.m_pictures)
-        insert(MergeList::Result, {p->m_nId, Origin::Ours});
-    for (const auto& p : theirs.m_pictures)
-        insert(MergeList::Theirs, {p->m_nId, Origin::Theirs});
+    // Adding the lines one by one, each after the lines of its ID, is a stable sort by ID.
+    const auto fill = [](std::vector<MergeLine>& lines, const CPortfolio& from, Origin origin) {
+        lines.reserve(from.m_pictures.size());
+        for (const auto& p : from.m_pictures)
+            lines.push_back({p->m_nId, origin});
+        std::stable_sort(lines.begin(), lines.end(), byId);
+    };
+    fill(m_lines[index(MergeList::Result)], ours, Origin::Ours);
+    fill(m_lines[index(MergeList::Theirs)], theirs, Origin::Theirs);
 }
 
 std::vector<std::string> MergeModel::texts(MergeList list) const {
@@ -45,13 +52,18 @@ std::vector<std::string> MergeModel::texts(MergeList list) const {
     return out;
 }
 
-// The lists are sorted by their text, which orders them by ID; a new line goes after the lines
-// with the same ID.
-void MergeModel::insert(MergeList list, MergeLine line) {
+// The lists are sorted by their text, which orders them by ID. Lines coming in go after the
+// lines with the same ID, in the order they come: one stable merge, not a search and an insert
+// a line.
+void MergeModel::insert(MergeList list, std::vector<MergeLine> incoming) {
+    if (incoming.empty())
+        return;
     auto& lines = m_lines[index(list)];
-    auto at = std::upper_bound(lines.begin(), lines.end(), line.id,
-                               [](int id, const MergeLine& l) { return id < l.id; });
-    lines.insert(at, line);
+    std::vector<MergeLine> merged;
+    merged.reserve(lines.size() + incoming.size());
+    std::merge(lines.begin(), lines.end(), incoming.begin(), incoming.end(),
+               std::back_inserter(merged), byId);
+    lines = std::move(merged);
 }
 
 void MergeModel::select(MergeList list, const std::set<int>& rows) {
@@ -89,10 +101,6 @@ bool MergeModel::enabled(MergeButton button) const {
 void MergeModel::press(MergeButton button) {
     if (!enabled(button))
         return;
-    const auto moveSelected = [this](MergeList from) {
-        const std::set<int>& rows = selection(from);
-        moveRows(from, {rows.begin(), rows.end()});
-    };
     switch (button) {
     case MergeButton::AddFromTheirs:
         moveSelected(MergeList::Theirs);
@@ -127,48 +135,63 @@ void MergeModel::press(MergeButton button) {
         s.clear();
 }
 
-// Lines leaving the result go home; lines from the other two lists go into the result.
-void MergeModel::moveRows(MergeList from, std::vector<int> rows) {
+// Lines leaving the result go home; lines from the other two lists go into the result. `leaving`
+// has one flag a row of the source list.
+void MergeModel::moveRows(MergeList from, const std::vector<bool>& leaving) {
     auto& source = m_lines[index(from)];
-    std::sort(rows.begin(), rows.end(), std::greater<>());
-    std::vector<MergeLine> moving;
-    for (int row : rows) {
-        if (row < 0 || row >= int(source.size()))
-            continue;
-        moving.push_back(source[std::size_t(row)]);
-        source.erase(source.begin() + row);
+    std::vector<MergeLine> staying, toResult, toRemoved, toTheirs;
+    staying.reserve(source.size());
+    for (std::size_t row = 0; row < source.size(); ++row) {
+        const MergeLine& line = source[row];
+        if (row >= leaving.size() || !leaving[row])
+            staying.push_back(line);
+        else if (from != MergeList::Result)
+            toResult.push_back(line);
+        else if (homeOf(line.origin) == MergeList::Removed)
+            toRemoved.push_back(line);
+        else
+            toTheirs.push_back(line);
     }
-    std::reverse(moving.begin(), moving.end());
-    for (const MergeLine& line : moving)
-        insert(from == MergeList::Result ? homeOf(line.origin) : MergeList::Result, line);
+    source = std::move(staying);
+    // Each group is in ID order already, as the source list was.
+    insert(MergeList::Result, std::move(toResult));
+    insert(MergeList::Removed, std::move(toRemoved));
+    insert(MergeList::Theirs, std::move(toTheirs));
+}
+
+void MergeModel::moveSelected(MergeList from) {
+    std::vector<bool> leaving(lines(from).size(), false);
+    for (int row : selection(from))
+        if (row >= 0 && std::size_t(row) < leaving.size())
+            leaving[std::size_t(row)] = true;
+    moveRows(from, leaving);
 }
 
 void MergeModel::moveAll(MergeList from, std::optional<Origin> only) {
-    std::vector<int> rows;
     const auto& source = lines(from);
-    for (int row = 0; row < int(source.size()); ++row)
-        if (!only || source[std::size_t(row)].origin == *only)
-            rows.push_back(row);
-    moveRows(from, rows);
+    std::vector<bool> leaving(source.size());
+    for (std::size_t row = 0; row < source.size(); ++row)
+        leaving[row] = !only || source[row].origin == *only;
+    moveRows(from, leaving);
 }
 
+// Walking the sorted result and sending one line of every neighbouring pair with the same ID
+// and different origins home leaves each ID's lines of one origin only: where an ID has lines
+// of both origins, all its lines of the going origin leave and the others stay in their order.
 void MergeModel::removeDuplicates(Origin going) {
-    auto& result = m_lines[index(MergeList::Result)];
-    std::size_t i = 0;
-    while (i + 1 < result.size()) {
-        const MergeLine a = result[i], b = result[i + 1];
-        if (a.id == b.id && a.origin != b.origin) {
-            const std::size_t at = a.origin == going ? i : i + 1;
-            const MergeLine line = result[at];
-            result.erase(result.begin() + std::ptrdiff_t(at));
-            insert(homeOf(line.origin), line);
-            // The lines now next to each other around the gap may form a pair too.
-            if (i > 0)
-                --i;
-            continue;
-        }
-        ++i;
+    const auto& result = lines(MergeList::Result);
+    std::vector<bool> leaving(result.size(), false);
+    for (std::size_t first = 0; first < result.size();) {
+        std::size_t end = first;
+        bool ours = false, theirs = false;
+        for (; end < result.size() && result[end].id == result[first].id; ++end)
+            (result[end].origin == Origin::Ours ? ours : theirs) = true;
+        if (ours && theirs)
+            for (std::size_t row = first; row < end; ++row)
+                leaving[row] = result[row].origin == going;
+        first = end;
     }
+    moveRows(MergeList::Result, leaving);
 }
 
 const CPicture* MergeModel::preview() const {
@@ -203,21 +226,73 @@ void ApplyMerge(CPortfolio& ours, CPortfolio& theirs, const MergeChoice& choice,
     const int steps = int(choice.removedIds.size() + choice.addedIds.size());
     progress.Open("Merging files...", "Deleting images...", 0, steps);
     int done = 0;
-    for (int id : choice.removedIds) {
-        if (int at = IndexOfId(ours, id); at >= 0)
-            ours.m_pictures.erase(ours.m_pictures.begin() + at);
-        progress.Step(++done);
+    // Deleting an ID's first picture once for each time it is listed deletes its first k
+    // pictures for k listings: one pass over the portfolio instead of a search and an erase an ID.
+    std::unordered_map<int, std::size_t> deleting;
+    for (int id : choice.removedIds)
+        ++deleting[id];
+    if (!deleting.empty()) {
+        std::erase_if(ours.m_pictures, [&deleting](const std::unique_ptr<CPicture>& p) {
+            if (!p)
+                return false;
+            auto it = deleting.find(p->m_nId);
+            if (it == deleting.end() || it->second == 0)
+                return false;
+            --it->second;
+            return true;
+        });
     }
+    for (std::size_t i = 0; i < choice.removedIds.size(); ++i)
+        progress.Step(++done);
+
     progress.SetText("Adding new images...");
+    // The k-th time an ID is listed takes the merge file's k-th picture of that ID: each ID's
+    // pictures are chained in file order and taken from the front of the chain.
+    constexpr std::size_t None = std::size_t(-1);
+    auto& source = theirs.m_pictures;
+    std::vector<std::size_t> nextSame(source.size(), None);
+    std::unordered_map<int, std::size_t> firstOf;
+    for (std::size_t i = source.size(); i-- > 0;) {
+        if (!source[i])
+            continue;
+        auto [it, added] = firstOf.try_emplace(source[i]->m_nId, i);
+        if (!added) {
+            nextSame[i] = it->second;
+            it->second = i;
+        }
+    }
+    const std::size_t kept = ours.m_pictures.size();
+    ours.m_pictures.reserve(kept + choice.addedIds.size());
+    std::vector<bool> taken(source.size(), false);
+    bool tookAny = false;
     for (int id : choice.addedIds) {
-        if (int at = IndexOfId(theirs, id); at >= 0) {
-            ours.m_pictures.push_back(std::move(theirs.m_pictures[std::size_t(at)]));
-            theirs.m_pictures.erase(theirs.m_pictures.begin() + at);
+        if (auto it = firstOf.find(id); it != firstOf.end() && it->second != None) {
+            const std::size_t at = it->second;
+            it->second = nextSame[at];
+            ours.m_pictures.push_back(std::move(source[at]));
+            taken[at] = tookAny = true;
         }
         progress.Step(++done);
     }
+    // The pictures taken left empty slots; the rest keep their order.
+    if (tookAny) {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < source.size(); ++i)
+            if (!taken[i])
+                source[kept++] = std::move(source[i]);
+        source.resize(kept);
+    }
     progress.SetText("Sorting...");
-    ours.SortById();
+    // Both parts are in ID order when both files were: one stable merge then sorts the whole,
+    // this portfolio's pictures before the merge file's of an equal ID, as the sort would.
+    const auto byId = [](const auto& a, const auto& b) { return a->m_nId < b->m_nId; };
+    auto& pictures = ours.m_pictures;
+    const auto middle = pictures.begin() + std::ptrdiff_t(kept);
+    if (std::is_sorted(pictures.begin(), middle, byId) &&
+        std::is_sorted(middle, pictures.end(), byId))
+        std::inplace_merge(pictures.begin(), middle, pictures.end(), byId);
+    else
+        ours.SortById();
     progress.Close();
 }
 

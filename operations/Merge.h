@@ -77,10 +77,12 @@ public:
 
 private:
     static std::size_t index(MergeList list) { return std::size_t(list); }
-    void insert(MergeList list, MergeLine line);
-    void moveRows(MergeList from, std::vector<int> rows);
+    void insert(MergeList list, std::vector<MergeLine> incoming);
+    void moveRows(MergeList from, const std::vector<bool>& leaving);
+    void moveSelected(MergeList from);
     void moveAll(MergeList from, std::optional<Origin> only);
     void removeDuplicates(Origin going);
+    static bool byId(const MergeLine& a, const MergeLine& b) { return a.id < b.id; }
     static MergeList homeOf(Origin origin) {
         return origin == Origin::Ours ? MergeList::Removed : MergeList::Theirs;
     }

@@ -266,6 +266,36 @@ TEST(BdfImport, GlobalHeightNeedsAFontBox) {
     EXPECT_FALSE(choice.globalHeight());
 }
 
+TEST(BdfFile, ReadingIsBoundedAndSaysWhy) {
+    test::TempDir dir;
+    int flags = 0;
+    std::string failure;
+    CBDF font;
+    EXPECT_FALSE(font.ParseFile("/dev/zero", flags, {}, &failure));
+    EXPECT_EQ(failure.rfind("Unsupported data: a NUL character at byte 0", 0), 0u) << failure;
+    EXPECT_FALSE(font.ParseFile(dir.path, flags, {}, &failure));
+    EXPECT_FALSE(failure.empty());
+
+    // A line at the bound reads; one character more does not, also when it spans blocks.
+    const auto path = dir.path / "f.bdf";
+    const std::string head = "STARTFONT 2.1\nCOMMENT ";
+    std::ofstream(path) << head << std::string(CBDF::MaxLineLength - 8, 'x') << "\n"
+                        << "CHARS 1\n"
+                        << glyph("A", "65") << "ENDFONT\n";
+    failure.clear();
+    ASSERT_TRUE(font.ParseFile(path, flags, {}, &failure)) << failure;
+    EXPECT_EQ(font.GlyphCount(), 1);
+    std::ofstream(path) << head << std::string(CBDF::MaxLineLength - 7, 'x') << "\nENDFONT\n";
+    EXPECT_FALSE(font.ParseFile(path, flags, {}, &failure));
+    EXPECT_EQ(failure, "Unsupported data: a line longer than 1048576 characters");
+
+    // A file larger than the bound is refused by its size, before it is read.
+    std::filesystem::resize_file(path, CBDF::MaxFileSize + 1);
+    EXPECT_FALSE(font.ParseFile(path, flags, {}, &failure));
+    EXPECT_EQ(failure, "Unsupported data: a file larger than 268435456 bytes");
+    std::filesystem::remove(path);
+}
+
 TEST(BdfImport, LoadShowsOneWarningOrTheOpenFailure) {
     test::TempDir dir;
     RecordingFeedback feedback;

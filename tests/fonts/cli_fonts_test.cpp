@@ -5,6 +5,8 @@
 #include <iterator>
 #include <sstream>
 
+#include <sys/wait.h>
+
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
 #include "tests/support/PeerTools.h"
@@ -126,6 +128,38 @@ TEST_F(FontCli, BdfWarningsAndFailures) {
     EXPECT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("n.pfo") + " --single 4G"), 1);
     EXPECT_EQ(pixelon("bdf --help"), 0);
     EXPECT_NE(text("out.txt").find("Usage: pixelon bdf"), std::string::npos);
+}
+
+// Input without end, or that is no text, ends at once with the usual form of message. The
+// child gets a short time-out of its own, so that a reader without bounds fails the test
+// rather than filling the memory.
+TEST_F(FontCli, BdfInputThatIsNoFontEndsWithAMessage) {
+    const auto run = [&](const std::string& font) {
+        const std::string line = "timeout 10 " + program + " bdf " + font + " " + p("x.pfo") +
+                                 " >" + p("out.txt") + " 2>" + p("err.txt");
+        const int status = std::system(line.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    for (const char* device : {"/dev/zero", "/dev/urandom"}) {
+        EXPECT_EQ(run(device), 1) << device;
+        EXPECT_EQ(text("err.txt").rfind(std::string("pixelon bdf: ") + device +
+                                            ": Unable to open file: Unsupported data: ",
+                                        0),
+                  0u)
+            << text("err.txt");
+    }
+    EXPECT_EQ(run(dir.path.string()), 1);
+    EXPECT_EQ(
+        text("err.txt").rfind("pixelon bdf: " + dir.path.string() + ": Unable to open file: ", 0),
+        0u)
+        << text("err.txt");
+    EXPECT_EQ(text("err.txt").find("basic_filebuf"), std::string::npos);
+    // Text whose one line never ends.
+    std::ofstream(p("long.bdf")) << "STARTFONT 2.1\nCOMMENT " << std::string(1100000, 'x');
+    EXPECT_EQ(run(p("long.bdf")), 1);
+    EXPECT_NE(text("err.txt").find("a line longer than 1048576 characters"), std::string::npos)
+        << text("err.txt");
+    EXPECT_FALSE(std::filesystem::exists(p("x.pfo")));
 }
 
 TEST_F(FontCli, FntFromAPortfolio) {
