@@ -295,8 +295,10 @@ const JpegKernels& VectorJpegKernels() {
     static const JpegKernels kernels = [] {
         JpegKernels k = Sse2JpegKernels();
         k.name = "vector";
-        if (CpuHasAvx2())
+        if (CpuHasAvx2()) {
             k.inverseDctInt = InverseDctIntAvx2;
+            k.yccToRgbRowPair = YccToRgbRowPairAvx2;
+        }
         return k;
     }();
     return kernels;
