@@ -320,9 +320,11 @@ void readMarkers(DecodeContext& ctx, const std::function<void(int)>& progress) {
 }
 
 // Inverse transform of one MCU row of a component into its strip of samples.
+// `quant` is set for the integer transform, else the floating-point one takes `multipliers`.
 void inverseTransformRow(const DecodeContext& ctx, FrameComponent& c, const JpegKernels& kernels,
-                         const std::array<float, 64>& multipliers, const IntegerQuant& quant,
-                         int mcuRow, std::vector<std::uint8_t>& strip, std::size_t stride) {
+                         const std::array<float, 64>& multipliers,
+                         const std::optional<IntegerQuant>& quant, int mcuRow,
+                         std::vector<std::uint8_t>& strip, std::size_t stride) {
     const int centre = 1 << (ctx.precision - 1);
     const int maxValue = (1 << ctx.precision) - 1;
     const int shift = ctx.precision - 8;
@@ -331,9 +333,9 @@ void inverseTransformRow(const DecodeContext& ctx, FrameComponent& c, const Jpeg
         if (by >= c.usedHigh)
             break;
         std::uint8_t* out = strip.data() + std::size_t(r) * 8 * stride;
-        if (ctx.precision == 8) {
+        if (quant) {
             // The blocks of a block row lie one after another.
-            kernels.inverseDctInt(c.Block(0, by), quant.data(), c.usedWide, out, stride);
+            kernels.inverseDctInt(c.Block(0, by), quant->data(), c.usedWide, out, stride);
             continue;
         }
         for (int bx = 0; bx < c.usedWide; ++bx)
@@ -368,7 +370,11 @@ public:
             FrameComponent& c = ctx.components[i];
             m_strides[i] = std::size_t(c.usedWide) * 8;
             m_strips[i].assign(m_strides[i] * std::size_t(c.v) * 8, 0);
-            if (ctx.precision == 8)
+            // 8-bit samples take the integer transform, the one most decoders use, unless a
+            // table entry is too large for its 16-bit lanes (never so in files encoders write
+            // for 8-bit samples).
+            if (ctx.precision == 8 &&
+                std::all_of(c.quant.begin(), c.quant.end(), [](int q) { return q <= 32767; }))
                 m_quant[i] = MakeIntegerQuant(c.quant);
             else
                 m_multipliers[i] = InverseDctMultipliers(c.quant);
@@ -473,7 +479,7 @@ private:
     std::vector<std::vector<std::uint8_t>> m_scratch;
     std::vector<std::size_t> m_strides;
     std::vector<std::array<float, 64>> m_multipliers;
-    std::vector<IntegerQuant> m_quant;
+    std::vector<std::optional<IntegerQuant>> m_quant;
     std::vector<std::uint8_t> m_rgbRow;
     bool m_ycc = false;
     bool m_halfChroma = false;
