@@ -63,8 +63,8 @@ bool readFile(const std::string& path, std::size_t limit, std::vector<std::uint8
     if (fd < 0)
         return false;
     struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-              std::uintmax_t(info.st_size) <= limit;
+    bool ok =
+        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && std::uintmax_t(info.st_size) <= limit;
     if (ok) {
         bytes.resize(std::size_t(info.st_size));
         std::size_t used = 0;

@@ -29,20 +29,20 @@ struct Terms {
 
 inline Terms chromaTerms(const std::uint8_t* cb, const std::uint8_t* cr) {
     const __m256i centre = _mm256_set1_epi16(128), one = _mm256_set1_epi16(1);
-    const __m256i b =
-        _mm256_sub_epi16(_mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb))), centre);
-    const __m256i r =
-        _mm256_sub_epi16(_mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cr))), centre);
+    const __m256i b = _mm256_sub_epi16(
+        _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cb))), centre);
+    const __m256i r = _mm256_sub_epi16(
+        _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cr))), centre);
     auto rounded = [&](__m256i x2, short c) {
-        return _mm256_srai_epi16(_mm256_add_epi16(_mm256_mulhi_epi16(x2, _mm256_set1_epi16(c)), one),
-                                 1);
+        return _mm256_srai_epi16(
+            _mm256_add_epi16(_mm256_mulhi_epi16(x2, _mm256_set1_epi16(c)), one), 1);
     };
     Terms t;
     t.red = _mm256_add_epi16(r, rounded(_mm256_add_epi16(r, r), 26345));
     const __m256i b2 = _mm256_add_epi16(b, b);
     t.blue = _mm256_add_epi16(b2, rounded(b2, -14942));
-    const __m256i pairs = _mm256_set1_epi32(int(std::uint32_t(std::uint16_t(18734)) |
-                                                std::uint32_t(std::uint16_t(-22554)) << 16));
+    const __m256i pairs = _mm256_set1_epi32(
+        int(std::uint32_t(std::uint16_t(18734)) | std::uint32_t(std::uint16_t(-22554)) << 16));
     const __m256i half = _mm256_set1_epi32(1 << 15);
     const __m256i lo = _mm256_srai_epi32(
         _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(r, b), pairs), half), 16);
@@ -93,9 +93,9 @@ inline __m256i mask(int chunk, int channelIndex) {
 inline void storeRgb(std::uint8_t* dst, __m256i r, __m256i g, __m256i b) {
     __m256i chunk[3];
     for (int k = 0; k < 3; ++k)
-        chunk[k] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(r, mask(k, 0)),
-                                                   _mm256_shuffle_epi8(g, mask(k, 1))),
-                                   _mm256_shuffle_epi8(b, mask(k, 2)));
+        chunk[k] = _mm256_or_si256(
+            _mm256_or_si256(_mm256_shuffle_epi8(r, mask(k, 0)), _mm256_shuffle_epi8(g, mask(k, 1))),
+            _mm256_shuffle_epi8(b, mask(k, 2)));
     // The low halves hold bytes 0-47 (pixels 0-15), the high halves bytes 48-95.
     auto* out = reinterpret_cast<__m256i*>(dst);
     _mm256_storeu_si256(out, _mm256_permute2x128_si256(chunk[0], chunk[1], 0x20));

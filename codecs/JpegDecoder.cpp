@@ -7,8 +7,8 @@
 #include "codecs/Errors.h"
 #include "codecs/ImportLimits.h"
 #include "codecs/JpegDct.h"
-#include "codecs/JpegIdct.h"
 #include "codecs/JpegDecodeContext.h"
+#include "codecs/JpegIdct.h"
 #include "codecs/JpegKernels.h"
 #include "codecs/JpegTables.h"
 
@@ -494,7 +494,9 @@ public:
         m_rowBytes = std::size_t(frame.width) * std::size_t(frame.channels);
         m_image.samples.resize(m_rowBytes * std::size_t(frame.height));
     }
-    std::uint8_t* Row(int y) override { return m_image.samples.data() + m_rowBytes * std::size_t(y); }
+    std::uint8_t* Row(int y) override {
+        return m_image.samples.data() + m_rowBytes * std::size_t(y);
+    }
     void EndBand(int) override {}
     DecodedImage Take() { return std::move(m_image); }
 

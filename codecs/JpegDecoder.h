@@ -55,7 +55,6 @@ DecodedImage DecodeJpeg(std::span<const std::uint8_t> data, const DecodeLimits& 
 // The same, handing the rows to `sink` instead of holding the image. A sequential file passes
 // them on as it is decoded; once Begin has been called no EFatalError is thrown.
 void DecodeJpegRows(std::span<const std::uint8_t> data, JpegRowSink& sink,
-                    const DecodeLimits& limits = {},
-                    const std::function<void(int)>& progress = {});
+                    const DecodeLimits& limits = {}, const std::function<void(int)>& progress = {});
 
 } // namespace pixelon::jpeg

@@ -29,8 +29,8 @@ struct Avx2 {
         return _mm256_inserti128_si256(_mm256_castsi128_si256(a), b, 1);
     }
     static V andDcMask(V v) {
-        return _mm256_and_si256(v, _mm256_set_epi16(-1, -1, -1, -1, -1, -1, -1, 0, -1, -1, -1, -1,
-                                                     -1, -1, -1, 0));
+        return _mm256_and_si256(
+            v, _mm256_set_epi16(-1, -1, -1, -1, -1, -1, -1, 0, -1, -1, -1, -1, -1, -1, -1, 0));
     }
     static V bitOr(V a, V b) { return _mm256_or_si256(a, b); }
     static V bitXor(V a, V b) { return _mm256_xor_si256(a, b); }
@@ -71,7 +71,9 @@ struct Sse {
     static V loadRow(const std::int16_t* coef, int r) {
         return _mm_loadu_si128(reinterpret_cast<const V*>(coef + 8 * r));
     }
-    static V andDcMask(V v) { return _mm_and_si128(v, _mm_set_epi16(-1, -1, -1, -1, -1, -1, -1, 0)); }
+    static V andDcMask(V v) {
+        return _mm_and_si128(v, _mm_set_epi16(-1, -1, -1, -1, -1, -1, -1, 0));
+    }
     static V bitOr(V a, V b) { return _mm_or_si128(a, b); }
     static V bitXor(V a, V b) { return _mm_xor_si128(a, b); }
     static bool allZero(V v) { return _mm_testz_si128(v, v); }

@@ -49,7 +49,7 @@ constexpr std::int32_t Odd3b = pair(C1_175 - C0_390, C1_175);
 // with `round` added: results as 32-bit halves, lo (columns 0-3) and hi (columns 4-7).
 template <class O, int Shift>
 inline __attribute__((always_inline)) void idctPass(const typename O::V* x, typename O::V round,
-                                                     typename O::V* lo, typename O::V* hi) {
+                                                    typename O::V* lo, typename O::V* hi) {
     using V = typename O::V;
     const V k2 = O::splat32(k::Even2), k3 = O::splat32(k::Even3);
     const V ks = O::splat32(k::Sum04), kd = O::splat32(k::Diff04);
@@ -117,10 +117,9 @@ inline std::uint8_t flatSample(std::int16_t dc, std::int16_t quant) {
 // O::Blocks blocks (1 or 2) from `coef` to `out`; `q` holds the quantisation rows as O wants
 // them.
 template <class O>
-inline __attribute__((always_inline)) void idctBlocks(const std::int16_t* coef,
-                                                      const typename O::V* q,
-                                                      const std::int16_t* quant, std::uint8_t* out,
-                                                      std::size_t stride) {
+inline __attribute__((always_inline)) void
+idctBlocks(const std::int16_t* coef, const typename O::V* q, const std::int16_t* quant,
+           std::uint8_t* out, std::size_t stride) {
     using V = typename O::V;
     using namespace idct;
     V x[8];
@@ -155,9 +154,9 @@ inline __attribute__((always_inline)) void idctBlocks(const std::int16_t* coef,
     const V flip = O::splat8(-128);
     V c[4];
     for (int i = 0; i < 4; ++i)
-        c[i] = O::bitXor(O::packs16(O::packs32(lo[2 * i], hi[2 * i]),
-                                    O::packs32(lo[2 * i + 1], hi[2 * i + 1])),
-                         flip);
+        c[i] = O::bitXor(
+            O::packs16(O::packs32(lo[2 * i], hi[2 * i]), O::packs32(lo[2 * i + 1], hi[2 * i + 1])),
+            flip);
     const V t0 = O::unpacklo8(c[0], c[1]), t1 = O::unpackhi8(c[0], c[1]);
     const V t2 = O::unpacklo8(c[2], c[3]), t3 = O::unpackhi8(c[2], c[3]);
     const V u0 = O::unpacklo8(t0, t1), u1 = O::unpackhi8(t0, t1);

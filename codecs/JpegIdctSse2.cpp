@@ -18,7 +18,9 @@ struct Sse2 {
     static V loadRow(const std::int16_t* coef, int r) {
         return _mm_loadu_si128(reinterpret_cast<const V*>(coef + 8 * r));
     }
-    static V andDcMask(V v) { return _mm_and_si128(v, _mm_set_epi16(-1, -1, -1, -1, -1, -1, -1, 0)); }
+    static V andDcMask(V v) {
+        return _mm_and_si128(v, _mm_set_epi16(-1, -1, -1, -1, -1, -1, -1, 0));
+    }
     static V bitOr(V a, V b) { return _mm_or_si128(a, b); }
     static V bitXor(V a, V b) { return _mm_xor_si128(a, b); }
     static bool allZero(V v) {

@@ -116,9 +116,9 @@ void inverseDct(const std::int16_t* coef, const float* multipliers, std::uint8_t
     InverseDct(coef, multipliers, out, stride, centre, maxValue, downShift);
 }
 
-constexpr JpegKernels scalarKernels = {
-    "scalar",        inverseDct,  InverseDctIntScalar, yccToRgbRow,
-    yccToRgbRowPair, rgbToYccRow, halveRow,            forwardDctQuantise};
+constexpr JpegKernels scalarKernels = {"scalar",    inverseDct,        InverseDctIntScalar,
+                                       yccToRgbRow, yccToRgbRowPair,   rgbToYccRow,
+                                       halveRow,    forwardDctQuantise};
 
 const JpegKernels* initialKernels() {
     const char* choice = std::getenv("PIXELON_JPEG_KERNELS");

@@ -209,9 +209,12 @@ PIXELON_KERNEL void yccToRgbRowPair(const std::uint8_t* y0, const std::uint8_t* 
     for (; x + 16 <= width; x += 16) {
         S8 r, g, b;
         chromaTerms(cb + x / 2, cr + x / 2, r, g, b);
-        const S16 addR = __builtin_shufflevector(r, r, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
-        const S16 addG = __builtin_shufflevector(g, g, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
-        const S16 addB = __builtin_shufflevector(b, b, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
+        const S16 addR =
+            __builtin_shufflevector(r, r, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
+        const S16 addG =
+            __builtin_shufflevector(g, g, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
+        const S16 addB =
+            __builtin_shufflevector(b, b, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
         const S16 luma0 = __builtin_convertvector(load<B16>(y0 + x), S16);
         storeRgb(dst0 + 3 * x, limited(luma0, addR), limited(luma0, addG), limited(luma0, addB));
         const S16 luma1 = __builtin_convertvector(load<B16>(y1 + x), S16);
