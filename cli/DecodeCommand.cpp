@@ -177,12 +177,12 @@ int runDecode(std::span<const std::string> args) {
     if (parsed.positional().size() != 1)
         throw UsageError("Expected one picture file (see --help)");
     const std::string& path = parsed.positional()[0];
-    preferHeapReuse();
     const PictureFileType type = typeOf(path);
 
     if (parsed.flag("--list")) {
         if (type != PictureFileType::Gif)
             throw UsageError("--list needs a GIF file");
+        preferHeapReuse();
         const GifFile gif = readGif(path);
         for (std::size_t i = 0; i < gif.images.size(); ++i) {
             const GifImage& image = gif.images[i];
@@ -195,6 +195,12 @@ int runDecode(std::span<const std::string> args) {
 
     const std::string out = parsed.required("-o");
     const int frame = parsed.integer("--frame", 0);
+    // A JPEG goes to the file band by band, holding no image; the other paths hold several
+    // image-sized buffers one after another.
+    if (type == PictureFileType::Jpeg && !(parsed.value("--frame") && frame != 0) &&
+        decodeJpegToPpm(path, out))
+        return 0;
+    preferHeapReuse();
     Surface bitmap;
     if (type == PictureFileType::Gif) {
         const GifFile gif = readGif(path);
@@ -205,8 +211,6 @@ int runDecode(std::span<const std::string> args) {
     } else {
         if (parsed.value("--frame") && frame != 0)
             throw UsageError("--frame needs a GIF file");
-        if (type == PictureFileType::Jpeg && decodeJpegToPpm(path, out))
-            return 0;
         try {
             bitmap = DecodePictureBitmap(path, type);
         } catch (const EFatalError& e) {
