@@ -7,7 +7,6 @@
 #define PIXELON_COLOUR_AVX2 1
 #endif
 
-#include "codecs/JpegIdct.h"
 #include "codecs/JpegKernels.h"
 
 #ifdef PIXELON_COLOUR_AVX2

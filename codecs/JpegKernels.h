@@ -44,8 +44,8 @@ const JpegKernels& ScalarJpegKernels();
 // yccToRgbRowPair with AVX2; only where CpuHasAvx2() (JpegIdct.h) says so.
 void YccToRgbRowPairAvx2(const std::uint8_t* y0, const std::uint8_t* y1, const std::uint8_t* cb,
                          const std::uint8_t* cr, int width, std::uint8_t* dst0, std::uint8_t* dst1);
-// The vector kernels where the build has them, else the scalar ones; the integer transform
-// takes AVX2 where the processor has it.
+// The vector kernels where the build has them, else the scalar ones; the integer transform and
+// the paired-row conversion take AVX2 where the processor has it.
 const JpegKernels& VectorJpegKernels();
 // The vector kernels with the SSE2 integer transform whatever the processor, to test the path
 // a processor without AVX2 takes.
