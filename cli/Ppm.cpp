@@ -11,6 +11,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "core/AtomicFile.h"
 #include "core/EString.h"
@@ -162,55 +163,73 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// The header and then the raster, encoded 1 MB at a time into one reused buffer: large writes
-// without a copy of the whole file in memory.
-bool writeSurface(int fd, const Surface& surface) {
-    if (!writeAll(fd, binaryHeader(surface)))
-        return false;
+} // namespace
+
+PpmOutput::PpmOutput(const std::filesystem::path& path, int width, int height) : m_path(path) {
+    // Nothing is replaced when the name is free, so there is no previous file to keep and no
+    // need to wait for the disk. O_EXCL: a file or link that appears meanwhile is never written
+    // through; it sends the write the AtomicFile way.
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) != 0 && errno == ENOENT)
+        m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (m_fd < 0) {
+        try {
+            m_atomic = std::make_unique<AtomicFile>(path);
+        } catch (const EString& e) {
+            throw PpmError("Unable to save file " + path.string() + ": " + e.what());
+        }
+    }
+    Write("P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n");
+}
+
+PpmOutput::~PpmOutput() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        if (!m_committed)
+            ::unlink(m_path.c_str());
+    }
+}
+
+void PpmOutput::Write(std::string_view bytes) {
+    if (writeAll(m_atomic ? m_atomic->fd() : m_fd, bytes))
+        return;
+    if (m_atomic)
+        throw PpmError("Unable to save file " + m_path.string() + ": Unable to write " +
+                       m_path.string());
+    throw PpmError("Unable to save file " + m_path.string() + ": " + std::strerror(errno));
+}
+
+void PpmOutput::Commit() {
+    if (m_atomic) {
+        try {
+            m_atomic->commit();
+        } catch (const EString& e) {
+            throw PpmError("Unable to save file " + m_path.string() + ": " + e.what());
+        }
+        return;
+    }
+    const int fd = std::exchange(m_fd, -1);
+    if (::close(fd) != 0) {
+        const int cause = errno;
+        ::unlink(m_path.c_str());
+        throw PpmError("Unable to save file " + m_path.string() + ": " + std::strerror(cause));
+    }
+    m_committed = true;
+}
+
+void writePpm(const std::filesystem::path& path, const Surface& surface) {
+    PpmOutput out(path, surface.width(), surface.height());
+    // The raster is encoded 1 MB at a time into one reused buffer: large writes without a copy
+    // of the whole file in memory.
     constexpr std::size_t pixelsPerChunk = (1 << 20) / 3;
     std::string chunk(std::min(surface.pixels().size(), pixelsPerChunk) * 3, '\0');
     const std::span<const Colour> pixels = surface.pixels();
     for (std::size_t at = 0; at < pixels.size(); at += pixelsPerChunk) {
         const std::size_t n = std::min(pixelsPerChunk, pixels.size() - at);
         packRgb(pixels.subspan(at, n), chunk.data());
-        if (!writeAll(fd, std::string_view(chunk.data(), n * 3)))
-            return false;
+        out.Write(std::string_view(chunk.data(), n * 3));
     }
-    return true;
-}
-
-// Creates `path` only if nothing is there (O_EXCL, so a file or link that appears meanwhile is
-// never overwritten) and writes it. Nothing is replaced, so there is no previous file to keep
-// and no need to wait for the disk; a failed write removes the partial file. Returns false,
-// touching nothing, when the name is taken or cannot be created this way.
-bool writeNewFile(const std::filesystem::path& path, const Surface& surface) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    const bool written = writeSurface(fd, surface);
-    const int error = errno;
-    if (::close(fd) != 0 || !written) {
-        const int cause = written ? errno : error;
-        ::unlink(path.c_str());
-        throw PpmError("Unable to save file " + path.string() + ": " + std::strerror(cause));
-    }
-    return true;
-}
-
-} // namespace
-
-void writePpm(const std::filesystem::path& path, const Surface& surface) {
-    struct stat existing {};
-    if (::lstat(path.c_str(), &existing) != 0 && errno == ENOENT && writeNewFile(path, surface))
-        return;
-    try {
-        AtomicFile out(path);
-        if (!writeSurface(out.fd(), surface))
-            throw EString("Unable to write " + path.string());
-        out.commit();
-    } catch (const EString& e) {
-        throw PpmError("Unable to save file " + path.string() + ": " + e.what());
-    }
+    out.Commit();
 }
 
 void preferHeapReuse() {

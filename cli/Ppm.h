@@ -1,10 +1,12 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "core/AtomicFile.h"
 #include "platform/Surface.h"
 
 namespace pixelon::cli {
@@ -29,6 +31,28 @@ Surface decodePpm(std::string_view bytes);
 // A new file is written directly; an existing one is replaced by writing beside it and
 // renaming, so a failure keeps the previous file.
 void writePpm(const std::filesystem::path& path, const Surface& surface);
+
+// A binary PPM written piece by piece, as writePpm writes it: a new file is created (never over
+// a file or link that appears meanwhile) and written directly, an existing one is replaced
+// through AtomicFile on Commit. Without Commit nothing is left: a new file is removed, the
+// previous file is kept. Failures throw PpmError.
+class PpmOutput {
+public:
+    // Opens the file and writes the header.
+    PpmOutput(const std::filesystem::path& path, int width, int height);
+    PpmOutput(const PpmOutput&) = delete;
+    PpmOutput& operator=(const PpmOutput&) = delete;
+    ~PpmOutput();
+
+    void Write(std::string_view bytes);
+    void Commit();
+
+private:
+    std::filesystem::path m_path;
+    int m_fd = -1;
+    bool m_committed = false;
+    std::unique_ptr<AtomicFile> m_atomic; // for an existing file
+};
 Surface readPpm(const std::filesystem::path& path);
 
 // For commands that hold a few image-sized buffers one after another: freed memory is kept

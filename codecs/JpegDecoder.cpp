@@ -8,6 +8,7 @@
 #include "codecs/ImportLimits.h"
 #include "codecs/JpegDct.h"
 #include "codecs/JpegDecodeContext.h"
+#include "codecs/JpegIdct.h"
 #include "codecs/JpegKernels.h"
 #include "codecs/JpegTables.h"
 
@@ -319,10 +320,11 @@ void readMarkers(DecodeContext& ctx, const std::function<void(int)>& progress) {
 }
 
 // Inverse transform of one MCU row of a component into its strip of samples.
-void inverseTransformRow(const DecodeContext& ctx, FrameComponent& c,
-                         const std::array<float, 64>& multipliers, int mcuRow,
+// `quant` is set for the integer transform, else the floating-point one takes `multipliers`.
+void inverseTransformRow(const DecodeContext& ctx, FrameComponent& c, const JpegKernels& kernels,
+                         const std::array<float, 64>& multipliers,
+                         const std::optional<IntegerQuant>& quant, int mcuRow,
                          std::vector<std::uint8_t>& strip, std::size_t stride) {
-    const auto inverseDct = ActiveJpegKernels().inverseDct;
     const int centre = 1 << (ctx.precision - 1);
     const int maxValue = (1 << ctx.precision) - 1;
     const int shift = ctx.precision - 8;
@@ -330,10 +332,15 @@ void inverseTransformRow(const DecodeContext& ctx, FrameComponent& c,
         int by = mcuRow * c.v + r;
         if (by >= c.usedHigh)
             break;
+        std::uint8_t* out = strip.data() + std::size_t(r) * 8 * stride;
+        if (quant) {
+            // The blocks of a block row lie one after another.
+            kernels.inverseDctInt(c.Block(0, by), quant->data(), c.usedWide, out, stride);
+            continue;
+        }
         for (int bx = 0; bx < c.usedWide; ++bx)
-            inverseDct(c.Block(bx, by), multipliers.data(),
-                       strip.data() + std::size_t(r) * 8 * stride + std::size_t(bx) * 8, stride,
-                       centre, maxValue, shift);
+            kernels.inverseDct(c.Block(bx, by), multipliers.data(), out + std::size_t(bx) * 8,
+                               stride, centre, maxValue, shift);
     }
 }
 
@@ -348,28 +355,34 @@ const std::uint8_t* widen(const std::uint8_t* row, int h, int hMax, int width,
 }
 
 // Inverse transform, up-sampling by replication and colour conversion, one MCU row at a time
-// so the samples stay in the cache.
+// so the samples stay in the cache; the rows are converted straight into the sink's memory.
 class OutputWriter {
 public:
-    explicit OutputWriter(DecodeContext& ctx) : m_ctx(ctx) {
+    OutputWriter(DecodeContext& ctx, JpegRowSink& sink) : m_ctx(ctx), m_sink(sink) {
         const std::size_t n = ctx.components.size();
         const std::size_t width = std::size_t(ctx.width);
         m_strips.resize(n);
         m_scratch.assign(n, std::vector<std::uint8_t>(width));
         m_strides.resize(n);
         m_multipliers.resize(n);
+        m_quant.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
             FrameComponent& c = ctx.components[i];
             m_strides[i] = std::size_t(c.usedWide) * 8;
             m_strips[i].assign(m_strides[i] * std::size_t(c.v) * 8, 0);
-            m_multipliers[i] = InverseDctMultipliers(c.quant);
+            // 8-bit samples take the integer transform, the one most decoders use, unless a
+            // table entry is too large for its 16-bit lanes (never so in files encoders write
+            // for 8-bit samples).
+            if (ctx.precision == 8 &&
+                std::all_of(c.quant.begin(), c.quant.end(), [](int q) { return q <= 32767; }))
+                m_quant[i] = MakeIntegerQuant(c.quant);
+            else
+                m_multipliers[i] = InverseDctMultipliers(c.quant);
         }
         DecodedImage& out = ctx.result;
         out.width = ctx.outWidth;
         out.height = ctx.outHeight;
         out.channels = n == 1 ? 1 : 3;
-        out.samples.resize(std::size_t(out.width) * std::size_t(out.height) *
-                           std::size_t(out.channels));
         const bool rgbFrame =
             n == 3 && (ctx.adobeTransform == 0 ||
                        (!ctx.jfif && ctx.adobeTransform < 0 && ctx.components[0].id == 'R' &&
@@ -378,13 +391,17 @@ public:
         // Chroma at half the luma width (4:2:0 and 4:2:2) is widened inside the conversion.
         m_halfChroma = m_ycc && n == 3 && ctx.components[0].h == ctx.hMax &&
                        ctx.components[1].h * 2 == ctx.hMax && ctx.components[2].h * 2 == ctx.hMax;
+        // At half the height too (4:2:0), two rows are converted with one chroma row.
+        m_pairs = m_halfChroma && ctx.components[0].v == ctx.vMax &&
+                  ctx.components[1].v * 2 == ctx.vMax && ctx.components[2].v * 2 == ctx.vMax;
         m_rgbRow.resize(width * 3);
+        m_sink.Begin(out);
     }
 
     void Row(int my) {
         DecodeContext& ctx = m_ctx;
         const std::size_t n = ctx.components.size();
-        DecodedImage& out = ctx.result;
+        const DecodedImage& out = ctx.result;
         const std::size_t width = std::size_t(out.width);
         if (my * 8 * ctx.vMax >= out.height) {
             // Below the part that is output: the coefficients are only cleared.
@@ -395,13 +412,26 @@ public:
         }
         for (std::size_t i = 0; i < n; ++i) {
             FrameComponent& c = ctx.components[i];
-            inverseTransformRow(ctx, c, m_multipliers[i], my, m_strips[i], m_strides[i]);
+            inverseTransformRow(ctx, c, m_kernels, m_multipliers[i], m_quant[i], my, m_strips[i],
+                                m_strides[i]);
             if (ctx.streaming)
                 std::fill(c.coef.begin(), c.coef.end(), std::int16_t(0));
         }
         const int rowsPerMcu = 8 * ctx.vMax;
         const int yEnd = std::min(out.height, (my + 1) * rowsPerMcu);
-        for (int y = my * rowsPerMcu; y < yEnd; ++y) {
+        int y = my * rowsPerMcu;
+        if (m_pairs) {
+            for (; y + 1 < yEnd; y += 2) {
+                const std::size_t luma = std::size_t(y - my * rowsPerMcu);
+                const std::size_t chroma = luma / 2;
+                m_kernels.yccToRgbRowPair(m_strips[0].data() + luma * m_strides[0],
+                                          m_strips[0].data() + (luma + 1) * m_strides[0],
+                                          m_strips[1].data() + chroma * m_strides[1],
+                                          m_strips[2].data() + chroma * m_strides[2], out.width,
+                                          m_sink.Row(y), m_sink.Row(y + 1));
+            }
+        }
+        for (; y < yEnd; ++y) {
             const std::uint8_t* rows[4] = {};
             for (std::size_t i = 0; i < n; ++i) {
                 const FrameComponent& c = ctx.components[i];
@@ -410,8 +440,7 @@ public:
                 if (!(m_halfChroma && i > 0))
                     rows[i] = widen(rows[i], c.h, ctx.hMax, out.width, m_scratch[i].data());
             }
-            std::uint8_t* dst =
-                out.samples.data() + std::size_t(y) * width * std::size_t(out.channels);
+            std::uint8_t* dst = m_sink.Row(y);
             if (n == 1) {
                 std::copy_n(rows[0], width, dst);
                 continue;
@@ -439,24 +468,47 @@ public:
                 }
             }
         }
+        m_sink.EndBand(yEnd);
     }
 
 private:
     DecodeContext& m_ctx;
+    JpegRowSink& m_sink;
     const JpegKernels& m_kernels = ActiveJpegKernels();
     std::vector<std::vector<std::uint8_t>> m_strips;
     std::vector<std::vector<std::uint8_t>> m_scratch;
     std::vector<std::size_t> m_strides;
     std::vector<std::array<float, 64>> m_multipliers;
+    std::vector<std::optional<IntegerQuant>> m_quant;
     std::vector<std::uint8_t> m_rgbRow;
     bool m_ycc = false;
     bool m_halfChroma = false;
+    bool m_pairs = false;
+};
+
+// Holds the whole image.
+class ImageSink : public JpegRowSink {
+public:
+    void Begin(const DecodedImage& frame) override {
+        m_image = frame;
+        m_rowBytes = std::size_t(frame.width) * std::size_t(frame.channels);
+        m_image.samples.resize(m_rowBytes * std::size_t(frame.height));
+    }
+    std::uint8_t* Row(int y) override {
+        return m_image.samples.data() + m_rowBytes * std::size_t(y);
+    }
+    void EndBand(int) override {}
+    DecodedImage Take() { return std::move(m_image); }
+
+private:
+    DecodedImage m_image;
+    std::size_t m_rowBytes = 0;
 };
 
 } // namespace
 
-DecodedImage DecodeJpeg(std::span<const std::uint8_t> data, const DecodeLimits& limits,
-                        const std::function<void(int)>& progress) {
+void DecodeJpegRows(std::span<const std::uint8_t> data, JpegRowSink& sink,
+                    const DecodeLimits& limits, const std::function<void(int)>& progress) {
     if (data.size() < 2 || data[0] != 0xFF || data[1] != 0xD8)
         fatal("not a JPEG file");
     DecodeContext ctx;
@@ -467,7 +519,7 @@ DecodedImage DecodeJpeg(std::span<const std::uint8_t> data, const DecodeLimits& 
     std::optional<OutputWriter> writer;
     ctx.onMcuRow = [&](int my) {
         if (!writer)
-            writer.emplace(ctx);
+            writer.emplace(ctx, sink);
         writer->Row(my);
     };
     try {
@@ -482,8 +534,13 @@ DecodedImage DecodeJpeg(std::span<const std::uint8_t> data, const DecodeLimits& 
     // Rows not output yet: all of them unless streaming, else those a failure cut off.
     for (; ctx.rowsDone < ctx.mcusHigh; ++ctx.rowsDone)
         ctx.onMcuRow(ctx.rowsDone);
-    writer.reset();
-    return std::move(ctx.result);
+}
+
+DecodedImage DecodeJpeg(std::span<const std::uint8_t> data, const DecodeLimits& limits,
+                        const std::function<void(int)>& progress) {
+    ImageSink sink;
+    DecodeJpegRows(data, sink, limits, progress);
+    return sink.Take();
 }
 
 } // namespace pixelon::jpeg

@@ -32,10 +32,29 @@ struct DecodedImage {
     int yDensity = 0;
 };
 
+// Receives a frame's rows as the decoder finishes them, top to bottom, a band of up to 32
+// rows (one row of MCUs) at a time.
+class JpegRowSink {
+public:
+    virtual ~JpegRowSink() = default;
+    // Once, before any row: the size, the channels and the JFIF densities (no samples).
+    virtual void Begin(const DecodedImage& frame) = 0;
+    // Where row y goes (width x channels bytes). Rows of the current band are asked for in any
+    // order; each pointer stays valid until EndBand.
+    virtual std::uint8_t* Row(int y) = 0;
+    // The rows before `end` are complete.
+    virtual void EndBand(int end) = 0;
+};
+
 // Decodes baseline, extended sequential and progressive Huffman-coded JPEG data. Throws
 // EFatalError for data that is not such a JPEG or breaks the limits; truncated or damaged
 // entropy-coded data decodes as far as it goes. `progress` receives 0..80 percent.
 DecodedImage DecodeJpeg(std::span<const std::uint8_t> data, const DecodeLimits& limits = {},
                         const std::function<void(int)>& progress = {});
+
+// The same, handing the rows to `sink` instead of holding the image. A sequential file passes
+// them on as it is decoded; once Begin has been called no EFatalError is thrown.
+void DecodeJpegRows(std::span<const std::uint8_t> data, JpegRowSink& sink,
+                    const DecodeLimits& limits = {}, const std::function<void(int)>& progress = {});
 
 } // namespace pixelon::jpeg

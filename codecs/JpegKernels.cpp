@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "codecs/JpegDct.h"
+#include "codecs/JpegIdct.h"
 #include "codecs/JpegTables.h"
 
 namespace pixelon::jpeg {
@@ -44,6 +45,29 @@ void yccRow(const std::uint8_t* __restrict y, const std::uint8_t* __restrict cb,
             dst[3 * x] = limit(luma + addR);
             dst[3 * x + 1] = limit(luma + addG);
             dst[3 * x + 2] = limit(luma + addB);
+        }
+    }
+}
+
+// Two rows sharing one chroma row of half their width, each chroma sample's terms worked out
+// once for its four pixels.
+void yccToRgbRowPair(const std::uint8_t* __restrict y0, const std::uint8_t* __restrict y1,
+                     const std::uint8_t* __restrict cb, const std::uint8_t* __restrict cr,
+                     int width, std::uint8_t* __restrict dst0, std::uint8_t* __restrict dst1) {
+    static const RangeLimit limit;
+    constexpr int half = 1 << 15;
+    for (int j = 0; j < (width + 1) / 2; ++j) {
+        const int b = cb[j] - 128, r = cr[j] - 128;
+        const int addR = (91881 * r + half) >> 16;
+        const int addG = (-22554 * b - 46802 * r + half) >> 16;
+        const int addB = (116130 * b + half) >> 16;
+        for (int x = 2 * j; x < std::min(width, 2 * j + 2); ++x) {
+            dst0[3 * x] = limit(y0[x] + addR);
+            dst0[3 * x + 1] = limit(y0[x] + addG);
+            dst0[3 * x + 2] = limit(y0[x] + addB);
+            dst1[3 * x] = limit(y1[x] + addR);
+            dst1[3 * x + 1] = limit(y1[x] + addG);
+            dst1[3 * x + 2] = limit(y1[x] + addB);
         }
     }
 }
@@ -92,13 +116,16 @@ void inverseDct(const std::int16_t* coef, const float* multipliers, std::uint8_t
     InverseDct(coef, multipliers, out, stride, centre, maxValue, downShift);
 }
 
-constexpr JpegKernels scalarKernels = {"scalar",    inverseDct, yccToRgbRow,
-                                       rgbToYccRow, halveRow,   forwardDctQuantise};
+constexpr JpegKernels scalarKernels = {"scalar",    inverseDct,        InverseDctIntScalar,
+                                       yccToRgbRow, yccToRgbRowPair,   rgbToYccRow,
+                                       halveRow,    forwardDctQuantise};
 
 const JpegKernels* initialKernels() {
     const char* choice = std::getenv("PIXELON_JPEG_KERNELS");
     if (choice && std::strcmp(choice, "scalar") == 0)
         return &scalarKernels;
+    if (choice && std::strcmp(choice, "sse2") == 0)
+        return &Sse2JpegKernels();
     return &VectorJpegKernels();
 }
 

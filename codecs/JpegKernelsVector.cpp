@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "codecs/JpegButterflies.h"
+#include "codecs/JpegIdct.h"
 #include "codecs/JpegTables.h"
 
 #pragma GCC diagnostic ignored "-Wpsabi"
@@ -201,6 +202,29 @@ PIXELON_KERNEL void yccToRgbRow(const std::uint8_t* y, const std::uint8_t* cb,
     }
 }
 
+PIXELON_KERNEL void yccToRgbRowPair(const std::uint8_t* y0, const std::uint8_t* y1,
+                                    const std::uint8_t* cb, const std::uint8_t* cr, int width,
+                                    std::uint8_t* dst0, std::uint8_t* dst1) {
+    int x = 0;
+    for (; x + 16 <= width; x += 16) {
+        S8 r, g, b;
+        chromaTerms(cb + x / 2, cr + x / 2, r, g, b);
+        const S16 addR =
+            __builtin_shufflevector(r, r, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
+        const S16 addG =
+            __builtin_shufflevector(g, g, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
+        const S16 addB =
+            __builtin_shufflevector(b, b, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7);
+        const S16 luma0 = __builtin_convertvector(load<B16>(y0 + x), S16);
+        storeRgb(dst0 + 3 * x, limited(luma0, addR), limited(luma0, addG), limited(luma0, addB));
+        const S16 luma1 = __builtin_convertvector(load<B16>(y1 + x), S16);
+        storeRgb(dst1 + 3 * x, limited(luma1, addR), limited(luma1, addG), limited(luma1, addB));
+    }
+    if (x < width)
+        ScalarJpegKernels().yccToRgbRowPair(y0 + x, y1 + x, cb + x / 2, cr + x / 2, width - x,
+                                            dst0 + 3 * x, dst1 + 3 * x);
+}
+
 PIXELON_KERNEL void rgbToYccRow(const std::uint8_t* src, int width, float* py, float* pb,
                                 float* pr) {
     int x = 0;
@@ -256,15 +280,30 @@ PIXELON_KERNEL void forwardDctQuantise(const float* samples, std::size_t stride,
 
 } // namespace vector_kernels
 
-const JpegKernels& VectorJpegKernels() {
+const JpegKernels& Sse2JpegKernels() {
     static constexpr JpegKernels kernels = {
-        "vector",
+        "sse2",
         vector_kernels::inverseDct,
+        InverseDctIntSse2,
         vector_kernels::yccToRgbRow,
+        vector_kernels::yccToRgbRowPair,
         vector_kernels::rgbToYccRow,
         vector_kernels::halveRow,
         vector_kernels::forwardDctQuantise,
     };
+    return kernels;
+}
+
+const JpegKernels& VectorJpegKernels() {
+    static const JpegKernels kernels = [] {
+        JpegKernels k = Sse2JpegKernels();
+        k.name = "vector";
+        if (CpuHasAvx2()) {
+            k.inverseDctInt = InverseDctIntAvx2;
+            k.yccToRgbRowPair = YccToRgbRowPairAvx2;
+        }
+        return k;
+    }();
     return kernels;
 }
 
@@ -275,6 +314,10 @@ const JpegKernels& VectorJpegKernels() {
 namespace pixelon::jpeg {
 
 const JpegKernels& VectorJpegKernels() {
+    return ScalarJpegKernels();
+}
+
+const JpegKernels& Sse2JpegKernels() {
     return ScalarJpegKernels();
 }
 
