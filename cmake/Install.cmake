@@ -93,9 +93,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libverrin.so.1 is a public library: the package declares it (shlibs) and runs ldconfig.
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# libverrin.so.1 is a public library: the package declares it (shlibs), and dpkg's ldconfig
+# trigger refreshes the loader cache when the package's files land.
+file(WRITE ${CMAKE_BINARY_DIR}/debian/shlibs "libverrin 1 pixelon (>= ${PROJECT_VERSION})\n")
+file(WRITE ${CMAKE_BINARY_DIR}/debian/triggers "activate-noawait ldconfig\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_BINARY_DIR}/debian/shlibs ${CMAKE_BINARY_DIR}/debian/triggers)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://pixelon.example.org/")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils, shared-mime-info")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
