@@ -11,6 +11,7 @@
 
 #include "app/DisplayCheck.h"
 #include "app/GlyphonApp.h"
+#include "platform/Version.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ void usage() {
                 "Opens the portfolio at PATH (.pfo, .r), or starts a new portfolio with the\n"
                 "pictures of a picture file (GIF, JPEG, BMP, WBMP). Without PATH the window\n"
                 "opens with no portfolio.\n\n"
+                "--version prints the version.\n"
                 "Qt's own options (-platform, -style, ...) are accepted as well.\n");
 }
 
@@ -28,6 +30,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
             usage();
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--version")) {
+            pixelon::PrintVersion("vistrel");
             return 0;
         }
     }

@@ -9,6 +9,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/Report.h"
+#include "platform/Version.h"
 
 namespace pixelon::cli {
 namespace {
@@ -42,7 +43,8 @@ void usage(std::FILE* out) {
     std::fprintf(out, "Usage: pixelon COMMAND [ARGS...]\n\nCommands:\n");
     for (const Command& c : commands)
         std::fprintf(out, "  %-9s %s\n", c.name, c.summary);
-    std::fprintf(out, "\n'pixelon COMMAND --help' describes one command.\n");
+    std::fprintf(out, "\n'pixelon COMMAND --help' describes one command; 'pixelon --version' prints"
+                      " the version.\n");
 }
 
 } // namespace
@@ -63,6 +65,10 @@ int main(int argc, char** argv) {
     if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
         !std::strcmp(argv[1], "help")) {
         usage(stdout);
+        return 0;
+    }
+    if (!std::strcmp(argv[1], "--version")) {
+        pixelon::PrintVersion("pixelon");
         return 0;
     }
     std::vector<std::string> args(argv + 2, argv + argc);

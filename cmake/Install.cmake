@@ -10,28 +10,29 @@ foreach(program ${PIXELON_PROGRAMS})
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
 endforeach()
-# libverrin.so and pixelon-qt.so are loaded by path (dlopen) rather than linked, so they live in
-# the package's own library folder (under the multiarch folder where the system has one, which
-# also keeps the loader cache out of it); verrin-cli and pixelon find them relative to
-# themselves.
+# pixelon-qt.so is loaded by path (dlopen) rather than linked, so it lives in the package's own
+# library folder (under the multiarch folder where the system has one, which also keeps the
+# loader cache out of it); pixelon finds it relative to itself. libverrin.so.1 is a library
+# for others to link, so it lives in the system's library folder, which the loader, pkg-config
+# and CMake search (on Debian the multiarch folder, under /usr/local as well).
 if(CMAKE_LIBRARY_ARCHITECTURE)
-    set(PIXELON_PRIVATE_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/pixelon)
+    set(PIXELON_PUBLIC_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE})
 else()
-    set(PIXELON_PRIVATE_LIBDIR lib/pixelon)
+    set(PIXELON_PUBLIC_LIBDIR ${CMAKE_INSTALL_LIBDIR})
 endif()
-foreach(program verrin-cli pixelon)
-    if(TARGET ${program})
-        target_compile_definitions(${program} PRIVATE
-                                   PIXELON_PRIVATE_LIBDIR="${PIXELON_PRIVATE_LIBDIR}")
-    endif()
-endforeach()
+set(PIXELON_PRIVATE_LIBDIR ${PIXELON_PUBLIC_LIBDIR}/pixelon)
+if(TARGET pixelon)
+    target_compile_definitions(pixelon PRIVATE PIXELON_PRIVATE_LIBDIR="${PIXELON_PRIVATE_LIBDIR}")
+endif()
+if(TARGET verrin-cli)
+    target_compile_definitions(verrin-cli PRIVATE PIXELON_PUBLIC_LIBDIR="${PIXELON_PUBLIC_LIBDIR}")
+endif()
 # pixelon's drawing commands (system fonts, PDF pages), loaded only when they run.
 if(TARGET pixelon-qt)
     install(TARGETS pixelon-qt LIBRARY DESTINATION ${PIXELON_PRIVATE_LIBDIR})
 endif()
 if(TARGET verrin)
-    install(TARGETS verrin LIBRARY DESTINATION ${PIXELON_PRIVATE_LIBDIR})
-    install(FILES ${CMAKE_SOURCE_DIR}/installer/verrin.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+    include(${CMAKE_CURRENT_LIST_DIR}/VerrinPackage.cmake)
 endif()
 
 # Desktop integration: the menu entry, the portfolio MIME type and the icon in every size.
@@ -92,6 +93,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libverrin.so.1 is a public library: the package declares it (shlibs), and dpkg's ldconfig
+# trigger refreshes the loader cache when the package's files land.
+file(WRITE ${CMAKE_BINARY_DIR}/debian/shlibs "libverrin 1 pixelon (>= ${PROJECT_VERSION})\n")
+file(WRITE ${CMAKE_BINARY_DIR}/debian/triggers "activate-noawait ldconfig\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_BINARY_DIR}/debian/shlibs ${CMAKE_BINARY_DIR}/debian/triggers)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://pixelon.example.org/")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils, shared-mime-info")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -1,8 +1,7 @@
 #include "output/About.h"
 
-#ifndef PIXELON_VERSION
-#define PIXELON_VERSION "0.0"
-#endif
+#include "platform/Version.h"
+
 #ifndef PIXELON_BUILD_ID
 #define PIXELON_BUILD_ID "local"
 #endif
@@ -10,7 +9,7 @@
 namespace pixelon {
 
 AboutInfo ProgramAbout() {
-    return {"Vistrel", PIXELON_VERSION, std::string(PIXELON_BUILD_ID) + " (" __DATE__ ")"};
+    return {"Vistrel", ProgramVersion(), std::string(PIXELON_BUILD_ID) + " (" __DATE__ ")"};
 }
 
 std::string AboutText(const AboutInfo& info) {

@@ -19,8 +19,12 @@ root=$stage/usr
 for program in pixelon vistrel phonesim zevovo verrin-cli; do
     check "$program is installed and executable" test -x "$root/bin/$program"
 done
-libverrin=$(cd "$root" && ls lib/*/pixelon/libverrin.so lib/pixelon/libverrin.so 2>/dev/null | head -1)
-check "libverrin.so is installed in the package's library folder" test -n "$libverrin"
+libverrin=$(cd "$root" && ls lib/*/libverrin.so.1 lib/libverrin.so.1 2>/dev/null | head -1)
+check "libverrin.so.1 is installed in the system's library folder" test -n "$libverrin"
+check "libverrin.so.1 carries its soname" grep -q "SONAME.*libverrin.so.1" <(readelf -d "$root/$libverrin")
+check "libverrin.so links to libverrin.so.1" test "$(readlink -f "$root/${libverrin%.1}")" = "$(readlink -f "$root/$libverrin")"
+qtmodule=$(cd "$root" && ls lib/*/pixelon/pixelon-qt.so lib/pixelon/pixelon-qt.so 2>/dev/null | head -1)
+check "pixelon-qt.so is installed in the package's library folder" test -n "$qtmodule"
 check "verrin.h is installed" test -f "$root/include/verrin.h"
 check "desktop entry is installed" test -f "$root/share/applications/vistrel.desktop"
 check "MIME package is installed" test -f "$root/share/mime/packages/pixelon-mime.xml"
@@ -42,6 +46,11 @@ check "installed pixelon --help" "$root/bin/pixelon" --help >/dev/null
 check "installed vistrel --help" "$root/bin/vistrel" --help >/dev/null
 check "installed phonesim --help" "$root/bin/phonesim" --help >/dev/null
 check "installed zevovo --help" "$root/bin/zevovo" --help >/dev/null
+version=$(sed -n 's/^project(Pixelon VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
+for program in pixelon vistrel phonesim zevovo verrin-cli; do
+    check "installed $program --version prints $version" \
+        test "$("$root/bin/$program" --version)" = "$program $version"
+done
 check "installed pixelon finds its drawing module" \
     "$root/bin/pixelon" print "$root/share/doc/pixelon/demo.pfo" -o "$stage/demo.pdf"
 check "installed pixelon wrote the PDF" test -s "$stage/demo.pdf"
@@ -49,7 +58,7 @@ check "installed pixelon reads the sample" \
     "$root/bin/pixelon" info "$root/share/doc/pixelon/demo.pfo" >/dev/null
 # The installed verrin-cli finds the installed library relative to itself.
 check "installed verrin-cli loads libverrin.so" "$root/bin/verrin-cli" qlx >/dev/null
-for program in bin/pixelon bin/vistrel bin/phonesim bin/zevovo bin/verrin-cli $libverrin ${libverrin%/*}/pixelon-qt.so; do
+for program in bin/pixelon bin/vistrel bin/phonesim bin/zevovo bin/verrin-cli $libverrin $qtmodule; do
     # grep reads to the end (no -q), so the first program of the pipe is never cut off and the
     # pipe's status is grep's own.
     if strings "$root/$program" | grep -F "$build" >/dev/null; then

@@ -20,6 +20,7 @@
 #include "phone/obex/ObexReceiver.h"
 #include "tools/phonesim/ObexTcp.h"
 #include "tools/phonesim/PpmFile.h"
+#include "platform/Version.h"
 
 using namespace pixelon;
 
@@ -157,6 +158,10 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             std::fputs(help, stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            pixelon::PrintVersion("phonesim");
             return 0;
         }
         if (a == "--no-echo") {

@@ -3,10 +3,11 @@
 
 #include "installer/verrin.h"
 #include "platform/Process.h"
+#include "platform/Version.h"
 
 // The package's library folder, relative to the installed tree (set by the build).
-#ifndef PIXELON_PRIVATE_LIBDIR
-#define PIXELON_PRIVATE_LIBDIR "lib/pixelon"
+#ifndef PIXELON_PUBLIC_LIBDIR
+#define PIXELON_PUBLIC_LIBDIR "lib"
 #endif
 
 #include <algorithm>
@@ -31,8 +32,8 @@ namespace fs = std::filesystem;
 constexpr const char* kHelp =
     "Usage: verrin-cli [--lib PATH] COMMAND [OPTIONS]\n"
     "\n"
-    "Calls an export of libverrin.so (by default the one beside this program, else the one\n"
-    "in ../" PIXELON_PRIVATE_LIBDIR "/) and prints its result. The exit status\n"
+    "Calls an export of libverrin.so.1 (by default the one beside this program, else the one\n"
+    "in ../" PIXELON_PUBLIC_LIBDIR "/, else the loader's) and prints its result. The exit status\n"
     "is 0 when the call was made, 1 on a usage or loading error.\n"
     "\n"
     "Commands:\n"
@@ -90,11 +91,11 @@ fs::path defaultLibrary(const char* argv0) {
     if (ec) {
         self = fs::absolute(argv0, ec);
     }
-    // Beside the program in a build folder; in an installed tree, the package's library
-    // folder next to bin/; else whatever the loader finds by the name alone.
+    // Beside the program in a build folder; in an installed tree, the library folder next to
+    // bin/; else whatever the loader finds by the soname alone.
     const fs::path found =
-        pixelon::companionFile(self.parent_path(), "libverrin.so", PIXELON_PRIVATE_LIBDIR);
-    return found.empty() ? fs::path("libverrin.so") : found;
+        pixelon::companionFile(self.parent_path(), "libverrin.so.1", PIXELON_PUBLIC_LIBDIR);
+    return found.empty() ? fs::path("libverrin.so.1") : found;
 }
 
 std::uint32_t number(std::string_view option, const char* text) {
@@ -205,6 +206,10 @@ int run(int argc, char** argv) {
         const std::string_view a = argv[i];
         if (a == "--help" || a == "-h") {
             std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            pixelon::PrintVersion("verrin-cli");
             return 0;
         }
         if (a == "--lib" && i + 1 < argc) {

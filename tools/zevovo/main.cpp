@@ -2,6 +2,7 @@
 // output as it arrives, so that a user can watch an installation.
 
 #include "installer/DebugSocket.h"
+#include "platform/Version.h"
 
 #include <cerrno>
 #include <csignal>
@@ -35,7 +36,8 @@ constexpr const char* kHelp =
     "\n"
     "Options:\n"
     "  --count N   stop after N lines\n"
-    "  --help      show this text\n";
+    "  --help      show this text\n"
+    "  --version   show the version\n";
 
 bool listening(const sockaddr_un& addr) {
     const int probe = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -60,6 +62,10 @@ int main(int argc, char** argv) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            pixelon::PrintVersion("zevovo");
             return 0;
         }
         if (arg == "--count" && i + 1 < argc) {
