@@ -11,6 +11,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <limits>
+
 namespace pixelon::app {
 
 namespace {
@@ -23,6 +26,40 @@ std::optional<int> fieldValue(const QLineEdit* edit) {
 }
 
 } // namespace
+
+SpacingSpinBox::SpacingSpinBox(int low, int high, QWidget* parent)
+    : QSpinBox(parent), m_low(low), m_high(high) {
+    setObjectName("spacing");
+    setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    setValue(std::clamp(0, low, high));
+}
+
+void SpacingSpinBox::stepBy(int steps) {
+    const long long next = (long long)value() + steps;
+    setValue(int(std::clamp<long long>(next, m_low, m_high)));
+    selectAll();
+}
+
+QAbstractSpinBox::StepEnabled SpacingSpinBox::stepEnabled() const {
+    // From a value outside the range either arrow steps back into it.
+    if (value() < m_low || value() > m_high)
+        return StepUpEnabled | StepDownEnabled;
+    StepEnabled enabled = StepNone;
+    if (value() < m_high)
+        enabled |= StepUpEnabled;
+    if (value() > m_low)
+        enabled |= StepDownEnabled;
+    return enabled;
+}
+
+QSize SpacingSpinBox::sizeHint() const {
+    // As wide as the values the arrows reach (and a few digits more), not as the whole int
+    // range the field can hold.
+    QSize hint = QSpinBox::sizeHint();
+    const int digits = fontMetrics().horizontalAdvance(QString(12, '0'));
+    hint.setWidth(std::min(hint.width(), digits + 40));
+    return hint;
+}
 
 std::optional<std::string> QtViewDialogs::askPortfolioName(const std::string& current) {
     bool ok = false;
@@ -60,9 +97,10 @@ std::optional<TextMetrics> QtViewDialogs::editTextMetrics(const TextMetrics& cur
     auto* form = new QFormLayout;
     auto* ascent = new QLineEdit(QString::number(current.ascent));
     auto* height = new QLineEdit(QString::number(current.height));
-    // A text field like the others: a spacing from the file outside the range is shown as it is
-    // and refused with the range message at OK, not clamped silently.
-    auto* spacing = new QLineEdit(QString::number(current.spacing));
+    // A spacing from the file outside the range is shown as it is and refused with the range
+    // message at OK, not clamped silently.
+    auto* spacing = new SpacingSpinBox(TextMetrics::SpacingMin, TextMetrics::SpacingMax);
+    spacing->setValue(current.spacing);
     auto* italic = new QCheckBox("Italic");
     italic->setChecked(current.italic);
     auto* normal = new QRadioButton("Normal");
@@ -83,7 +121,11 @@ std::optional<TextMetrics> QtViewDialogs::editTextMetrics(const TextMetrics& cur
     TextMetrics result = current;
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-        std::optional<int> a = fieldValue(ascent), h = fieldValue(height), s = fieldValue(spacing);
+        spacing->interpretText();
+        std::optional<int> a = fieldValue(ascent), h = fieldValue(height);
+        std::optional<int> s = spacing->hasAcceptableInput()
+                                   ? std::optional<int>(spacing->value())
+                                   : std::nullopt;
         if (!a || !h || !s) {
             m_feedback.message("Please enter an integer.", MessageIcon::Exclamation);
             return;

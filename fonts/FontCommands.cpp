@@ -16,7 +16,9 @@ FontCommandResult RunBdfImport(CPortfolio& portfolio, FileChooser& chooser, Font
     if (!answer || answer->paths.empty())
         return {};
     CBDF font;
-    if (!LoadBdfFont(font, answer->paths.front(), feedback))
+    // The window names the file that could not be read.
+    FileFeedback named(feedback, answer->paths.front());
+    if (!LoadBdfFont(font, answer->paths.front(), named))
         return {};
     const std::optional<BdfImportChoice> choice = dialogs.importBdf(ProposeBdfImport(font));
     if (!choice)

@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(f.feedback.messages().size(), std::size_t(1));
         QCOMPARE(f.feedback.messages()[0].text,
                  std::string("WARNING!\n\n\tDuplicate Portfolio IDs defined in resource.\n\tPlease "
-                             "Change Portfolio ID of one of the Pictures with #: 0041"));
+                             "Change Portfolio ID of one of the Pictures with #: 0041 (00065)"));
         QCOMPARE(f.feedback.messages()[0].icon, MessageIcon::Exclamation);
         app.view().runCommand(ID_REORDER_IDS);
         QCOMPARE(lines(app), QStringList({"00001", "00002", "00003"}));
