@@ -5,7 +5,7 @@
 
 #include "core/Document.h"
 
-#include <QSpinBox>
+class QWidget;
 
 namespace pixelon::app {
 
@@ -20,24 +20,6 @@ public:
     // "Enter Picture #": a number from 1 to `maximum`.
     virtual std::optional<int> askPictureNumber(const std::string& label, int proposal,
                                                 int maximum) = 0;
-};
-
-// The Text Metrics dialog's Spacing field: its arrows, keys and wheel step within low..high,
-// yet any whole number may stand in it (a value read from a file), for OK to refuse with the
-// range message.
-class SpacingSpinBox : public QSpinBox {
-    Q_OBJECT
-public:
-    SpacingSpinBox(int low, int high, QWidget* parent = nullptr);
-    void stepBy(int steps) override;
-    QSize sizeHint() const override;
-
-protected:
-    StepEnabled stepEnabled() const override;
-
-private:
-    int m_low;
-    int m_high;
 };
 
 class QtViewDialogs : public ViewDialogs {

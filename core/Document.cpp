@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/FileError.h"
+#include "platform/FileFeedback.h"
 
 namespace pixelon {
 

@@ -5,6 +5,7 @@
 #include "core/Portfolio.h"
 #include "fonts/Bdf.h"
 #include "platform/Feedback.h"
+#include "platform/FileFeedback.h"
 
 namespace pixelon {
 

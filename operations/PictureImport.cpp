@@ -12,6 +12,7 @@
 #include "core/Picture.h"
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
+#include "platform/FileFeedback.h"
 #include "platform/FileError.h"
 
 namespace pixelon {

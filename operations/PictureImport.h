@@ -39,9 +39,8 @@ struct ImportReport {
 
 // Imports picture files, one progress step a file. GIF, JPEG, BMP and WBMP files are told apart
 // by name; a multi-image GIF becomes one picture an image and an animation "New_Animation".
-// Bitmaps are taken under CurrentMap, at most 1280 x 1024 from their top-left corner. The
-// progress window shows each file's name while it is read. Decoding failures are shown through
-// `feedback`, naming the file, and the file is skipped.
+// Bitmaps are taken under CurrentMap, at most 1280 x 1024 from their top-left corner. Decoding
+// failures are shown through `feedback` and the file is skipped.
 ImportReport ImportPictureFiles(CPortfolio& portfolio, std::span<const std::filesystem::path> files,
                                 Feedback& feedback, const ImportOptions& options = {});
 

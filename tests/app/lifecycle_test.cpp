@@ -16,6 +16,7 @@
 #include "app/GlyphonView.h"
 #include "app/MainFrame.h"
 #include "app/QtFileChooser.h"
+#include "app/SpacingSpinBox.h"
 #include "app/ViewDialogs.h"
 #include "tests/app/TestDoubles.h"
 #include "tests/app/TestMain.h"
