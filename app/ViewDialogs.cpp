@@ -90,9 +90,8 @@ std::optional<TextMetrics> QtViewDialogs::editTextMetrics(const TextMetrics& cur
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         spacing->interpretText();
         std::optional<int> a = fieldValue(ascent), h = fieldValue(height);
-        std::optional<int> s = spacing->hasAcceptableInput()
-                                   ? std::optional<int>(spacing->value())
-                                   : std::nullopt;
+        std::optional<int> s =
+            spacing->hasAcceptableInput() ? std::optional<int>(spacing->value()) : std::nullopt;
         if (!a || !h || !s) {
             m_feedback.message("Please enter an integer.", MessageIcon::Exclamation);
             return;

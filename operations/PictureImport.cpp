@@ -12,8 +12,8 @@
 #include "core/Picture.h"
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
-#include "platform/FileFeedback.h"
 #include "platform/FileError.h"
+#include "platform/FileFeedback.h"
 
 namespace pixelon {
 

@@ -70,8 +70,7 @@ GatewayWindow::GatewayWindow(Registry& registry, obex::TransportOpener open, QWi
     layout->addWidget(m_status);
 
     connect(add, &QPushButton::clicked, this, [this] {
-        if (addConnection(m_name->text(), m_address->text(), m_maker->text(),
-                          m_modelName->text()))
+        if (addConnection(m_name->text(), m_address->text(), m_maker->text(), m_modelName->text()))
             clearFields();
     });
     connect(remove, &QPushButton::clicked, this, &GatewayWindow::removeSelected);

@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>

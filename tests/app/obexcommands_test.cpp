@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -177,11 +177,10 @@ private slots:
         int columns = 0;
         for (int col = 0; col < table->columnCount(); ++col) {
             const int needed = table->sizeHintForColumn(col);
-            QVERIFY2(table->columnWidth(col) >= needed,
-                     qPrintable(QString("column %1: %2 < %3")
-                                    .arg(col)
-                                    .arg(table->columnWidth(col))
-                                    .arg(needed)));
+            QVERIFY2(table->columnWidth(col) >= needed, qPrintable(QString("column %1: %2 < %3")
+                                                                       .arg(col)
+                                                                       .arg(table->columnWidth(col))
+                                                                       .arg(needed)));
             columns += table->columnWidth(col);
         }
         QVERIFY(columns <= table->viewport()->width());

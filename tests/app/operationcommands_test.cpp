@@ -206,7 +206,7 @@ private slots:
         QVERIFY(!f.chooser.asked.empty());
         QCOMPARE(f.chooser.asked.back().title, std::string("Insert Picture from file"));
         QVERIFY(f.chooser.asked.back().multiple);
-        QCOMPARE(f.editorRuns, 0);    // several files: a batch, no editor
+        QCOMPARE(f.editorRuns, 0); // several files: a batch, no editor
         QCOMPARE(listIds(app), (std::vector<int>{1, 2, 3}));
         QCOMPARE(app.doc().m_portfolio.Picture(0).m_nWidth, 5);
         QCOMPARE(app.doc().m_portfolio.Picture(1).m_nWidth, 3);

@@ -139,9 +139,10 @@ private slots:
     // own, though the text is wider than the width at which a message box starts wrapping.
     void messageLinesDoNotWrap() {
         QtFeedback feedback;
-        const QString text = "WARNING!\n\n\tDuplicate Portfolio IDs defined in resource.\n\tPlease "
-                             "Change Portfolio ID of one of the Pictures with #: 0007 (00007)\n\t#: "
-                             "0041 (00065)";
+        const QString text =
+            "WARNING!\n\n\tDuplicate Portfolio IDs defined in resource.\n\tPlease "
+            "Change Portfolio ID of one of the Pictures with #: 0007 (00007)\n\t#: "
+            "0041 (00065)";
         int labelHeight = 0, lineSpacing = 0, labelWidth = 0, natural = 0;
         onBox([&](QMessageBox* box) {
             auto* label = box->findChild<QLabel*>("qt_msgbox_label");
@@ -159,7 +160,8 @@ private slots:
         });
         feedback.message(text.toStdString(), MessageIcon::Exclamation, MessageButtons::Ok);
         QVERIFY(natural > 300); // wide enough that the box would wrap it
-        QVERIFY2(labelWidth >= natural, qPrintable(QString("%1 < %2").arg(labelWidth).arg(natural)));
+        QVERIFY2(labelWidth >= natural,
+                 qPrintable(QString("%1 < %2").arg(labelWidth).arg(natural)));
         // Five lines as written: the heading, the empty line and three lines of IDs.
         QVERIFY2(labelHeight < 6 * lineSpacing,
                  qPrintable(QString("%1 >= 6 * %2").arg(labelHeight).arg(lineSpacing)));

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "tests/codecs/codec_test_util.h"
-#include "tests/operations/PortfolioIds.h"
 #include "codecs/Errors.h"
 #include "codecs/GifWriter.h"
 #include "codecs/RasterFile.h"
@@ -13,6 +11,7 @@
 #include "operations/PictureImport.h"
 #include "platform/Feedback.h"
 #include "tests/codecs/codec_test_util.h"
+#include "tests/operations/PortfolioIds.h"
 
 namespace pixelon {
 namespace {
