@@ -15,13 +15,24 @@
 
 namespace pixelon::ui {
 
+namespace {
+
+// The table, with the width its contents ask for column by column open to the window's size.
+class ContentTable : public QTableWidget {
+public:
+    using QTableWidget::QTableWidget;
+    using QTableWidget::sizeHintForColumn;
+};
+
+} // namespace
+
 GatewayWindow::GatewayWindow(Registry& registry, obex::TransportOpener open, QWidget* parent)
     : QDialog(parent), m_registry(registry), m_open(std::move(open)),
       m_model(obex::LoadConnections(registry)) {
     setWindowTitle("Handset Gateway");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel("Phones in use:"));
-    m_table = new QTableWidget(0, 4);
+    m_table = new ContentTable(0, 4);
     m_table->setHorizontalHeaderLabels({"Name", "Address", "Maker", "Model"});
     // Every column as wide as its longest entry; the last one takes what room is left.
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -91,7 +102,7 @@ QSize GatewayWindow::sizeHint() const {
     int columns = m_table->frameWidth() * 2;
     for (int col = 0; col < m_table->columnCount(); ++col)
         columns += std::max(m_table->horizontalHeader()->sectionSizeHint(col),
-                            m_table->sizeHintForColumn(col));
+                            static_cast<const ContentTable*>(m_table)->sizeHintForColumn(col));
     const QMargins margins = layout()->contentsMargins();
     hint.setWidth(std::max(hint.width(), columns + margins.left() + margins.right()));
     return hint;

@@ -176,11 +176,15 @@ private slots:
         QTableWidget* table = window.table();
         int columns = 0;
         for (int col = 0; col < table->columnCount(); ++col) {
-            const int needed = table->sizeHintForColumn(col);
-            QVERIFY2(table->columnWidth(col) >= needed, qPrintable(QString("column %1: %2 < %3")
-                                                                       .arg(col)
-                                                                       .arg(table->columnWidth(col))
-                                                                       .arg(needed)));
+            for (int row = 0; row < table->rowCount(); ++row) {
+                const QString text = table->item(row, col)->text();
+                const int needed = table->fontMetrics().horizontalAdvance(text);
+                QVERIFY2(table->columnWidth(col) > needed,
+                         qPrintable(QString("%1: %2 <= %3")
+                                        .arg(text)
+                                        .arg(table->columnWidth(col))
+                                        .arg(needed)));
+            }
             columns += table->columnWidth(col);
         }
         QVERIFY(columns <= table->viewport()->width());
