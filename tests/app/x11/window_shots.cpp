@@ -59,9 +59,17 @@ CPortfolio sample(std::initializer_list<int> ids) {
     CPortfolio portfolio;
     portfolio.m_strName = "Demo";
     int i = 0;
-    for (int id : ids)
-        portfolio.InsertSorted(drawing(id, 9 + 3 * (i % 4), 12 + 2 * (i++ % 3)));
+    for (int id : ids) {
+        portfolio.InsertSorted(drawing(id, 9 + 3 * (i % 4), 12 + 2 * (i % 3)));
+        ++i;
+    }
     return portfolio;
+}
+
+void waitForWindow(QWidget* window, int timeout) {
+    if (!QTest::qWaitForWindowExposed(window, timeout))
+        std::fprintf(stderr, "window-shots: %s was not shown\n",
+                     qPrintable(window->windowTitle()));
 }
 
 void settle(int ms = 400) {
@@ -108,7 +116,7 @@ int main(int argc, char** argv) {
     g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QDir().mkpath(g_folder);
 
-    test::AppFixture f;
+    pixelon::app::test::AppFixture f;
     CPortfolio demo = sample({1, 2, 3, 5, 8, 13, 21, 34, 40, 41, 65, 66});
     RecordingFeedback quiet;
     const std::string file = f.path("demo.pfo");
@@ -117,7 +125,7 @@ int main(int argc, char** argv) {
     CMainFrame& frame = app.frame();
     app.view().selectOnly(4);
     frame.show();
-    QTest::qWaitForWindowExposed(&frame, 5000);
+    waitForWindow(&frame, 5000);
     shoot(&frame, "main-window");
 
     {
@@ -125,14 +133,14 @@ int main(int argc, char** argv) {
         picture.CopyFrom(demo.Picture(4));
         ui::EditorWindow editor(picture, f.feedback, {});
         editor.show();
-        QTest::qWaitForWindowExposed(&editor, 5000);
+        waitForWindow(&editor, 5000);
         shoot(&editor, "editor");
     }
     {
         CPortfolio theirs = sample({5, 7, 9, 100, 101});
         ui::MergeDialog merge(demo, theirs, &frame);
         merge.show();
-        QTest::qWaitForWindowExposed(&merge, 5000);
+        waitForWindow(&merge, 5000);
         merge.list(MergeList::Theirs)->item(1)->setSelected(true);
         shoot(&merge, "merge");
     }
@@ -144,7 +152,7 @@ int main(int argc, char** argv) {
         gateway.addConnection("Desk phone", "tcp:127.0.0.1:43210", "Kivo", "HX224 Deluxe");
         gateway.addConnection("Cable", "serial:/dev/ttyUSB0", "", "");
         gateway.show();
-        QTest::qWaitForWindowExposed(&gateway, 5000);
+        waitForWindow(&gateway, 5000);
         shoot(&gateway, "handset-gateway");
     }
     {
@@ -163,7 +171,7 @@ int main(int argc, char** argv) {
         state.selected = 1;
         FindCommandDialog find(finder, state, &frame);
         find.show();
-        QTest::qWaitForWindowExposed(&find, 5000);
+        waitForWindow(&find, 5000);
         QTest::keyClicks(find.searchField(), "pic");
         shoot(&find, "find-command");
     }
@@ -184,14 +192,14 @@ int main(int argc, char** argv) {
         animated.m_animations.push_back(walk);
         ui::AnimationEditorWindow animation(animated, services, false, 1.0, &frame);
         animation.show();
-        QTest::qWaitForWindowExposed(&animation, 5000);
+        waitForWindow(&animation, 5000);
         shoot(&animation, "animation-editor");
     }
     {
         ui::PortfolioViewerDialog viewer(demo, "demo.pfo", f.feedback, f.settings, {}, &frame);
         viewer.resize(420, 300);
         viewer.show();
-        QTest::qWaitForWindowExposed(&viewer, 5000);
+        waitForWindow(&viewer, 5000);
         shoot(&viewer, "portfolio-viewer");
     }
     return g_failures == 0 ? 0 : 1;
