@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
@@ -84,9 +85,16 @@ void keepLinesWhole(QMessageBox& box, QWidget* parent) {
     label->setWordWrap(wrapped);
     QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
     const int screenWidth = screen ? screen->availableGeometry().width() : 800;
-    // The box's own limit, as QMessageBox computes it, less room for the icon and margins.
+    // The box's own limit, as QMessageBox computes it, less the room its icon and margins take.
     const int boxLimit = screenWidth <= 1024 ? screenWidth : std::min(screenWidth - 480, 1000);
-    label->setMinimumWidth(std::max(0, std::min(natural, boxLimit - 160)));
+    int others = 24;
+    if (QLayout* layout = box.layout()) {
+        const QMargins m = layout->contentsMargins();
+        others += m.left() + m.right() + 2 * std::max(0, layout->spacing());
+    }
+    if (auto* icon = box.findChild<QLabel*>("qt_msgboxex_icon_label"))
+        others += icon->sizeHint().width();
+    label->setMinimumWidth(std::max(0, std::min(natural, boxLimit - others)));
 }
 
 } // namespace
