@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 
 namespace pixelon::app {
 
@@ -18,14 +19,44 @@ void selectFilter(QFileDialog& dialog, const QStringList& filters, int index) {
 
 } // namespace
 
+namespace {
+
+// A description's own pattern list, "(*.gif)" or "(*.pfo;*.gif;*.jpg)": the text from its last
+// opening parenthesis, when that holds only patterns. -1 when the description has none.
+qsizetype ownPatternList(const QString& description) {
+    if (!description.endsWith(')'))
+        return -1;
+    const qsizetype open = description.lastIndexOf('(');
+    if (open < 0)
+        return -1;
+    const QString inside = description.mid(open + 1, description.size() - open - 2);
+    const QStringList parts = inside.split(QRegularExpression("[; ]"), Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return -1;
+    for (const QString& part : parts)
+        if (!part.contains('*'))
+            return -1;
+    return open;
+}
+
+} // namespace
+
 QStringList QtFileChooser::nameFilters(const std::string& filter) {
     QStringList out;
     for (const FileFilter& f : parseFileFilter(filter)) {
         QStringList patterns;
         for (const std::string& p : f.patterns)
             patterns << QString::fromStdString(p);
-        // Qt takes the patterns from the last parentheses; the description stays as written.
-        out << QString::fromStdString(f.description) + " (" + patterns.join(' ') + ")";
+        // Qt shows a filter as written and takes its patterns from the last parentheses. A
+        // description that lists patterns itself gives way to the list that really applies, so
+        // the dialog shows one list, not "GIF File (*.gif) (*.gif)".
+        QString description = QString::fromStdString(f.description);
+        if (const qsizetype at = ownPatternList(description); at >= 0)
+            description = description.left(at).trimmed();
+        if (patterns.isEmpty())
+            out << description;
+        else
+            out << description + " (" + patterns.join(' ') + ")";
     }
     return out;
 }

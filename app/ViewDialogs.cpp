@@ -1,4 +1,5 @@
 #include "app/ViewDialogs.h"
+#include "app/SpacingSpinBox.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -10,6 +11,9 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
 
 namespace pixelon::app {
 
@@ -60,9 +64,10 @@ std::optional<TextMetrics> QtViewDialogs::editTextMetrics(const TextMetrics& cur
     auto* form = new QFormLayout;
     auto* ascent = new QLineEdit(QString::number(current.ascent));
     auto* height = new QLineEdit(QString::number(current.height));
-    // A text field like the others: a spacing from the file outside the range is shown as it is
-    // and refused with the range message at OK, not clamped silently.
-    auto* spacing = new QLineEdit(QString::number(current.spacing));
+    // A spacing from the file outside the range is shown as it is and refused with the range
+    // message at OK, not clamped silently.
+    auto* spacing = new SpacingSpinBox(TextMetrics::SpacingMin, TextMetrics::SpacingMax);
+    spacing->setValue(current.spacing);
     auto* italic = new QCheckBox("Italic");
     italic->setChecked(current.italic);
     auto* normal = new QRadioButton("Normal");
@@ -83,7 +88,10 @@ std::optional<TextMetrics> QtViewDialogs::editTextMetrics(const TextMetrics& cur
     TextMetrics result = current;
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-        std::optional<int> a = fieldValue(ascent), h = fieldValue(height), s = fieldValue(spacing);
+        spacing->interpretText();
+        std::optional<int> a = fieldValue(ascent), h = fieldValue(height);
+        std::optional<int> s =
+            spacing->hasAcceptableInput() ? std::optional<int>(spacing->value()) : std::nullopt;
         if (!a || !h || !s) {
             m_feedback.message("Please enter an integer.", MessageIcon::Exclamation);
             return;

@@ -65,7 +65,13 @@ int runIds(std::span<const std::string> args) {
     RenumberIds(portfolio, feedback);
     if (!saveWorkPortfolio(portfolio, parsed, positional[0], feedback))
         return 1;
-    std::printf("%d pictures renumbered 1..%d\n", portfolio.Count(), portfolio.Count());
+    const int count = portfolio.Count();
+    if (count == 0)
+        std::printf("No pictures to renumber\n");
+    else if (count == 1)
+        std::printf("1 picture renumbered to 1\n");
+    else
+        std::printf("%d pictures renumbered 1..%d\n", count, count);
     return 0;
 }
 

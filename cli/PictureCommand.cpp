@@ -23,9 +23,8 @@ constexpr const char* help = R"(Usage: pixelon picture PORTFOLIO new ID WxH [-o 
        pixelon picture PORTFOLIO set-id OLD NEW [-o OUT]
 
 new        adds a white picture with ID (0..65535) of W x H pixels,
-           W 1..1300 and H 1..1360; a picture holds at most 1280 x 1024, so
-           larger sizes are cut to that. A missing PORTFOLIO is started as a
-           new portfolio named "MyPortfolio".
+           W 1..1300 and H 1..1360, kept at that size. A missing PORTFOLIO is
+           started as a new portfolio named "MyPortfolio".
 duplicate  adds a copy of picture ID under the ID NEW.
 delete     deletes the pictures with these IDs and every animation frame that
            shows one of them.

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/FileError.h"
+#include "platform/FileFeedback.h"
 
 namespace pixelon {
 
@@ -222,8 +223,9 @@ bool Document::LoadPortfolio(const std::string& path) {
     std::string name = std::move(m_portfolio.m_strName);
     m_portfolio = CPortfolio{};
     m_portfolio.m_strName = std::move(name);
-    bool ok =
-        m_store.read(m_portfolio, path, m_feedback, [this] { m_observer->documentChanged(); });
+    // The reader's failures name the file, whichever way it was opened.
+    FileFeedback named(m_feedback, path);
+    bool ok = m_store.read(m_portfolio, path, named, [this] { m_observer->documentChanged(); });
     if (!ok) {
         // The portfolio now holds part of another file; it must never be saved silently over
         // the file that was open before, so Save has to ask where.
@@ -243,7 +245,8 @@ bool Document::LoadPortfolio(const std::string& path) {
 bool Document::OnOpenDocument(const std::string& path) {
     if (isPortfolioPath(path)) {
         if (std::optional<std::string> error = m_store.openError(path)) {
-            m_feedback.message("Unable to open file:\n" + *error, MessageIcon::Stop);
+            m_feedback.message(NamingFile(path, "Unable to open file:\n" + *error),
+                               MessageIcon::Stop);
             return false;
         }
         LoadPortfolio(path);

@@ -5,6 +5,7 @@
 #include "core/Portfolio.h"
 #include "fonts/Bdf.h"
 #include "platform/Feedback.h"
+#include "platform/FileFeedback.h"
 
 namespace pixelon {
 
@@ -16,7 +17,9 @@ FontCommandResult RunBdfImport(CPortfolio& portfolio, FileChooser& chooser, Font
     if (!answer || answer->paths.empty())
         return {};
     CBDF font;
-    if (!LoadBdfFont(font, answer->paths.front(), feedback))
+    // The window names the file that could not be read.
+    FileFeedback named(feedback, answer->paths.front());
+    if (!LoadBdfFont(font, answer->paths.front(), named))
         return {};
     const std::optional<BdfImportChoice> choice = dialogs.importBdf(ProposeBdfImport(font));
     if (!choice)

@@ -1,5 +1,6 @@
 #include "operations/DuplicateCheck.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
@@ -44,21 +45,36 @@ bool CheckDuplicateIds(const CPortfolio& portfolio, std::string_view name, Feedb
     return CheckDuplicateIds(idsOf(portfolio), name, feedback, reportSuccess);
 }
 
+std::string DuplicateIdsText(std::span<const int> duplicates, std::string_view name) {
+    std::string text;
+    if (duplicates.empty())
+        return text;
+    // Each ID in the file's hexadecimal form and in the list's decimal form.
+    auto both = [](int id) {
+        char buffer[24];
+        std::snprintf(buffer, sizeof buffer, "%04X (%05d)", unsigned(id), id);
+        return std::string(buffer);
+    };
+    text = "WARNING!\n\n\tDuplicate Portfolio IDs defined in " + std::string(name) +
+           ".\n\tPlease Change Portfolio ID of one of the Pictures with #: " + both(duplicates[0]);
+    const std::size_t shown = std::min(duplicates.size(), DuplicateIdsListed);
+    for (std::size_t i = 1; i < shown; ++i)
+        text += "\n\t#: " + both(duplicates[i]);
+    if (duplicates.size() > shown)
+        text += "\n\tand " + std::to_string(duplicates.size() - shown) + " more duplicate IDs.";
+    return text;
+}
+
 bool CheckDuplicateIds(std::span<const int> ids, std::string_view name, Feedback& feedback,
                        bool reportSuccess) {
-    const std::string shownName(name);
-    std::vector<int> duplicates = DuplicateIds(ids);
-    for (int id : duplicates) {
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "%04X", unsigned(id));
-        feedback.message(
-            "WARNING!\n\n\tDuplicate Portfolio IDs defined in " + shownName +
-                ".\n\tPlease Change Portfolio ID of one of the Pictures with #: " + hex,
-            MessageIcon::Exclamation);
-    }
-    if (duplicates.empty() && reportSuccess)
-        feedback.message("Portfolio OK.\n\n\tNo Duplicate Portfolio IDs found in " + shownName +
-                             ".\n\t" + std::to_string(ids.size()) + " Portfolio IDs checked.",
+    const std::vector<int> duplicates = DuplicateIds(ids);
+    // One box for all of them: a box per ID would have to be dismissed once per duplicate.
+    if (!duplicates.empty())
+        feedback.message(DuplicateIdsText(duplicates, name), MessageIcon::Exclamation);
+    else if (reportSuccess)
+        feedback.message("Portfolio OK.\n\n\tNo Duplicate Portfolio IDs found in " +
+                             std::string(name) + ".\n\t" + std::to_string(ids.size()) +
+                             " Portfolio IDs checked.",
                          MessageIcon::Information);
     return duplicates.empty();
 }

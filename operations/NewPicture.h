@@ -29,7 +29,8 @@ public:
     // The message that refuses the entries, or nothing when OK may close the dialog.
     std::optional<std::string> validate() const;
     // A white picture of the entered ID and size in grey-index form (every value 3, depth 1).
-    // The size is kept within what a picture can hold (1280 x 1024), so it saves and reloads.
+    // The picture has the entered size (up to 1300 x 1360, the dialog's limits), which the
+    // portfolio file holds and reads back.
     std::unique_ptr<CPicture> create() const;
 
 private:

@@ -13,6 +13,7 @@
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
 #include "platform/FileError.h"
+#include "platform/FileFeedback.h"
 
 namespace pixelon {
 
@@ -26,7 +27,7 @@ void skip(ImportReport& report, const std::filesystem::path& path, std::string r
 // Why a GIF file gave no image: the file error, or a file that is not a GIF this program reads.
 std::string gifFailure(const std::filesystem::path& path, bool read) {
     if (read)
-        return "The GIF file holds no image";
+        return "The GIF file holds no image.";
     errno = 0;
     std::ifstream probe(path, std::ios::binary);
     if (!probe)
@@ -60,7 +61,7 @@ void importGif(CPortfolio& portfolio, const std::filesystem::path& path, Feedbac
     if (!read || gif.images.empty()) {
         // Shown as a JPEG, BMP or WBMP file that cannot be decoded is.
         std::string reason = gifFailure(path, read);
-        feedback.message(reason, MessageIcon::Stop);
+        feedback.message(NamingFile(path.string(), reason), MessageIcon::Stop);
         skip(report, path, std::move(reason));
         return;
     }
@@ -98,7 +99,7 @@ Surface DecodePictureBitmap(const std::filesystem::path& path, PictureFileType t
         if (!ReadGifFile(gif, path, ImportGifLimits))
             throw EFatalError("Error opening file");
         if (gif.images.empty())
-            throw EFatalError("The GIF file holds no image");
+            throw EFatalError("The GIF file holds no image.");
         return RenderGifImage(gif, 0);
     }
     case PictureFileType::Jpeg:
@@ -126,6 +127,8 @@ ImportReport ImportPictureFiles(CPortfolio& portfolio, std::span<const std::file
     progress.Open("Importing files...", "", 0, int(files.size()));
     int done = 0;
     for (const auto& path : files) {
+        // The window says which file is being read; a large JPEG takes a moment.
+        progress.SetText(path.filename().string());
         const PictureFileType type = DecidePictureFileType(path.string());
         if (type == PictureFileType::Gif) {
             importGif(portfolio, path, feedback, options, report);
@@ -134,7 +137,7 @@ ImportReport ImportPictureFiles(CPortfolio& portfolio, std::span<const std::file
                 const Surface bitmap = DecodePictureBitmap(path, type, options.decodeJpeg);
                 addBitmap(portfolio, bitmap, options, report, path);
             } catch (const EFatalError& e) {
-                feedback.message(e.what(), MessageIcon::Stop);
+                feedback.message(NamingFile(path.string(), e.what()), MessageIcon::Stop);
                 skip(report, path, e.what());
             }
         } else {

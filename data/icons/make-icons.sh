@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Draws the toolbar icons (24 x 24 PNG) with ImageMagick. The PNG files are kept in the
-# repository; run this again only after changing a drawing.
+# Draws the toolbar icons (24 x 24 PNG, and 48 x 48 as NAME@2x.png) with ImageMagick. The PNG
+# files are kept in the repository; run this again only after changing a drawing.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 icon() { # name, then ImageMagick -draw primitives
     local name=$1
     shift
-    local args=()
-    for d in "$@"; do args+=(-draw "$d"); done
+    local args=() args2=()
+    for d in "$@"; do
+        args+=(-draw "$d")
+        args2+=(-draw "scale 2,2 $d")
+    done
     convert -size 24x24 xc:none -strokewidth 1 "${args[@]}" -strip "PNG32:$name.png"
+    # The same drawing at twice the size for screens of two device pixels a point; Qt picks
+    # the @2x file by itself when it loads name.png.
+    convert -size 48x48 xc:none -strokewidth 1 "${args2[@]}" -strip "PNG32:$name@2x.png"
 }
 
 ink='stroke #303030'

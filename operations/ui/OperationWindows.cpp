@@ -148,8 +148,10 @@ MergeDialog::MergeDialog(const CPortfolio& ours, const CPortfolio& theirs, QWidg
     : QDialog(parent), m_model(ours, theirs) {
     setWindowTitle("Merge");
     auto* grid = new QGridLayout(this);
+    // The result stands on the right, the lists it takes from on the left: "Add >" moves a line
+    // rightwards into the result and "< Remove" leftwards out of it, as the arrows point.
     const char* captions[3] = {"Result:", "Merge file:", "Removed:"};
-    const int columns[3] = {0, 2, 2};
+    const int columns[3] = {2, 0, 0};
     const int rows[3] = {0, 0, 2};
     for (int i = 0; i < 3; ++i) {
         auto* list = new QListWidget(this);
@@ -178,7 +180,7 @@ MergeDialog::MergeDialog(const CPortfolio& ours, const CPortfolio& theirs, QWidg
         column->addStretch();
         return column;
     };
-    // Beside the merge file's list: what comes from it and what goes back to it.
+    // Between the merge file's list and the result: what comes from it and what goes back.
     grid->addLayout(
         makeButtons({MergeButton::AddFromTheirs, MergeButton::AddAllFromTheirs, MergeButton::Remove,
                      MergeButton::RemoveAllTheirs, MergeButton::RemoveDuplicatesKeepOurs}),
@@ -187,8 +189,8 @@ MergeDialog::MergeDialog(const CPortfolio& ours, const CPortfolio& theirs, QWidg
     m_preview->setFixedSize(PreviewSize + 2, PreviewSize + 2);
     m_preview->setAlignment(Qt::AlignCenter);
     m_preview->setFrameShape(QFrame::Box);
-    grid->addWidget(m_preview, 1, 1, 1, 2, Qt::AlignCenter);
-    // Beside the removed list: this portfolio's lines.
+    grid->addWidget(m_preview, 1, 0, 1, 2, Qt::AlignCenter);
+    // Between the removed list and the result: this portfolio's lines.
     grid->addLayout(
         makeButtons({MergeButton::AddFromRemoved, MergeButton::AddAllFromRemoved,
                      MergeButton::RemoveAllOurs, MergeButton::RemoveDuplicatesKeepTheirs}),

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <array>
+
 #include "phone/obex/GatewayPanel.h"
 
 class QLabel;
@@ -29,9 +31,14 @@ public:
     void testSelected();
     QString statusText() const;
     QTableWidget* table() const { return m_table; }
+    // The entry fields, in the order they stand: name, address, maker, model.
+    std::array<QLineEdit*, 4> fields() const { return {m_name, m_address, m_maker, m_modelName}; }
+    QSize sizeHint() const override;
 
 private:
     void showList();
+    // Empties every entry field for the next connection.
+    void clearFields();
     void setStatus(const QString& text);
 
     Registry& m_registry;

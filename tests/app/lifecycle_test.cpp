@@ -1,15 +1,23 @@
 // The document life cycle driven through the window's actions.
 
 #include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 #include "app/GlyphonView.h"
 #include "app/MainFrame.h"
 #include "app/QtFileChooser.h"
+#include "app/SpacingSpinBox.h"
+#include "app/ViewDialogs.h"
 #include "tests/app/TestDoubles.h"
 #include "tests/app/TestMain.h"
 
@@ -195,6 +203,75 @@ private slots:
         QTest::mouseDClick(app.view().nameField(), Qt::LeftButton);
         QCOMPARE(f.dialogs.asked, 1);
         QCOMPARE(app.doc().m_portfolio.m_strName, std::string("Clicked"));
+    }
+
+    // A filter shows one pattern list, the one that applies, however its description is
+    // written; descriptions without a list get the patterns added.
+    void fileFiltersShowEachPatternListOnce() {
+        const QStringList open = QtFileChooser::nameFilters(std::string(OpenFileFilter));
+        QCOMPARE(open.size(), 6);
+        QCOMPARE(open[0], QString("All supported types (*.pfo *.r *.gif *.id *.jpg *.jpeg *.bmp "
+                                  "*.wbmp *.wbm)"));
+        QCOMPARE(open[1], QString("Portfolio Files (*.pfo *.r)"));
+        QCOMPARE(open[3], QString("JPG files (*.jpg *.jpeg)"));
+        QCOMPARE(QtFileChooser::nameFilters(std::string(SaveAsFilter)).last(),
+                 QString("All Files (*.*)"));
+        QCOMPARE(QtFileChooser::nameFilters("GIF File (*.gif)|*.gif|"),
+                 QStringList{"GIF File (*.gif)"});
+        QCOMPARE(QtFileChooser::nameFilters("Palette File|*.p|Low Res (300dpi)|*.lr|"),
+                 QStringList({"Palette File (*.p)", "Low Res (300dpi) (*.lr)"}));
+        for (const QString& f : open)
+            QCOMPARE(f.count('('), 1);
+    }
+
+    // Spacing is a spin field of -2..2; a value from the file outside that range is shown as
+    // it is and refused at OK, and the arrows bring it back into the range.
+    void textMetricsSpacingSpinsWithinItsRange() {
+        RecordingFeedback feedback;
+        QtViewDialogs dialogs(feedback);
+        TextMetrics current;
+        current.ascent = 7;
+        current.spacing = 5;
+        QString shown;
+        std::size_t refusals = 0;
+        bool stillOpen = false;
+        int afterUp = 0, lowest = 0;
+        std::function<void(int)> drive = [&](int tries) {
+            QDialog* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) {
+                if (tries < 200)
+                    QTimer::singleShot(10, [&drive, tries] { drive(tries + 1); });
+                return;
+            }
+            auto* spin = dialog->findChild<SpacingSpinBox*>();
+            auto* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+            if (!spin || !ok) {
+                dialog->reject();
+                return;
+            }
+            shown = spin->text();
+            ok->click();
+            refusals = feedback.messages().size();
+            stillOpen = dialog->isVisible();
+            QTest::keyClick(spin, Qt::Key_Up); // from 5: into the range, at its top
+            QTest::keyClick(spin, Qt::Key_Up);
+            afterUp = spin->value();
+            for (int i = 0; i < 6; ++i)
+                QTest::keyClick(spin, Qt::Key_Down);
+            lowest = spin->value();
+            ok->click();
+        };
+        QTimer::singleShot(0, [&drive] { drive(0); });
+        std::optional<TextMetrics> result = dialogs.editTextMetrics(current);
+        QCOMPARE(shown, QString("5"));
+        QCOMPARE(refusals, std::size_t(1));
+        QCOMPARE(feedback.messages()[0].text, rangeMessage(-2, 2));
+        QVERIFY(stillOpen);
+        QCOMPARE(afterUp, 2);
+        QCOMPARE(lowest, -2);
+        QVERIFY(result);
+        QCOMPARE(result->spacing, -2);
+        QCOMPARE(result->ascent, 7);
     }
 
     void saveDialogProposesTheSanitisedName() {

@@ -3,8 +3,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -138,6 +140,58 @@ private slots:
         window.removeSelected();
         QCOMPARE(obex::LoadConnections(f.registry).size(), std::size_t(1));
         QCOMPARE(obex::LoadConnections(f.registry)[0].name, std::string("Cable"));
+    }
+
+    // Add empties every field; the window is as wide as its longest address and model and its
+    // address placeholder, so nothing is cut or wrapped.
+    void gatewayPanelFitsItsContentAndClearsAfterAdd() {
+        AppFixture f;
+        ui::GatewayWindow window(f.registry, [](const obex::ObexAddress&, std::string&) {
+            return std::unique_ptr<obex::ObexStream>();
+        });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QPushButton* add = nullptr;
+        for (auto* b : window.findChildren<QPushButton*>())
+            if (b->text() == "&Add")
+                add = b;
+        QVERIFY(add);
+        const auto fields = window.fields();
+        const QStringList typed = {"Desk phone", "tcp:127.0.0.1:43210", "Kivo", "HX224 Deluxe"};
+        for (int i = 0; i < 4; ++i)
+            fields[std::size_t(i)]->setText(typed[i]);
+        QTest::mouseClick(add, Qt::LeftButton);
+        QCOMPARE(window.table()->rowCount(), 1);
+        for (QLineEdit* field : fields)
+            QVERIFY2(field->text().isEmpty(), qPrintable(field->text()));
+        QCOMPARE(obex::LoadConnections(f.registry).at(0).maker, std::string("Kivo"));
+        // An empty maker is the default one its placeholder shows.
+        fields[0]->setText("Cable");
+        fields[1]->setText("serial:/dev/ttyUSB0");
+        QTest::mouseClick(add, Qt::LeftButton);
+        QCOMPARE(obex::LoadConnections(f.registry).at(1).maker, std::string("OBEX"));
+        QCOMPARE(fields[2]->placeholderText(), QString("OBEX"));
+        QApplication::processEvents();
+
+        QTableWidget* table = window.table();
+        int columns = 0;
+        for (int col = 0; col < table->columnCount(); ++col) {
+            for (int row = 0; row < table->rowCount(); ++row) {
+                const QString text = table->item(row, col)->text();
+                const int needed = table->fontMetrics().horizontalAdvance(text);
+                QVERIFY2(table->columnWidth(col) > needed,
+                         qPrintable(QString("%1: %2 <= %3")
+                                        .arg(text)
+                                        .arg(table->columnWidth(col))
+                                        .arg(needed)));
+            }
+            columns += table->columnWidth(col);
+        }
+        QVERIFY(columns <= table->viewport()->width());
+        QVERIFY(!table->horizontalScrollBar()->isVisible());
+        QLineEdit* address = fields[1];
+        QVERIFY(address->width() >=
+                address->fontMetrics().horizontalAdvance(address->placeholderText()));
     }
 
     void handsetGatewayCommandOpensThePanel() {

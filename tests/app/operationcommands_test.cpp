@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QListWidget>
 
+#include <algorithm>
 #include <deque>
 #include <fstream>
 
@@ -118,7 +119,7 @@ private slots:
         QCOMPARE(f.feedback.messages().size(), std::size_t(1));
         QCOMPARE(f.feedback.messages()[0].text,
                  std::string("WARNING!\n\n\tDuplicate Portfolio IDs defined in resource.\n\tPlease "
-                             "Change Portfolio ID of one of the Pictures with #: 0041"));
+                             "Change Portfolio ID of one of the Pictures with #: 0041 (00065)"));
         QCOMPARE(f.feedback.messages()[0].icon, MessageIcon::Exclamation);
         app.view().runCommand(ID_REORDER_IDS);
         QCOMPARE(lines(app), QStringList({"00001", "00002", "00003"}));
@@ -206,7 +207,7 @@ private slots:
         QVERIFY(!f.chooser.asked.empty());
         QCOMPARE(f.chooser.asked.back().title, std::string("Insert Picture from file"));
         QVERIFY(f.chooser.asked.back().multiple);
-        QCOMPARE(f.editorRuns, 0);    // several files: a batch, no editor
+        QCOMPARE(f.editorRuns, 0); // several files: a batch, no editor
         QCOMPARE(listIds(app), (std::vector<int>{1, 2, 3}));
         QCOMPARE(app.doc().m_portfolio.Picture(0).m_nWidth, 5);
         QCOMPARE(app.doc().m_portfolio.Picture(1).m_nWidth, 3);
@@ -221,6 +222,33 @@ private slots:
         QCOMPARE(f.chooser.asked.back().filterIndex, 2);
         QCOMPARE(f.editorRuns, 1);
         QCOMPARE(app.doc().m_portfolio.Count(), 3);
+    }
+
+    // A batch import that meets a broken GIF says which file it was, and the progress window
+    // names every file as it is read.
+    void importFailuresNameTheFile() {
+        OperationsFixture f;
+        CGlyphonApp& app = f.startWith();
+        app.view().runCommand(ID_FILE_NEW);
+        CPicture p;
+        p.Create(3, 2, 1);
+        p.m_nDepth = 16;
+        const std::string good = f.path("good.gif"), broken = f.path("broken.gif");
+        QVERIFY(WritePictureGif(p, good, 100, 100));
+        // A screen descriptor and the trailer, but no image.
+        const char noImage[] = {'G', 'I', 'F', '8', '9', 'a', 4, 0, 4, 0, 0, 0, 0, ';'};
+        std::ofstream(broken, std::ios::binary).write(noImage, sizeof noImage);
+        FileAnswer answer;
+        answer.paths = {good, broken, good};
+        f.chooser.answers.push_back(answer);
+        app.view().runCommand(ID_INSERT_FROM_FILE);
+        QCOMPARE(app.doc().m_portfolio.Count(), 2);
+        QCOMPARE(f.feedback.messages().size(), std::size_t(1));
+        QCOMPARE(f.feedback.messages()[0].text, broken + "\n\nThe GIF file holds no image.");
+        QCOMPARE(f.feedback.messages()[0].icon, MessageIcon::Stop);
+        const auto& events = f.feedback.progressEvents();
+        QCOMPARE(std::count(events.begin(), events.end(), std::string("text broken.gif")), 1);
+        QVERIFY(std::count(events.begin(), events.end(), std::string("text good.gif")) >= 1);
     }
 
     void pasteAndEditKeepsThePictureAndCopyWithGrid() {

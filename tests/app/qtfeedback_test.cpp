@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <functional>
+
 #include "platform/qt/QtFeedback.h"
 #include "tests/app/TestMain.h"
 
@@ -41,6 +43,16 @@ struct BoxPresser {
             box->reject();
     }
 };
+
+// Runs `act` on the message box as soon as it is shown (bounded: about two seconds).
+void onBox(const std::function<void(QMessageBox*)>& act, int tries = 0) {
+    QTimer::singleShot(tries ? 10 : 0, [act, tries] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            act(box);
+        else if (tries < 200)
+            onBox(act, tries + 1);
+    });
+}
 
 } // namespace
 
@@ -121,6 +133,65 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
         progress.Close(); // a second close is harmless
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // A warning listing several IDs keeps each line whole: no ID may wrap onto a line of its
+    // own, though the text is wider than the width at which a message box starts wrapping.
+    void messageLinesDoNotWrap() {
+        QtFeedback feedback;
+        const QString text =
+            "WARNING!\n\n\tDuplicate Portfolio IDs defined in resource.\n\tPlease "
+            "Change Portfolio ID of one of the Pictures with #: 0007 (00007)\n\t#: "
+            "0041 (00065)";
+        int labelHeight = 0, lineSpacing = 0, labelWidth = 0, natural = 0;
+        onBox([&](QMessageBox* box) {
+            auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+            if (!label) {
+                box->accept();
+                return;
+            }
+            labelHeight = label->height();
+            labelWidth = label->width();
+            lineSpacing = label->fontMetrics().lineSpacing();
+            natural = label->fontMetrics()
+                          .boundingRect(QRect(0, 0, 4000, 4000), Qt::TextExpandTabs, text)
+                          .width();
+            box->accept();
+        });
+        feedback.message(text.toStdString(), MessageIcon::Exclamation, MessageButtons::Ok);
+        QVERIFY(natural > 300); // wide enough that the box would wrap it
+        QVERIFY2(labelWidth >= natural,
+                 qPrintable(QString("%1 < %2").arg(labelWidth).arg(natural)));
+        // Five lines as written: the heading, the empty line and three lines of IDs.
+        QVERIFY2(labelHeight < 6 * lineSpacing,
+                 qPrintable(QString("%1 >= 6 * %2").arg(labelHeight).arg(lineSpacing)));
+    }
+
+    // The progress window stands in the middle of the main window, not at the screen's corner,
+    // and a long file name is shortened in its middle rather than widening the window.
+    void progressWindowIsCentredOnItsParent() {
+        QWidget main;
+        main.setGeometry(180, 120, 500, 400);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QtFeedback feedback(&main);
+        feedback.progress().Open("Importing files...", "", 0, 3);
+        QWidget* window = feedback.progressWidget();
+        QVERIFY(window);
+        const QPoint offset = window->frameGeometry().center() - main.frameGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 4,
+                 qPrintable(QString("off by %1,%2").arg(offset.x()).arg(offset.y())));
+        const int width = window->width();
+        const QString longName = QString("picture-with-a-very-long-name-").repeated(6) + "end.gif";
+        feedback.progress().SetText(longName.toStdString());
+        auto* label = window->findChild<QLabel*>();
+        QCOMPARE(window->width(), width);
+        QVERIFY(label->text().startsWith("picture-with"));
+        QVERIFY(label->text().endsWith("end.gif"));
+        QVERIFY(label->text().size() < longName.size());
+        feedback.progress().SetText("photo.gif");
+        QCOMPARE(label->text(), QString("photo.gif"));
+        feedback.progress().Close();
     }
 
     void reopeningReplacesTheWindow() {

@@ -358,6 +358,8 @@ TEST_F(DocumentTest, LoadingResetsMetricsButLeavesTheNameToTheFile) {
 TEST_F(DocumentTest, FailedLoadLeavesNoPathSoSaveAsks) {
     ASSERT_TRUE(doc.OnOpenDocument("/data/set.pfo"));
     EXPECT_FALSE(doc.LoadPortfolio("/data/broken.pfo"));
+    // The reader's reason, under the name of the file it concerns.
+    EXPECT_EQ(feedback.messages().back().text, "/data/broken.pfo\n\nUnable to open file:\nbroken");
     EXPECT_EQ(doc.GetPathName(), "");
     EXPECT_EQ(doc.GetTitle(), "/data/set.pfo"); // the title is left as it was
     EXPECT_EQ(doc.m_portfolio.Count(), 1);      // what was read before the error
@@ -443,7 +445,8 @@ TEST_F(DocumentTest, OpeningAPortfolioPromptsFirstAndMissingFilesFail) {
 
     EXPECT_FALSE(doc.OnOpenDocument("/data/gone.pfo"));
     EXPECT_EQ(feedback.messages().back().icon, MessageIcon::Stop);
-    EXPECT_EQ(feedback.messages().back().text, "Unable to open file:\nFile not found");
+    EXPECT_EQ(feedback.messages().back().text,
+              "/data/gone.pfo\n\nUnable to open file:\nFile not found");
 
     auto missing = std::filesystem::temp_directory_path() / "no-such-dir.x" / "gone.pfo";
     EXPECT_EQ(fileOpenError(missing), fileErrorText(FileErrorCause::FileNotFound));

@@ -328,7 +328,7 @@ TEST(FntExport, DuplicatesStopTheExport) {
     EXPECT_FALSE(ExportWindowsFont(portfolio, {}, s, feedback));
     ASSERT_EQ(feedback.messages().size(), 2u);
     EXPECT_TRUE(feedback.messages()[0].text.find("defined in resource.") != std::string::npos);
-    EXPECT_TRUE(feedback.messages()[0].text.ends_with("#: 0041"));
+    EXPECT_TRUE(feedback.messages()[0].text.ends_with("#: 0041 (00065)"));
     EXPECT_EQ(feedback.messages()[1].text, "Windows FNT file not generated.");
     EXPECT_EQ(feedback.messages()[1].icon, MessageIcon::Information);
     EXPECT_FALSE(std::filesystem::exists(s.fileName));

@@ -97,7 +97,8 @@ TEST(FontCommands, BdfImportAsksForAFileThenTheRange) {
     chooser.queuePath((dir.path / "gone.bdf").string());
     feedback.clear();
     EXPECT_EQ(RunBdfImport(portfolio, chooser, dialogs, feedback).added, 0);
-    EXPECT_EQ(feedback.messages().at(0).text, "Unable to open file");
+    EXPECT_EQ(feedback.messages().at(0).text,
+              (dir.path / "gone.bdf").string() + "\n\nUnable to open file");
 }
 
 TEST(FontCommands, WindowsFontAddsTheTenthsAndSelectsTheFirstCode) {

@@ -15,18 +15,33 @@ void addPicture(CPortfolio& portfolio, int id) {
     portfolio.m_pictures.push_back(std::move(picture));
 }
 
-TEST(DuplicateCheck, WarnsOncePerDuplicatedIdInAscendingOrder) {
+TEST(DuplicateCheck, OneWarningListsEveryDuplicatedIdInAscendingOrder) {
     CPortfolio portfolio;
-    for (int id : {0x41, 0x7, 0x41, 0x41, 0x7, 0x9})
+    for (int id : {0x41, 0x7, 0x41, 0x41, 0x7, 0x9, 0xFFFF, 0xFFFF})
         addPicture(portfolio, id);
     RecordingFeedback feedback;
     EXPECT_FALSE(CheckDuplicateIds(portfolio, "resource", feedback, true));
-    ASSERT_EQ(feedback.messages().size(), 2u);
+    ASSERT_EQ(feedback.messages().size(), 1u);
+    EXPECT_EQ(feedback.messages()[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(feedback.messages()[0].text,
               "WARNING!\n\n\tDuplicate Portfolio IDs defined in resource.\n\tPlease Change "
-              "Portfolio ID of one of the Pictures with #: 0007");
-    EXPECT_EQ(feedback.messages()[1].icon, MessageIcon::Exclamation);
-    EXPECT_TRUE(feedback.messages()[1].text.ends_with("#: 0041"));
+              "Portfolio ID of one of the Pictures with #: 0007 (00007)\n\t#: 0041 (00065)\n\t#: "
+              "FFFF (65535)");
+}
+
+TEST(DuplicateCheck, ALongListIsCutWithACount) {
+    std::vector<int> ids;
+    for (int id = 0; id < 100; ++id)
+        ids.insert(ids.end(), {id, id});
+    RecordingFeedback feedback;
+    EXPECT_FALSE(CheckDuplicateIds(ids, "selection", feedback, false));
+    ASSERT_EQ(feedback.messages().size(), 1u);
+    const std::string& text = feedback.messages()[0].text;
+    EXPECT_NE(text.find("defined in selection.\n"), std::string::npos);
+    EXPECT_NE(text.find("#: 0017 (00023)\n"), std::string::npos); // the 24th, the last listed
+    EXPECT_EQ(text.find("0018 (00024)"), std::string::npos);
+    EXPECT_TRUE(text.ends_with("\n\tand 76 more duplicate IDs."));
+    EXPECT_EQ(DuplicateIdsText({}, "resource"), "");
 }
 
 TEST(DuplicateCheck, ReportsSuccessOnlyWhenAsked) {

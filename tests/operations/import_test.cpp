@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "tests/codecs/codec_test_util.h"
-#include "tests/operations/PortfolioIds.h"
+#include <algorithm>
+
 #include "codecs/Errors.h"
 #include "codecs/GifWriter.h"
 #include "codecs/RasterFile.h"
@@ -11,6 +11,7 @@
 #include "operations/PictureImport.h"
 #include "platform/Feedback.h"
 #include "tests/codecs/codec_test_util.h"
+#include "tests/operations/PortfolioIds.h"
 
 namespace pixelon {
 namespace {
@@ -121,16 +122,36 @@ TEST_F(Import, BatchOfBitmapsUnderCurrentMapAndErrors) {
     EXPECT_EQ(big.m_nWidth, 1280);
     EXPECT_EQ(big.m_nHeight, 1024);
     EXPECT_EQ(big.GetPixel(1279, 1023), 2); // light grey through GreyMap
-    // Files that cannot be decoded are reported, a GIF as a raster file is; a name without a
-    // picture extension is skipped quietly. The report keeps every reason.
+    // Files that cannot be decoded are reported, naming the file, a GIF as a raster file is; a
+    // name without a picture extension is skipped quietly. The report keeps every reason.
     ASSERT_EQ(feedback.messages().size(), 2u);
-    EXPECT_EQ(feedback.messages()[0].text, "Unknown file type");
+    EXPECT_EQ(feedback.messages()[0].text, (dir / "bad.bmp").string() + "\n\nUnknown file type");
     EXPECT_EQ(feedback.messages()[0].icon, MessageIcon::Stop);
-    EXPECT_EQ(feedback.messages()[1].text, "The file could not be located");
+    EXPECT_EQ(feedback.messages()[1].text,
+              (dir / "missing.gif").string() + "\n\nThe file could not be located");
     EXPECT_EQ(feedback.messages()[1].icon, MessageIcon::Stop);
     EXPECT_EQ(report.skipReasons,
               (std::vector<std::string>{"Unknown file type", "Unknown file type",
                                         "The file could not be located"}));
+    // The progress window names each file while it is read.
+    const std::vector<std::string>& events = feedback.progressEvents();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "text big.bmp"), 1);
+    EXPECT_EQ(std::count(events.begin(), events.end(), "text notes.txt"), 1);
+}
+
+TEST_F(Import, AGifWithoutAnImageIsNamed) {
+    // A GIF with a screen descriptor and a trailer but no image.
+    test::writeBytes(dir / "empty.gif", {'G', 'I', 'F', '8', '9', 'a', 4, 0, 4, 0, 0, 0, 0, 0x3B});
+    test::writeBytes(dir / "other.gif", {'G', 'I', 'F', '8', '9', 'a', 4, 0, 4, 0, 0, 0, 0, 0x3B});
+    std::vector<std::filesystem::path> files = {dir / "empty.gif", dir / "other.gif"};
+    ImportReport report = ImportPictureFiles(portfolio, files, feedback);
+    EXPECT_EQ(report.picturesAdded, 0);
+    ASSERT_EQ(feedback.messages().size(), 2u);
+    EXPECT_EQ(feedback.messages()[0].text,
+              (dir / "empty.gif").string() + "\n\nThe GIF file holds no image.");
+    EXPECT_EQ(feedback.messages()[1].text,
+              (dir / "other.gif").string() + "\n\nThe GIF file holds no image.");
+    EXPECT_THROW(DecodePictureBitmap(dir / "empty.gif", PictureFileType::Gif), EFatalError);
 }
 
 TEST_F(Import, EditorDecidesInInteractiveMode) {
@@ -164,7 +185,7 @@ TEST_F(Import, JpegGoesThroughTheDecoder) {
     EXPECT_EQ(report.picturesAdded, 1);
     EXPECT_EQ(portfolio.Picture(0).GetPixel(2, 1), 0xF800);
     ASSERT_EQ(feedback.messages().size(), 1u);
-    EXPECT_EQ(feedback.messages()[0].text, "Not a JPEG file");
+    EXPECT_EQ(feedback.messages()[0].text, (dir / "broken.jpeg").string() + "\n\nNot a JPEG file");
 }
 
 } // namespace

@@ -94,7 +94,7 @@ TEST(OperationsCli, IdsCheckAndRenumber) {
     Outcome check = run(dir, {"ids", "set.pfo", "check"});
     EXPECT_EQ(check.status, 1);
     EXPECT_EQ(check.out, "WARNING!\n\n\tDuplicate Portfolio IDs defined in resource.\n\tPlease "
-                         "Change Portfolio ID of one of the Pictures with #: 0041\n\n");
+                         "Change Portfolio ID of one of the Pictures with #: 0041 (00065)\n\n");
 
     Outcome renumber = run(dir, {"ids", "set.pfo", "renumber", "-o", "new.pfo"});
     ASSERT_EQ(renumber.status, 0) << renumber.err;
@@ -204,6 +204,22 @@ TEST(OperationsCli, PictureCommands) {
         EXPECT_EQ(help.status, 0);
         EXPECT_EQ(help.out.rfind("Usage: pixelon ", 0), 0u) << command;
     }
+    // The help states the sizes a new picture keeps.
+    const std::string help = run(dir, {"picture", "--help"}).out;
+    EXPECT_NE(help.find("W 1..1300 and H 1..1360"), std::string::npos);
+    EXPECT_EQ(help.find("1280"), std::string::npos);
+}
+
+TEST(OperationsCli, RenumberSaysHowManyPicturesItRenumbered) {
+    TempDir dir;
+    writePortfolio(dir.path / "empty.pfo", {});
+    Outcome none = run(dir, {"ids", "empty.pfo", "renumber", "-o", "out.pfo"});
+    EXPECT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(none.out, "No pictures to renumber\n");
+    writePortfolio(dir.path / "one.pfo", {9});
+    EXPECT_EQ(run(dir, {"ids", "one.pfo", "renumber"}).out, "1 picture renumbered to 1\n");
+    writePortfolio(dir.path / "two.pfo", {9, 4});
+    EXPECT_EQ(run(dir, {"ids", "two.pfo", "renumber"}).out, "2 pictures renumbered 1..2\n");
 }
 
 } // namespace

@@ -16,7 +16,8 @@ cleanup() {
     rm -rf "$dir"
 }
 trap cleanup EXIT
-Xvfb -displayfd 3 -screen 0 1024x900x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+# PIXELON_XVFB_SCREEN gives another screen size (WIDTHxHEIGHTxDEPTH), e.g. for a scale factor of 2.
+Xvfb -displayfd 3 -screen 0 "${PIXELON_XVFB_SCREEN:-1024x900x24}" -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
 xvfb=$!
 for _ in $(seq 100); do
     [ -s "$dir/display" ] && break

@@ -77,6 +77,38 @@ private slots:
         QCOMPARE(choice.addedIds, (std::vector<int>{7}));
     }
 
+    // Each arrow points where the line goes: "Add" buttons stand between a source list on their
+    // left and the result on their right; "Remove" buttons send lines back leftwards.
+    void mergeArrowsPointWhereTheLinesGo() {
+        CPortfolio ours = portfolioOf({1}), theirs = portfolioOf({2});
+        MergeDialog dialog(ours, theirs);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto rectOf = [&](QWidget* w) { return QRect(w->mapTo(&dialog, QPoint()), w->size()); };
+        const QRect result = rectOf(dialog.list(MergeList::Result));
+        for (MergeList source : {MergeList::Theirs, MergeList::Removed}) {
+            const QRect from = rectOf(dialog.list(source));
+            QVERIFY(from.right() < result.left());
+        }
+        for (int b = 0; b < MergeButtonCount; ++b) {
+            QPushButton* button = dialog.button(MergeButton(b));
+            const QRect r = rectOf(button);
+            QVERIFY2(r.left() > rectOf(dialog.list(MergeList::Theirs)).right() &&
+                         r.right() < result.left(),
+                     qPrintable(button->text()));
+            // The arrow on the side the line heads to.
+            if (button->text().startsWith("Add"))
+                QVERIFY(button->text().endsWith(">"));
+            else
+                QVERIFY(button->text().startsWith("<"));
+        }
+        // The preview must not cover either list.
+        const QRect preview = rectOf(dialog.preview());
+        QVERIFY(!preview.intersects(result));
+        QVERIFY(!preview.intersects(rectOf(dialog.list(MergeList::Theirs))));
+        QVERIFY(!preview.intersects(rectOf(dialog.list(MergeList::Removed))));
+    }
+
     void slidersShowTheirValuesWhileMoving() {
         HeightDialogModel crop = HeightDialogModel::crop();
         HeightDialog dialog(crop);
