@@ -162,6 +162,35 @@ private slots:
         QCOMPARE(app.doc().m_portfolio.Picture(1).m_nHeight, 5);
     }
 
+    void heightCommandsWithoutASelectionSaySo() {
+        OperationsFixture f;
+        CGlyphonApp& app = f.startWith(f.writePortfolio("set.pfo", {1, 2}));
+        app.view().list()->clearSelection();
+        int asked = 0;
+        f.operations.heights = [&asked](HeightDialogModel&) {
+            ++asked;
+            return true;
+        };
+        for (int id : {ID_CROP_HEIGHT, ID_ENLARGE_HEIGHT, ID_SHIFT_VERTICALLY}) {
+            app.frame().showPrompt("Ready");
+            // Enabled as the rules say, and reached through Find Command as a user does.
+            QVERIFY(app.frame().action(id)->isEnabled());
+            app.frame().m_chooseCommand = [id](const CommandFinder&, const CommandState&) {
+                return id;
+            };
+            app.frame().action(ID_FIND_COMMAND)->trigger();
+            QCOMPARE(app.frame().statusPrompt(), QString("Select the pictures to change first"));
+        }
+        QCOMPARE(asked, 0);
+        QVERIFY(!app.doc().IsModified());
+        QVERIFY(f.feedback.messages().empty());
+
+        // With a selection the dialog opens as before.
+        app.view().selectOnly(0);
+        app.view().runCommand(ID_CROP_HEIGHT);
+        QCOMPARE(asked, 1);
+    }
+
     void mergeThroughTheChooserAndTheDialog() {
         OperationsFixture f;
         CGlyphonApp& app = f.startWith(f.writePortfolio("ours.pfo", {1, 5}));
@@ -183,6 +212,7 @@ private slots:
         app.view().runCommand(ID_MERGE_PORTFOLIOS);
         QCOMPARE(f.feedback.messages().size(), std::size_t(1));
         QCOMPARE(f.feedback.messages()[0].text, std::string("Cannot open file"));
+        QCOMPARE(f.feedback.messages()[0].title, std::string("ERROR"));
         QCOMPARE(f.feedback.messages()[0].icon, MessageIcon::Stop);
         QCOMPARE(app.doc().m_portfolio.Count(), 3);
     }
@@ -206,7 +236,7 @@ private slots:
         QVERIFY(!f.chooser.asked.empty());
         QCOMPARE(f.chooser.asked.back().title, std::string("Insert Picture from file"));
         QVERIFY(f.chooser.asked.back().multiple);
-        QCOMPARE(f.editorRuns, 0);    // several files: a batch, no editor
+        QCOMPARE(f.editorRuns, 0); // several files: a batch, no editor
         QCOMPARE(listIds(app), (std::vector<int>{1, 2, 3}));
         QCOMPARE(app.doc().m_portfolio.Picture(0).m_nWidth, 5);
         QCOMPARE(app.doc().m_portfolio.Picture(1).m_nWidth, 3);
