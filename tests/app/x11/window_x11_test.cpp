@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFontDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
