@@ -33,8 +33,8 @@ void editPicture(CGlyphonApp& app) {
 }
 
 void newPicture(CGlyphonApp& app) {
-    std::vector<int> selected = app.view().selectedIndices();
-    int caret = selected.empty() ? -1 : selected.front();
+    // The proposal follows the caret line, as Duplicate does; the last line without a selection.
+    const int caret = currentPictureIndex(app);
     std::unique_ptr<CPicture> picture = app.newPictureDialog()(app.doc().m_portfolio, caret);
     if (!picture)
         return;

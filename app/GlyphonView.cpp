@@ -69,6 +69,9 @@ CGlyphonView::CGlyphonView(CMainFrame& frame, CGlyphonDoc& doc, CAppSettings& se
     grid->setColumnStretch(2, 1);
     m_preview->hide();
 
+    // The list comes first in the tab order, as in the panes F6 moves through.
+    setTabOrder(m_list, m_name);
+    setTabOrder(m_name, m_notes);
     m_name->installEventFilter(this);
     m_notes->viewport()->installEventFilter(this);
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CGlyphonView::selectionChanged);
@@ -168,9 +171,13 @@ void CGlyphonView::OnInitialUpdate() {
         if (m_afterSettingsLoad)
             m_afterSettingsLoad();
         m_frame.placeFrame(QPoint(m_settings.m_nMainWinX, m_settings.m_nMainWinY));
-        m_frame.setAscentLineChecked(m_settings.m_nViewAscentLine != 0);
+        // A portfolio opened from the command line was loaded before the settings: its ascent
+        // has ticked the item already, and the stored choice must not untick it.
+        m_frame.setAscentLineChecked(m_settings.m_nViewAscentLine != 0 || m_ascentShownEarly);
         layoutForPhoneType();
         m_portfolioLabel->setText("Portfolio:");
+        // The arrows and Delete act on the pictures from the start.
+        m_list->setFocus(Qt::OtherFocusReason);
     }
     refillList();
     documentChanged();
@@ -262,6 +269,8 @@ void CGlyphonView::documentChanged() {
 }
 
 void CGlyphonView::showAscentLine() {
+    if (m_bFirstUpdate)
+        m_ascentShownEarly = true;
     m_frame.setAscentLineChecked(true);
 }
 

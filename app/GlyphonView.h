@@ -119,6 +119,7 @@ private:
     std::map<int, std::function<void()>> m_commands;
     bool m_bFirstUpdate = true;
     bool m_bSettingsLoaded = false;
+    bool m_ascentShownEarly = false; // a load ticked Ascent Line before the first update
     Surface m_previewBitmap{PreviewBitmapSize, PreviewBitmapSize};
     PreviewSize m_previewSize{101, 80};
 

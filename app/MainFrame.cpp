@@ -273,6 +273,10 @@ void CMainFrame::setStatusSummary(const QString& text) {
     m_summary->setText(text);
 }
 
+void CMainFrame::showPrompt(const QString& text) {
+    m_prompt->setText(text);
+}
+
 void CMainFrame::setRecentFiles(const std::vector<std::string>& paths) {
     QMenu* file = menu(Menu::File);
     if (!file)

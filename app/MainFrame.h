@@ -51,6 +51,8 @@ public:
     // The caption exactly as given; a literal "[*]" in a path stays as it is.
     void setCaption(const QString& caption);
     void setStatusSummary(const QString& text);
+    // A note in the prompt pane; the next menu or toolbar prompt replaces it.
+    void showPrompt(const QString& text);
     bool ascentLineChecked() const { return checked(ID_ASCENT_LINE); }
     void setAscentLineChecked(bool on) { setChecked(ID_ASCENT_LINE, on); }
     // The check marks of the checkable menu items (Ascent Line, Communications Log). Kept apart

@@ -21,6 +21,7 @@
 #include "operations/Merge.h"
 #include "operations/PictureBitmaps.h"
 #include "operations/PictureImport.h"
+#include "platform/FileFeedback.h"
 #include "platform/qt/SurfaceImage.h"
 
 #if PIXELON_HAVE_OPERATIONS_UI
@@ -28,6 +29,16 @@
 #endif
 
 namespace pixelon::app {
+
+int currentPictureIndex(CGlyphonApp& app) {
+    std::vector<int> selected = app.view().selectedIndices();
+    if (selected.empty())
+        return -1;
+    const int caret = app.view().list()->currentRow();
+    if (std::find(selected.begin(), selected.end(), caret) != selected.end())
+        return caret;
+    return selected.front();
+}
 
 void CGlyphonApp::useOperationDialogs(std::unique_ptr<OperationDialogs> dialogs) {
     if (m_operationDialogs)
@@ -72,21 +83,9 @@ private:
 };
 #endif
 
-// The index of the current picture: the caret line when it is selected, else the first
-// selected line; -1 without a selection.
-int currentIndex(CGlyphonApp& app) {
-    std::vector<int> selected = app.view().selectedIndices();
-    if (selected.empty())
-        return -1;
-    const int caret = app.view().list()->currentRow();
-    if (std::find(selected.begin(), selected.end(), caret) != selected.end())
-        return caret;
-    return selected.front();
-}
-
 void duplicatePicture(CGlyphonApp& app) {
     CPortfolio& portfolio = app.doc().m_portfolio;
-    const int index = currentIndex(app);
+    const int index = currentPictureIndex(app);
     if (index < 0 || index >= portfolio.Count())
         return;
     auto id = app.operationDialogs()->askPortfolioId(
@@ -115,9 +114,18 @@ void reorderIds(CGlyphonApp& app) {
     app.picturesChanged(0);
 }
 
+// The height commands are enabled with pictures but work on the selection: with none, the
+// prompt pane says what to do instead of the command doing nothing silently.
+bool haveSelection(CGlyphonApp& app, const std::vector<int>& selected) {
+    if (!selected.empty())
+        return true;
+    app.frame().showPrompt(SelectPicturesFirstText);
+    return false;
+}
+
 void heights(CGlyphonApp& app, bool crop) {
     std::vector<int> selected = app.view().selectedIndices();
-    if (selected.empty())
+    if (!haveSelection(app, selected))
         return;
     HeightDialogModel model = crop ? HeightDialogModel::crop() : HeightDialogModel::enlarge();
     if (!app.operationDialogs()->editHeights(model) || !model.changes())
@@ -134,7 +142,7 @@ void heights(CGlyphonApp& app, bool crop) {
 
 void shiftVertically(CGlyphonApp& app) {
     std::vector<int> selected = app.view().selectedIndices();
-    if (selected.empty())
+    if (!haveSelection(app, selected))
         return;
     ShiftDialogModel model;
     if (!app.operationDialogs()->editShift(model) || !model.changes())
@@ -155,7 +163,9 @@ void mergePortfolios(CGlyphonApp& app) {
     // whatever was read before the failure is dropped with the temporary portfolio.
     RecordingFeedback quiet;
     if (!theirs.ReadFile(answer->paths.front(), quiet)) {
-        app.feedback().message(MergeReadFailedText, MessageIcon::Stop);
+        app.feedback().titledMessage(MergeReadFailedTitle,
+                                     NamingFile(answer->paths.front(), MergeReadFailedText),
+                                     MessageIcon::Stop);
         return;
     }
     auto choice = app.operationDialogs()->merge(app.doc().m_portfolio, theirs);
@@ -218,7 +228,7 @@ void pasteAndEdit(CGlyphonApp& app) {
 
 // Puts the current picture on the clipboard as `render` draws it; nothing without one.
 void copyCurrentPicture(CGlyphonApp& app, Surface (*render)(const CPicture&)) {
-    const int index = currentIndex(app);
+    const int index = currentPictureIndex(app);
     if (index < 0 || index >= app.doc().m_portfolio.Count())
         return;
     QGuiApplication::clipboard()->setImage(toQImage(render(app.doc().m_portfolio.Picture(index))));

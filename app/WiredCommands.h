@@ -4,6 +4,10 @@ namespace pixelon::app {
 
 class CGlyphonApp;
 
+// The index of the current picture: the caret line when it is selected, else the first
+// selected line; -1 without a selection.
+int currentPictureIndex(CGlyphonApp& app);
+
 // The picture editor: Edit Picture, New Picture, the user palette commands. Fills in the
 // application's editor and New Picture dialog when no test replaced them.
 void registerEditingCommands(CGlyphonApp& app);

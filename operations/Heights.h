@@ -35,6 +35,9 @@ HeightReport EnlargeHeights(CPortfolio& portfolio, const std::vector<int>& indic
 HeightReport ShiftVertically(CPortfolio& portfolio, const std::vector<int>& indices, int rows,
                              Feedback& feedback);
 
+// Said in the window when a height command finds no selected picture to change.
+inline constexpr const char* SelectPicturesFirstText = "Select the pictures to change first";
+
 // A slider of one of the height dialogs: its caption, range, page size and value.
 struct SliderSetting {
     std::string caption;

@@ -22,29 +22,62 @@ CSearchPhoneModel::CSearchPhoneModel(PhoneLink& link, CAppSettings& settings, CP
     m_selection = port >= 1 && port <= RadioPorts ? port - 1 : 0;
 }
 
+CSearchPhoneModel::~CSearchPhoneModel() {
+    cancelSurvey();
+}
+
+void CSearchPhoneModel::cancelSurvey() {
+    // The channel gets its own ports back whenever a survey ends.
+    if (!surveying())
+        return;
+    m_checking = 0;
+    m_link.channel.setPortPaths(m_channelPaths);
+}
+
 void CSearchPhoneModel::survey(const std::function<void()>& onPort) {
-    m_descriptions.clear();
-    // The survey tries the table as edited; the channel keeps its own table afterwards.
-    PortPathFunction previous = m_link.channel.portPaths();
-    m_link.channel.setPortPaths([table = m_table](int port) { return table.path(port); });
-    for (int port = 1; port <= SearchPortCount; ++port) {
-        m_checking = port;
+    beginSurvey();
+    if (onPort)
+        onPort();
+    for (bool more = true; more;) {
+        more = surveyNextPort();
         if (onPort)
             onPort();
-        SurveyPort(m_link, m_statuses, port);
-        m_descriptions.push_back(
-            DescribePortStatus(m_link, port - 1, m_statuses[std::size_t(port - 1)]));
     }
+}
+
+void CSearchPhoneModel::beginSurvey() {
+    // The survey tries the table as edited; the channel keeps its own table afterwards.
+    if (!surveying())
+        m_channelPaths = m_link.channel.portPaths();
+    m_descriptions.clear();
+    m_link.channel.setPortPaths([table = m_table](int port) { return table.path(port); });
+    m_checking = 1;
+}
+
+bool CSearchPhoneModel::surveyNextPort() {
+    if (!surveying())
+        return false;
+    const int port = m_checking;
+    SurveyPort(m_link, m_statuses, port);
+    m_descriptions.push_back(
+        DescribePortStatus(m_link, port - 1, m_statuses[std::size_t(port - 1)]));
+    if (port < SearchPortCount) {
+        m_checking = port + 1;
+        return true;
+    }
+    endSurvey();
+    return false;
+}
+
+void CSearchPhoneModel::endSurvey() {
     m_checking = 0;
-    m_link.channel.setPortPaths(previous);
+    m_link.channel.setPortPaths(m_channelPaths);
     if (!(m_statuses[std::size_t(m_selection)] & PortStatus::Found))
         for (int i = 0; i < SearchPortCount; ++i)
             if (m_statuses[std::size_t(i)] & PortStatus::Found) {
                 m_selection = i;
                 break;
             }
-    if (onPort)
-        onPort();
 }
 
 std::string CSearchPhoneModel::statusText() const {

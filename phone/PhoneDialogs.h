@@ -44,9 +44,20 @@ public:
 
     CSearchPhoneModel(PhoneLink& link, CAppSettings& settings, CPortTable table);
 
+    CSearchPhoneModel(const CSearchPhoneModel&) = delete;
+    CSearchPhoneModel& operator=(const CSearchPhoneModel&) = delete;
+    ~CSearchPhoneModel();
+
     // Surveys the eight ports in order; `onPort` runs before each port and after the last
     // so that the window can show the status text.
     void survey(const std::function<void()>& onPort = {});
+    // The same survey a port at a time, so a window can show itself and stay drawn between
+    // ports: begin, then step until it returns false. A survey begun again starts over.
+    void beginSurvey();
+    bool surveyNextPort();
+    bool surveying() const { return m_checking > 0; }
+    // Stops a survey midway; the ports not yet tried keep no line.
+    void cancelSurvey();
     // "COM%d: %s\n" for every surveyed port, "Checking..." for the one being tried.
     std::string statusText() const;
     bool foundAny() const;
@@ -61,9 +72,12 @@ public:
     bool saveTable(Registry& registry) const { return m_table.save(registry); }
 
 private:
+    void endSurvey();
+
     PhoneLink& m_link;
     CAppSettings& m_settings;
     CPortTable m_table;
+    PortPathFunction m_channelPaths; // the channel's own ports, given back after a survey
     PortStatuses m_statuses{};
     std::vector<std::string> m_descriptions;
     int m_checking = 0; // 1-based port being surveyed, 0 when none

@@ -76,7 +76,12 @@ void ConsoleFeedback::ConsoleProgress::onClose() {
 }
 
 Answer RecordingFeedback::message(std::string_view text, MessageIcon icon, MessageButtons buttons) {
-    m_messages.push_back({std::string(text), icon, buttons});
+    return titledMessage({}, text, icon, buttons);
+}
+
+Answer RecordingFeedback::titledMessage(std::string_view title, std::string_view text,
+                                        MessageIcon icon, MessageButtons buttons) {
+    m_messages.push_back({std::string(text), icon, buttons, std::string(title)});
     if (m_answers.empty())
         return firstButton(buttons);
     Answer a = m_answers.front();

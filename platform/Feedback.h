@@ -51,6 +51,13 @@ public:
     virtual ~Feedback() = default;
     virtual Answer message(std::string_view text, MessageIcon icon,
                            MessageButtons buttons = MessageButtons::Ok) = 0;
+    // A message box with a title of its own instead of the program's name. Where a box has no
+    // title (the console) only the message is shown.
+    virtual Answer titledMessage(std::string_view title, std::string_view text, MessageIcon icon,
+                                 MessageButtons buttons = MessageButtons::Ok) {
+        (void)title;
+        return message(text, icon, buttons);
+    }
     virtual ProgressWindow& progress() = 0;
 };
 
@@ -84,9 +91,12 @@ public:
         std::string text;
         MessageIcon icon;
         MessageButtons buttons;
+        std::string title = {}; // empty: the program's name
     };
 
     Answer message(std::string_view text, MessageIcon icon, MessageButtons buttons) override;
+    Answer titledMessage(std::string_view title, std::string_view text, MessageIcon icon,
+                         MessageButtons buttons) override;
     ProgressWindow& progress() override { return m_progress; }
 
     void queueAnswer(Answer a) { m_answers.push_back(a); }

@@ -17,6 +17,8 @@ class FileFeedback : public Feedback {
 public:
     FileFeedback(Feedback& inner, std::string path) : m_inner(inner), m_path(std::move(path)) {}
     Answer message(std::string_view text, MessageIcon icon, MessageButtons buttons) override;
+    Answer titledMessage(std::string_view title, std::string_view text, MessageIcon icon,
+                         MessageButtons buttons) override;
     ProgressWindow& progress() override { return m_inner.progress(); }
 
 private:

@@ -4,7 +4,9 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,10 +16,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "core/Document.h"
+#include "fonts/FontChoice.h"
 #include "fonts/qt/QtGlyphRenderer.h"
 
 namespace pixelon::ui {
@@ -40,6 +44,37 @@ QDialogButtonBox* okCancel(QDialog* dialog) {
     QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return box;
+}
+
+// The styles of a family with their slant and weight. Qt counts only "Italic" styles as
+// italic, so the slant is read from the font each style gives ("Oblique" too).
+std::vector<FontStyle> stylesOf(const QString& family) {
+    std::vector<FontStyle> out;
+    for (const QString& name : QFontDatabase::styles(family)) {
+        const QFont font = QFontDatabase::font(family, name, 12);
+        out.push_back({name.toStdString(), font.style() != QFont::StyleNormal,
+                       QFontDatabase::weight(family, name)});
+    }
+    return out;
+}
+
+// The family the chooser lists for a name that may be an alias ("monospace").
+QString listedFamily(const QString& family) {
+    return QFontInfo(QFont(family)).family();
+}
+
+// The chooser's font for a chosen one: the family's style nearest to the slant and weight.
+QFont chooserFont(const SystemFont& chosen, bool slanted, int weight) {
+    const QString family = listedFamily(QString::fromStdString(chosen.family));
+    const std::vector<FontStyle> styles = stylesOf(family);
+    QFont font(family);
+    const int nearest = NearestFontStyle(styles, slanted, weight);
+    if (nearest >= 0)
+        font.setStyleName(QString::fromStdString(styles[std::size_t(nearest)].name));
+    font.setPointSizeF(chosen.tenthsOfPoint / 10.0);
+    font.setUnderline(chosen.underline);
+    font.setStrikeOut(chosen.strikeout);
+    return font;
 }
 
 } // namespace
@@ -86,13 +121,23 @@ BdfImportChoice BdfImportDialog::choice() const {
     return c;
 }
 
-FontChooserDialog::FontChooserDialog(QWidget* parent) : QDialog(parent) {
+FontChooserDialog::FontChooserDialog(const std::optional<ChosenFont>& lastUsed, QWidget* parent)
+    : QDialog(parent) {
     setWindowTitle("Font");
     auto* layout = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
     m_fonts = new QFontDialog(this);
     m_fonts->setWindowFlags(Qt::Widget);
     m_fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const SystemFont initial =
+        InitialChooserFont(lastUsed ? std::optional<SystemFont>(lastUsed->font) : std::nullopt,
+                           listedFamily(fixed.family()).toStdString(), fixed.pointSize());
+    m_slanted = initial.italic;
+    m_weight = initial.bold ? BoldFontWeight : NormalFontWeight;
+    m_fonts->setCurrentFont(chooserFont(initial, m_slanted, m_weight));
+    m_family = m_fonts->currentFont().family();
+    connect(m_fonts, &QFontDialog::currentFontChanged, this, &FontChooserDialog::fontChanged);
     row->addWidget(m_fonts);
     // The embedded chooser is a dialog of its own: Escape would close only it and leave this
     // window empty. Escape cancels the whole window instead, and the chooser stays shown.
@@ -109,13 +154,37 @@ FontChooserDialog::FontChooserDialog(QWidget* parent) : QDialog(parent) {
     row->addLayout(colourColumn);
     layout->addLayout(row);
     layout->addWidget(okCancel(this));
-    setColour(0);
+    setColour(lastUsed ? lastUsed->colour : 0);
     connect(m_colourButton, &QPushButton::clicked, this, [this] {
         const QColor picked = QColorDialog::getColor(
             QColor(redOf(m_colour), greenOf(m_colour), blueOf(m_colour)), this);
         if (picked.isValid())
             setColour(rgb(picked.red(), picked.green(), picked.blue()));
     });
+}
+
+void FontChooserDialog::fontChanged(const QFont& font) {
+    if (m_adjusting)
+        return;
+    if (font.family() == m_family) {
+        // A style or size chosen in the same family: its slant and weight are what later
+        // families follow.
+        m_slanted = font.style() != QFont::StyleNormal;
+        m_weight = font.weight();
+        return;
+    }
+    m_family = font.family();
+    const std::vector<FontStyle> styles = stylesOf(m_family);
+    const int nearest = NearestFontStyle(styles, m_slanted, m_weight);
+    if (nearest < 0)
+        return;
+    const QString style = QString::fromStdString(styles[std::size_t(nearest)].name);
+    if (style == font.styleName())
+        return;
+    QFont wanted = font;
+    wanted.setStyleName(style);
+    const QScopedValueRollback<bool> adjusting(m_adjusting, true);
+    m_fonts->setCurrentFont(wanted);
 }
 
 void FontChooserDialog::setColour(Colour colour) {
@@ -299,11 +368,17 @@ std::optional<BdfImportChoice> QtFontDialogs::importBdf(const BdfImportChoice& p
     return dialog.choice();
 }
 
+std::optional<ChosenFont>& lastChosenFont() {
+    static std::optional<ChosenFont> last;
+    return last;
+}
+
 std::optional<ChosenFont> QtFontDialogs::chooseFont() {
-    FontChooserDialog dialog(m_parent);
+    FontChooserDialog dialog(lastChosenFont(), m_parent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.chosen();
+    lastChosenFont() = dialog.chosen();
+    return lastChosenFont();
 }
 
 std::optional<CharacterSetChoice> QtFontDialogs::chooseCharacters(int tenthsOfPoint,

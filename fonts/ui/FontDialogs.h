@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 #include "fonts/FontCommands.h"
 
 class QButtonGroup;
@@ -46,20 +48,33 @@ private:
 };
 
 // Qt's font chooser (with its underline and strikeout effects) and a colour button beside it.
+// It opens on the last font used, else on the desktop's fixed font in its regular style. When
+// the user picks another family, the slant and weight chosen so far stay (Qt alone would keep
+// only a style of the same name, else take the family's first style, which may be slanted).
 class FontChooserDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FontChooserDialog(QWidget* parent = nullptr);
+    explicit FontChooserDialog(const std::optional<ChosenFont>& lastUsed = {},
+                               QWidget* parent = nullptr);
     ChosenFont chosen() const;
     void setColour(Colour colour);
 
     QFontDialog* fontDialog() const { return m_fonts; }
 
 private:
+    void fontChanged(const QFont& font);
+
     QFontDialog* m_fonts;
     QPushButton* m_colourButton;
     Colour m_colour = 0;
+    QString m_family;       // the family shown, to tell a family change from a style one
+    bool m_slanted = false; // the slant and weight of the style the user chose last
+    int m_weight = 400;
+    bool m_adjusting = false;
 };
+
+// The font and colour chosen last in this run of the program; the chooser opens on it.
+std::optional<ChosenFont>& lastChosenFont();
 
 // "Select character set from Font": a range or one code, and tenths of a point to add.
 class CharacterSetDialog : public QDialog {

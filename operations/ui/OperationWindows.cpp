@@ -1,5 +1,6 @@
 #include "operations/ui/OperationWindows.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QEventLoop>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/Picture.h"
@@ -131,7 +133,9 @@ ShiftDialog::ShiftDialog(ShiftDialogModel& model, QWidget* parent)
     auto* grid = new QGridLayout;
     m_row = addSlider(grid, 0, m_model.shift, Qt::Vertical, this);
     // Up is at the top: the slider's low end shows negative values, which move the content up.
+    // The keys, the wheel and the Page keys are turned with it, so Up moves the handle up.
     m_row.slider->setInvertedAppearance(true);
+    m_row.slider->setInvertedControls(true);
     m_row.value->setText(QString::fromStdString(m_model.label()));
     connect(m_row.slider, &QSlider::valueChanged, this,
             [this] { m_row.value->setText(QString::fromStdString(m_model.label())); });
@@ -364,10 +368,21 @@ std::optional<Rect> grabFromSnapshot(ImageGrabber& grabber, const QImage& snapsh
     return grabber.grab(snapshot);
 }
 
-QImage grabScreenImage() {
+QImage grabScreenImage(int settleMs) {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return {};
+    // A menu hides as its command starts, but the screen under it is redrawn only later: by
+    // this program's windows when they handle the window system's expose events, by other
+    // programs in their own time. The screen is read once that has had time to happen, so the
+    // snapshot shows what the user saw before opening the menu. Input waits meanwhile.
+    while (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+    if (settleMs > 0) {
+        QEventLoop loop;
+        QTimer::singleShot(settleMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
     return screen->grabWindow(0).toImage();
 }
 

@@ -140,8 +140,10 @@ private:
     bool m_finished = false;
 };
 
-// A snapshot of the whole primary screen; a null image where the window system refuses it.
-QImage grabScreenImage();
+// A snapshot of the whole primary screen, read after open menus have closed and the windows
+// under them had `settleMs` to redraw; a null image where the window system refuses it.
+inline constexpr int GrabSettleMs = 300;
+QImage grabScreenImage(int settleMs = GrabSettleMs);
 
 // Runs the grabber on a snapshot. A null or empty snapshot (the window system refused the grab)
 // is said through `feedback` instead of showing an empty window. The rectangle, or nothing.

@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "phone/Commands.h"
 
@@ -123,6 +124,8 @@ SearchPhoneDialog::SearchPhoneDialog(PhoneLink& link, CAppSettings& settings, CP
     m_status->setObjectName("status");
     m_status->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_status->setMinimumWidth(320);
+    // Room for every port's line from the start, so the window keeps its size as they come.
+    m_status->setMinimumHeight(m_status->fontMetrics().lineSpacing() * (CPortTable::PortCount + 3));
 
     m_devices->setObjectName("devices");
     m_devices->setHorizontalHeaderLabels({"Device"});
@@ -137,7 +140,10 @@ SearchPhoneDialog::SearchPhoneDialog(PhoneLink& link, CAppSettings& settings, CP
     });
     auto* again = new QPushButton("Search Again", this);
     again->setObjectName("again");
-    connect(again, &QPushButton::clicked, this, &SearchPhoneDialog::survey);
+    connect(again, &QPushButton::clicked, this, &SearchPhoneDialog::startSurvey);
+    m_stepTimer = new QTimer(this);
+    m_stepTimer->setSingleShot(true);
+    connect(m_stepTimer, &QTimer::timeout, this, &SearchPhoneDialog::surveyStep);
 
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -154,21 +160,58 @@ SearchPhoneDialog::SearchPhoneDialog(PhoneLink& link, CAppSettings& settings, CP
     showStatus();
 }
 
+SearchPhoneDialog::~SearchPhoneDialog() {
+    setWaitCursor(false);
+}
+
 void SearchPhoneDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_surveyed) {
         m_surveyed = true;
-        QTimer::singleShot(0, this, &SearchPhoneDialog::survey);
+        startSurvey();
     }
 }
 
+void SearchPhoneDialog::startSurvey() {
+    m_model.beginSurvey();
+    m_exposeWaits = 0;
+    setWaitCursor(true);
+    showStatus();
+    m_stepTimer->start(0);
+}
+
+void SearchPhoneDialog::surveyStep() {
+    if (!m_model.surveying())
+        return;
+    // The first port waits until the window is on the screen (a moment, at most half a
+    // second), so the window is never left blank while a port is tried.
+    QWindow* window = windowHandle();
+    if (isVisible() && window && !window->isExposed() && m_exposeWaits < 50) {
+        ++m_exposeWaits;
+        m_stepTimer->start(10);
+        return;
+    }
+    const bool more = m_model.surveyNextPort();
+    showStatus();
+    if (isVisible())
+        m_status->repaint(); // before the next port holds the thread
+    if (more)
+        m_stepTimer->start(0);
+    else
+        finishSurvey();
+}
+
 void SearchPhoneDialog::survey() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_model.survey([this] {
+    m_model.beginSurvey();
+    m_stepTimer->stop();
+    setWaitCursor(true);
+    while (m_model.surveyNextPort())
         showStatus();
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
-    QApplication::restoreOverrideCursor();
+    finishSurvey();
+}
+
+void SearchPhoneDialog::finishSurvey() {
+    setWaitCursor(false);
     showStatus();
     if (!m_model.foundAny()) {
         QMessageBox box(QMessageBox::Warning, QString::fromLatin1(NoPhonesTitle.data()),
@@ -177,6 +220,24 @@ void SearchPhoneDialog::survey() {
         box.setObjectName("noPhones");
         box.exec();
     }
+}
+
+void SearchPhoneDialog::done(int result) {
+    // Closed while the survey runs: the rest of the ports are not tried.
+    m_stepTimer->stop();
+    m_model.cancelSurvey();
+    setWaitCursor(false);
+    QDialog::done(result);
+}
+
+void SearchPhoneDialog::setWaitCursor(bool on) {
+    if (on == m_waitCursor)
+        return;
+    m_waitCursor = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void SearchPhoneDialog::showStatus() {

@@ -11,6 +11,7 @@ class QButtonGroup;
 class QLabel;
 class QPlainTextEdit;
 class QTableWidget;
+class QTimer;
 
 namespace pixelon::ui {
 
@@ -45,31 +46,44 @@ private:
 // Shows or hides the process-wide log window, creating it on first use.
 CommsLogWindow& showCommsLog(CAppSettings& settings, bool show, QWidget* parent = nullptr);
 
-// "Search for Phone and type; set default COM Port#": surveys the ports when it opens.
+// "Search for Phone and type; set default COM Port#": surveys the ports when it opens. The
+// window shows at once; the survey then runs a port at a time from the event loop, so the
+// window stays drawn and each port's line appears as the port answers.
 class SearchPhoneDialog : public QDialog {
     Q_OBJECT
 public:
     SearchPhoneDialog(PhoneLink& link, CAppSettings& settings, CPortTable table,
                       QWidget* parent = nullptr);
+    ~SearchPhoneDialog() override;
 
     CSearchPhoneModel& model() { return m_model; }
-    // Runs the survey (called once the dialog is shown; callable again by "Search Again").
+    // Starts the survey a port at a time (when the dialog shows, and by "Search Again").
+    void startSurvey();
+    // Runs the whole survey at once.
     void survey();
     QString statusText() const;
+    QLabel* statusLabel() const { return m_status; }
 
     void accept() override;
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void surveyStep();
+    void finishSurvey();
     void showStatus();
+    void setWaitCursor(bool on);
 
     CSearchPhoneModel m_model;
     QButtonGroup* m_ports;
     QLabel* m_status;
     QTableWidget* m_devices;
+    QTimer* m_stepTimer = nullptr;
     bool m_surveyed = false;
-
-protected:
-    void showEvent(QShowEvent* event) override;
+    bool m_waitCursor = false;
+    int m_exposeWaits = 0;
 };
 
 // A dialog of radio buttons over a CRadioChoice, with an optional note under them.

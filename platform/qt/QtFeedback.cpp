@@ -202,8 +202,13 @@ void QtFeedback::setParent(QWidget* parent) {
 }
 
 Answer QtFeedback::message(std::string_view text, MessageIcon icon, MessageButtons buttons) {
-    QMessageBox box(toQtIcon(icon), QApplication::applicationDisplayName(), toQString(text),
-                    toQtButtons(buttons), m_parent);
+    return titledMessage(QApplication::applicationDisplayName().toStdString(), text, icon, buttons);
+}
+
+Answer QtFeedback::titledMessage(std::string_view title, std::string_view text, MessageIcon icon,
+                                 MessageButtons buttons) {
+    QMessageBox box(toQtIcon(icon), toQString(title), toQString(text), toQtButtons(buttons),
+                    m_parent);
     keepLinesWhole(box, m_parent);
     return fromQtButton(box.exec(), buttons);
 }

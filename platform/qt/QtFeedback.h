@@ -23,6 +23,8 @@ public:
     void setParent(QWidget* parent);
 
     Answer message(std::string_view text, MessageIcon icon, MessageButtons buttons) override;
+    Answer titledMessage(std::string_view title, std::string_view text, MessageIcon icon,
+                         MessageButtons buttons) override;
     ProgressWindow& progress() override;
 
     // The visible progress widget while the window is open, else null (tests look at it).

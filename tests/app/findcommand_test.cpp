@@ -2,8 +2,11 @@
 // check of the program's start.
 
 #include <QAction>
+#include <QTest>
+
 #include <QLineEdit>
 #include <QListWidget>
+#include <algorithm>
 
 #include "app/CommandFinder.h"
 #include "app/DisplayCheck.h"
@@ -58,7 +61,13 @@ private slots:
         QCOMPARE(byId(all, ID_PICTURE_ID)->text, std::string("Picture's ID #"));
         QCOMPARE(byId(all, ID_PASTE_EDIT_NEW_PICTURE)->text,
                  std::string("Paste & Edit New Picture"));
-        QCOMPARE(byId(all, ID_TEXT_METRICS)->menu, std::string("Tools"));
+        // A menu is named only where the window holds the command: not the removed Tools menu,
+        // not an item removed at start.
+        QCOMPARE(byId(all, ID_TEXT_METRICS)->menu, std::string());
+        QCOMPARE(byId(all, ID_EXPORT_WINDOWS_FONT)->menu, std::string());
+        QCOMPARE(byId(all, ID_SEARCH_PHONE)->menu, std::string());
+        QCOMPARE(byId(all, ID_EDIT_COPY)->menu, std::string("Edit"));
+        QCOMPARE(byId(all, ID_EXPORT_PICTURE)->menu, std::string("Preview"));
         QCOMPARE(byId(all, ID_SELECT_ALL)->keys, std::string("Ctrl+A"));
     }
 
@@ -68,9 +77,44 @@ private slots:
         std::vector<FoundCommand> found = finder.find("  HEIGHT crop ", s);
         QCOMPARE(found.size(), std::size_t(1));
         QCOMPARE(found[0].id, int(ID_CROP_HEIGHT));
-        QVERIFY(byId(finder.find("tools palette", s), ID_IMPORT_PSP_PALETTE));
+        QVERIFY(byId(finder.find("insert grabber", s), ID_IMAGE_GRABBER));
+        QVERIFY(!byId(finder.find("tools palette", s), ID_IMPORT_PSP_PALETTE)); // menu not shown
         QVERIFY(byId(finder.find("ctrl+w", s), ID_ASCENT_LINE));
         QVERIFY(finder.find("no such command", s).empty());
+    }
+
+    void theCommandsOwnNameRanksFirst() {
+        CommandFinder finder([](int) { return true; });
+        CommandState s{true, 2, 1, 4, 0};
+        auto ids = [&](const char* query) {
+            std::vector<int> out;
+            for (const FoundCommand& c : finder.find(query, s))
+                out.push_back(c.id);
+            return out;
+        };
+        // A name that starts with the word beats a key that holds it; the keys come last.
+        std::vector<int> shift = ids("shift");
+        QVERIFY(!shift.empty());
+        QCOMPARE(shift.front(), int(ID_SHIFT_VERTICALLY));
+        QCOMPARE(shift.size(), std::size_t(4));
+        for (int keyOnly : {ID_PASTE_NEW_PICTURE, ID_EDIT_CUT, ID_PREV_PANE})
+            QVERIFY(std::find(shift.begin() + 1, shift.end(), keyOnly) != shift.end());
+
+        // Start of the name, then start of a word, then anywhere in the name; equal matches
+        // in menu order.
+        QCOMPARE(ids("port"),
+                 (std::vector<int>{ID_PORTFOLIO_NAME, ID_PORTFOLIO_NOTES, ID_FILE_NEW, ID_FILE_SAVE,
+                                   ID_MERGE_PORTFOLIOS, ID_PICTURE_PORTFOLIO, ID_SEARCH_PHONE,
+                                   ID_EXPORT_PICTURE, ID_EXPORT_WINDOWS_FONT,
+                                   ID_EXPORT_CONTACT_SHEET, ID_IMPORT_PSP_PALETTE}));
+        // Each word counts: both at the start of a word rank above one inside a word.
+        std::vector<int> newPicture = ids("new pic");
+        QCOMPARE(newPicture.front(), int(ID_NEW_PICTURE));
+        // A menu's name matches after every match in a name, before the keys.
+        std::vector<int> edit = ids("edit");
+        QCOMPARE(edit.front(), int(ID_EDIT_PICTURE));
+        QCOMPARE(edit[1], int(ID_PASTE_EDIT_NEW_PICTURE));
+        QVERIFY(std::find(edit.begin(), edit.end(), ID_DELETE_PICTURE) != edit.end());
     }
 
     void enablementAsInTheMenus() {
@@ -123,7 +167,7 @@ private slots:
         QVERIFY(dialog.results()->count() > 40);
         dialog.searchField()->setText("crop");
         QCOMPARE(dialog.results()->count(), 1);
-        QVERIFY(dialog.results()->item(0)->text().startsWith("Crop Height...   (Tools)"));
+        QCOMPARE(dialog.results()->item(0)->text(), QString("Crop Height..."));
         dialog.accept();
         QCOMPARE(dialog.chosen(), 0); // not built: listed but not chosen
         QVERIFY(!dialog.isVisible());
@@ -140,6 +184,26 @@ private slots:
         QTest::keyClick(dialog.searchField(), Qt::Key_Return);
         QCOMPARE(dialog.chosen(), int(ID_COPY_WITH_GRID));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    void typingANameRunsThatCommand() {
+        CommandFinder finder([](int) { return true; });
+        CommandState pictures{true, 3, 0, 4, 0};
+        FindCommandDialog dialog(finder, pictures);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.searchField()->setFocus();
+        QTest::keyClicks(dialog.searchField(), "shift");
+        QCOMPARE(dialog.results()->item(0)->text(), QString("Shift Vertically..."));
+        QCOMPARE(dialog.results()->currentRow(), 0);
+        QVERIFY(dialog.results()->item(dialog.results()->count() - 1)->text().contains("Shift+"));
+        QTest::keyClick(dialog.searchField(), Qt::Key_Return);
+        QCOMPARE(dialog.chosen(), int(ID_SHIFT_VERTICALLY));
+
+        FindCommandDialog again(finder, pictures);
+        again.searchField()->setText("paste new");
+        QCOMPARE(again.results()->item(0)->text(),
+                 QString("Paste New Picture   (Edit)   Ctrl+V, Shift+Ins"));
     }
 
     void displayCheck() {

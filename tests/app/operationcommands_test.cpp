@@ -163,6 +163,35 @@ private slots:
         QCOMPARE(app.doc().m_portfolio.Picture(1).m_nHeight, 5);
     }
 
+    void heightCommandsWithoutASelectionSaySo() {
+        OperationsFixture f;
+        CGlyphonApp& app = f.startWith(f.writePortfolio("set.pfo", {1, 2}));
+        app.view().list()->clearSelection();
+        int asked = 0;
+        f.operations.heights = [&asked](HeightDialogModel&) {
+            ++asked;
+            return true;
+        };
+        for (int id : {ID_CROP_HEIGHT, ID_ENLARGE_HEIGHT, ID_SHIFT_VERTICALLY}) {
+            app.frame().showPrompt("Ready");
+            // Enabled as the rules say, and reached through Find Command as a user does.
+            QVERIFY(app.frame().action(id)->isEnabled());
+            app.frame().m_chooseCommand = [id](const CommandFinder&, const CommandState&) {
+                return id;
+            };
+            app.frame().action(ID_FIND_COMMAND)->trigger();
+            QCOMPARE(app.frame().statusPrompt(), QString("Select the pictures to change first"));
+        }
+        QCOMPARE(asked, 0);
+        QVERIFY(!app.doc().IsModified());
+        QVERIFY(f.feedback.messages().empty());
+
+        // With a selection the dialog opens as before.
+        app.view().selectOnly(0);
+        app.view().runCommand(ID_CROP_HEIGHT);
+        QCOMPARE(asked, 1);
+    }
+
     void mergeThroughTheChooserAndTheDialog() {
         OperationsFixture f;
         CGlyphonApp& app = f.startWith(f.writePortfolio("ours.pfo", {1, 5}));
@@ -183,7 +212,8 @@ private slots:
         f.feedback.clear();
         app.view().runCommand(ID_MERGE_PORTFOLIOS);
         QCOMPARE(f.feedback.messages().size(), std::size_t(1));
-        QCOMPARE(f.feedback.messages()[0].text, std::string("Cannot open file"));
+        QCOMPARE(f.feedback.messages()[0].text, f.path("bad.pfo") + "\n\nCannot open file");
+        QCOMPARE(f.feedback.messages()[0].title, std::string("ERROR"));
         QCOMPARE(f.feedback.messages()[0].icon, MessageIcon::Stop);
         QCOMPARE(app.doc().m_portfolio.Count(), 3);
     }

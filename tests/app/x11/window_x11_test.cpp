@@ -1,17 +1,32 @@
 // The main window on a real X server with a window manager: where the frame lands, the
 // caption the window system shows, and the toolbar. Run through run-under-x.sh.
 
+#include <QApplication>
 #include <QDir>
+#include <QFontDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QSlider>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 #include "app/FindCommandDialog.h"
 #include "app/GlyphonView.h"
 #include "app/MainFrame.h"
+#include "core/Colours.h"
+#include "fonts/ui/FontDialogs.h"
+#include "operations/ui/OperationWindows.h"
+#include "phone/Commands.h"
+#include "phone/ui/PhoneWindows.h"
 #include "tests/app/TestDoubles.h"
 #include "tests/app/ToolbarChecks.h"
 
@@ -199,6 +214,158 @@ private slots:
         QVERIFY(outer);
         QVERIFY(box.x >= 0 && box.x <= 4 && box.y >= 0 && box.y <= 4);
         QVERIFY(inner.y > box.y + 8);
+    }
+
+    // The grabber's snapshot shows the screen as it was before the Insert menu opened, not
+    // the menu the command was chosen from.
+    void imageGrabberLeavesTheMenuOut() {
+        AppFixture f;
+        CGlyphonApp& app = f.start(f.writePortfolio("grab.pfo", {1, 2, 3}, "Grab"));
+        if (!app.view().hasCommand(ID_IMAGE_GRABBER))
+            QSKIP("built without the operation windows");
+        CMainFrame& frame = app.frame();
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame, 5000));
+        QTest::qWait(500); // the window manager has placed and drawn the frame
+        QScreen* screen = QGuiApplication::primaryScreen();
+        const QImage before = screen->grabWindow(0).toImage();
+
+        QMenu* insert = frame.menu(Menu::Insert);
+        frame.menuBar()->setActiveAction(insert->menuAction());
+        QVERIFY(QTest::qWaitForWindowExposed(insert, 5000));
+        QTest::qWait(200);
+        const QRect menu = insert->geometry();
+        const QImage menuShown = screen->grabWindow(0).toImage();
+        // The band dragged on the grabber: inside the menu as it was on the screen.
+        const QRect band(menu.topLeft() + QPoint(6, 6), QSize(menu.width() - 12, 24));
+        int differs = 0;
+        for (int y = band.top(); y <= band.bottom(); ++y)
+            for (int x = band.left(); x <= band.right(); ++x)
+                differs += before.pixel(x, y) != menuShown.pixel(x, y);
+        QVERIFY2(differs > band.width() * band.height() / 10, "the menu does not show");
+
+        bool dragged = false;
+        std::function<void(int)> drag = [&](int tries) {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* grabber = qobject_cast<ui::ImageGrabber*>(w);
+                if (!grabber || !grabber->isVisible())
+                    continue;
+                // The grabber's points are the snapshot's pixels.
+                QTest::mousePress(grabber, Qt::LeftButton, {}, band.topLeft());
+                QTest::mouseMove(grabber, band.bottomRight() + QPoint(1, 1));
+                QTest::mouseRelease(grabber, Qt::LeftButton, {}, band.bottomRight() + QPoint(1, 1));
+                dragged = true;
+                return;
+            }
+            if (tries < 300)
+                QTimer::singleShot(10, [&drag, tries] { drag(tries + 1); });
+        };
+        QTimer::singleShot(0, [&drag] { drag(0); });
+        insert->setActiveAction(frame.action(ID_IMAGE_GRABBER));
+        QTest::keyClick(insert, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(dragged, 5000);
+        QTRY_COMPARE(app.doc().m_portfolio.Count(), 4);
+
+        const std::vector<int> selected = app.view().selectedIndices();
+        QCOMPARE(selected.size(), std::size_t(1));
+        const CPicture& picture = app.doc().m_portfolio.Picture(selected[0]);
+        QCOMPARE(picture.m_nWidth, band.width());
+        QCOMPARE(picture.m_nHeight, band.height());
+        auto at565 = [](QRgb c) { return toRgb565(rgb(qRed(c), qGreen(c), qBlue(c))); };
+        int asBefore = 0, asMenu = 0;
+        for (int y = 0; y < picture.m_nHeight; ++y)
+            for (int x = 0; x < picture.m_nWidth; ++x) {
+                const std::uint16_t got = toRgb565(picture.PixelColour(x, y));
+                asBefore += got == at565(before.pixel(band.left() + x, band.top() + y));
+                asMenu += got == at565(menuShown.pixel(band.left() + x, band.top() + y));
+            }
+        const int all = picture.m_nWidth * picture.m_nHeight;
+        qInfo("grabbed %d pixels: %d as before the menu, %d as the menu", all, asBefore, asMenu);
+        QVERIFY(asBefore > all * 95 / 100);
+        QVERIFY(asMenu < asBefore);
+    }
+
+    // Screenshots of the windows a user meets first, for a person to look at: the main window
+    // after a command-line open, Find Command, Shift Vertically, Search for Phone and the font
+    // chooser. Each also checks what the picture should show.
+    void firstLookScreenshots() {
+        const QString folder = qEnvironmentVariable("PIXELON_ARTEFACT_DIR", QDir::tempPath());
+        auto shoot = [&](const char* name) {
+            QTest::qWait(300);
+            const QString path = QDir(folder).filePath(name);
+            QProcess::execute("import", {"-window", "root", path});
+            qInfo("screenshot: %s", qPrintable(path));
+        };
+        AppFixture f;
+        CPortfolio p;
+        p.m_strName = "Demo";
+        p.m_nAscent = 7;
+        for (int id : {0x41, 0x42, 0x43}) {
+            auto picture = std::make_unique<CPicture>();
+            picture->Create(9, 12, id);
+            p.InsertSorted(std::move(picture));
+        }
+        RecordingFeedback quiet;
+        p.WriteFile(f.path("demo.pfo"), quiet);
+        CGlyphonApp& app = f.start(f.path("demo.pfo"));
+        CMainFrame& frame = app.frame();
+        frame.show();
+        frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame, 5000));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(app.view().list()));
+        QTest::keyClick(app.view().list(), Qt::Key_Down);
+        QVERIFY(frame.ascentLineChecked());
+        shoot("x11-first-main-window.png");
+
+        CommandFinder finder([&app](int id) { return app.view().hasCommand(id); });
+        {
+            FindCommandDialog dialog(finder, app.view().commandState(), &frame);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog, 5000));
+            QTest::keyClicks(dialog.searchField(), "shift");
+            QCOMPARE(dialog.results()->currentItem()->text(), QString("Shift Vertically..."));
+            shoot("x11-find-command-shift.png");
+        }
+        {
+            ShiftDialogModel model;
+            ui::ShiftDialog dialog(model, &frame);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog, 5000));
+            dialog.row().slider->setFocus();
+            for (int i = 0; i < 3; ++i)
+                QTest::keyClick(dialog.row().slider, Qt::Key_Up);
+            QCOMPARE(dialog.row().value->text(), QString("Up 3"));
+            shoot("x11-shift-up-3.png");
+        }
+        {
+            PhoneLink link{serialChannel(), applicationSizes(), f.feedback};
+            CPortTable table;
+            for (int port = 1; port <= CPortTable::PortCount; ++port)
+                table.setPath(port, "/nonexistent/tty" + std::to_string(port));
+            ui::SearchPhoneDialog dialog(link, f.settings, table, &frame);
+            QString boxText;
+            std::function<void(int)> closeBox = [&](int tries) {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    shoot("x11-search-phone.png");
+                    boxText = box->text();
+                    box->accept();
+                } else if (tries < 500) {
+                    QTimer::singleShot(10, [&closeBox, tries] { closeBox(tries + 1); });
+                }
+            };
+            QTimer::singleShot(0, [&closeBox] { closeBox(0); });
+            dialog.show();
+            QTRY_VERIFY_WITH_TIMEOUT(!boxText.isEmpty(), 10000);
+            QVERIFY(dialog.statusText().endsWith("COM8: Cannot open port\n"));
+        }
+        {
+            ui::lastChosenFont().reset();
+            ui::FontChooserDialog dialog({}, &frame);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog, 5000));
+            QCOMPARE(dialog.fontDialog()->currentFont().style(), QFont::StyleNormal);
+            shoot("x11-font-chooser.png");
+        }
     }
 
     void dialogTitlesAsGiven() {

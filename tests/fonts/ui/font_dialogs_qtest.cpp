@@ -1,8 +1,11 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -27,6 +30,30 @@ QAbstractButton* buttonNamed(const QWidget& w, const QString& text) {
         if (b->text() == text)
             return b;
     return nullptr;
+}
+
+// Clicks a line of one of the chooser's lists (families 0, styles 1, sizes 2).
+bool pickLine(ui::FontChooserDialog& dialog, int which, const QString& text) {
+    const QList<QListView*> lists = dialog.fontDialog()->findChildren<QListView*>();
+    if (lists.size() <= which)
+        return false;
+    QListView* list = lists[which];
+    QAbstractItemModel* model = list->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, 0);
+        if (index.data().toString() != text)
+            continue;
+        list->scrollTo(index);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+        return list->currentIndex() == index;
+    }
+    return false;
+}
+bool pickFamily(ui::FontChooserDialog& dialog, const QString& family) {
+    return pickLine(dialog, 0, family);
+}
+bool pickStyle(ui::FontChooserDialog& dialog, const QString& style) {
+    return pickLine(dialog, 1, style);
 }
 
 } // namespace
@@ -92,6 +119,53 @@ private slots:
         QVERIFY(c.font.underline);
         QVERIFY(c.font.strikeout);
         QCOMPARE(c.colour, rgb(255, 0, 0));
+    }
+
+    void fontChooserOpensUprightOnTheFixedFontAndKeepsItUpright() {
+        ui::lastChosenFont().reset();
+        ui::FontChooserDialog dialog;
+        const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        const QFont opened = dialog.fontDialog()->currentFont();
+        QCOMPARE(opened.family(), QFontInfo(fixed).family());
+        QCOMPARE(opened.style(), QFont::StyleNormal);
+        QCOMPARE(opened.weight(), QFont::Normal);
+        QVERIFY(opened.pointSize() >= 10 && opened.pointSize() <= 12);
+
+        // Picking a family whose first listed style is slanted keeps the upright one, as a
+        // click in the family list does it.
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QString mono = "DejaVu Sans Mono";
+        if (!QFontDatabase::families().contains(mono))
+            QSKIP("DejaVu Sans Mono is not installed");
+        QVERIFY(pickFamily(dialog, "DejaVu Serif"));
+        QVERIFY(pickFamily(dialog, mono));
+        QCOMPARE(dialog.fontDialog()->currentFont().family(), mono);
+        QCOMPARE(dialog.fontDialog()->currentFont().style(), QFont::StyleNormal);
+        QVERIFY(!dialog.chosen().font.italic);
+
+        // A style the user picks is kept across families by its slant and weight.
+        QVERIFY(pickStyle(dialog, "Bold Oblique"));
+        QVERIFY(pickFamily(dialog, "DejaVu Sans"));
+        const QFont boldSlanted = dialog.fontDialog()->currentFont();
+        QVERIFY(boldSlanted.style() != QFont::StyleNormal);
+        QVERIFY(boldSlanted.bold());
+    }
+
+    void fontChooserOpensOnTheLastFontUsed() {
+        ChosenFont last;
+        last.font.family = "DejaVu Serif";
+        last.font.tenthsOfPoint = 180;
+        last.font.bold = true;
+        last.font.strikeout = true;
+        last.colour = rgb(0, 0, 255);
+        ui::FontChooserDialog dialog(last);
+        const ChosenFont again = dialog.chosen();
+        QCOMPARE(QString::fromStdString(again.font.family),
+                 QFontInfo(QFont("DejaVu Serif")).family());
+        QCOMPARE(again.font.tenthsOfPoint, 180);
+        QVERIFY(again.font.bold && !again.font.italic && again.font.strikeout);
+        QCOMPARE(again.colour, rgb(0, 0, 255));
     }
 
     void escapeInTheFontListCancelsTheWholeWindow() {

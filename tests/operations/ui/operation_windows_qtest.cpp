@@ -1,5 +1,6 @@
 // The operation dialogs and the grabber through their widgets.
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -7,6 +8,7 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "core/Picture.h"
 #include "core/Portfolio.h"
@@ -128,6 +130,60 @@ private slots:
         QCOMPARE(shiftDialog.row().value->text(), QString("Up 4"));
         shiftDialog.row().slider->setValue(12);
         QCOMPARE(shiftDialog.row().value->text(), QString("Down 12"));
+    }
+
+    void shiftSliderMovesTheWayItsKeysPoint() {
+        ShiftDialogModel shift;
+        ShiftDialog dialog(shift);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QSlider* slider = dialog.row().slider;
+        QLabel* label = dialog.row().value;
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_Up);
+        QCOMPARE(label->text(), QString("Up 1"));
+        QTest::keyClick(slider, Qt::Key_PageUp);
+        QCOMPARE(label->text(), QString("Up 6"));
+        QTest::keyClick(slider, Qt::Key_Down);
+        QCOMPARE(label->text(), QString("Up 5"));
+        QTest::keyClick(slider, Qt::Key_PageDown);
+        QTest::keyClick(slider, Qt::Key_PageDown);
+        QCOMPARE(label->text(), QString("Down 5"));
+        QCOMPARE(shift.shift.value, 5);
+
+        // The wheel turned away from the user moves up as well.
+        slider->setValue(0);
+        const QPoint at = slider->rect().center();
+        QWheelEvent up(at, slider->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                       Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(slider, &up);
+        QVERIFY(slider->value() < 0);
+        QVERIFY(label->text().startsWith("Up "));
+
+        // And what the keys call up is up on the screen: the rows that change from the middle
+        // to "Up 30" reach the top, those to "Down 30" the bottom.
+        auto changedRows = [slider](int value) {
+            slider->setValue(0);
+            const QImage middle = slider->grab().toImage();
+            slider->setValue(value);
+            const QImage moved = slider->grab().toImage();
+            int first = -1, last = -1;
+            for (int y = 0; y < moved.height(); ++y)
+                for (int x = 0; x < moved.width(); ++x)
+                    if (moved.pixel(x, y) != middle.pixel(x, y)) {
+                        first = first < 0 ? y : first;
+                        last = y;
+                    }
+            return std::pair{first, last};
+        };
+        QTest::keyClick(slider, Qt::Key_Home);
+        QCOMPARE(label->text(), QString("Up 30"));
+        const int h = slider->height();
+        const auto [upFirst, upLast] = changedRows(-30);
+        const auto [downFirst, downLast] = changedRows(30);
+        QVERIFY2(upFirst >= 0 && upFirst < h / 3, qPrintable(QString::number(upFirst)));
+        QVERIFY2(downLast > 2 * h / 3, qPrintable(QString::number(downLast)));
+        QVERIFY(upLast < downLast && upFirst < downFirst);
     }
 
     void idDialogRefusesIdsOutOfRange() {

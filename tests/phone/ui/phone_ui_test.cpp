@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -12,10 +13,31 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <functional>
+
 #include "phone/ui/PhoneWindows.h"
 #include "tests/phone/PhoneRig.h"
 
 namespace pixelon::ui {
+
+namespace {
+
+// Runs a function each time the watched widget is painted.
+class PaintSpy : public QObject {
+public:
+    explicit PaintSpy(std::function<void()> onPaint) : m_onPaint(std::move(onPaint)) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            m_onPaint();
+        return false;
+    }
+
+private:
+    std::function<void()> m_onPaint;
+};
+
+} // namespace
 
 class PhoneWindowsTest : public QObject {
     Q_OBJECT
@@ -74,6 +96,56 @@ private slots:
         QCOMPARE(dialog.model().table().path(6), std::string("/dev/ttyUSB9"));
         dialog.accept();
         QCOMPARE(settings.m_nComPort, 2);
+    }
+
+    void searchDialogShowsAtOnceAndFillsPortByPort() {
+        test::PhoneRig rig;
+        rig.attach(2, test::PhoneRig::profile(SimProfileKind::Edaw));
+        CAppSettings settings;
+        CPortTable table;
+        for (int p = 1; p <= 8; ++p)
+            table.setPath(p, "/dev/sim" + std::to_string(p));
+        SearchPhoneDialog dialog(rig.link, settings, table);
+        // What the status showed each time it was drawn.
+        QStringList painted;
+        PaintSpy spy([&] { painted << dialog.statusText(); });
+        dialog.statusLabel()->installEventFilter(&spy);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTRY_VERIFY(!dialog.model().surveying());
+        QVERIFY(!painted.isEmpty());
+        // Drawn before the first port was tried, then again as each port answered.
+        QCOMPARE(painted.first(), QString("COM1: Checking...\n"));
+        for (int port = 2; port <= 8; ++port)
+            QVERIFY2(std::any_of(painted.begin(), painted.end(),
+                                 [port](const QString& text) {
+                                     return text.endsWith(
+                                         QString("COM%1: Checking...\n").arg(port));
+                                 }),
+                     qPrintable(QString::number(port)));
+        QVERIFY(dialog.statusText().endsWith("COM8: Cannot open port\n"));
+        QCOMPARE(dialog.findChild<QButtonGroup*>()->checkedId(), 1);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void searchDialogClosedMidwayStopsAndGivesThePortsBack() {
+        test::PhoneRig rig;
+        CAppSettings settings;
+        CPortTable table;
+        for (int p = 1; p <= 8; ++p)
+            table.setPath(p, "/dev/edited" + std::to_string(p));
+        {
+            SearchPhoneDialog dialog(rig.link, settings, table);
+            dialog.show();
+            QVERIFY(dialog.model().surveying()); // begun, no port tried yet
+            QCOMPARE(rig.channel.devicePath(4), std::string("/dev/edited4"));
+            dialog.reject();
+            QTest::qWait(50);
+            QVERIFY(!dialog.model().surveying());
+            QCOMPARE(dialog.statusText(), QString("COM1: Checking...\n"));
+            QCOMPARE(QApplication::overrideCursor(), nullptr);
+            QCOMPARE(rig.channel.devicePath(4), std::string("/dev/sim4"));
+        }
     }
 
     void searchDialogWarnsWhenNothingAnswers() {
