@@ -1,6 +1,6 @@
 // fuzz-links: codecs core platform
-// Reads arbitrary bytes as a GIF, draws its images, and checks that writing them and reading
-// them back gives the same pixels.
+// Reads arbitrary bytes as a GIF (also with the import's limits and crop), draws its images,
+// and checks that writing them and reading them back gives the same pixels.
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +13,15 @@ using namespace pixelon;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > (std::size_t(64) << 20))
         return 0;
+    // The import's limits, with its crop of a huge image: the kept part is drawn.
+    GifFile imported;
+    if (ReadGifBytes(imported, {data, size}, ImportGifLimits) && !imported.images.empty()) {
+        const Surface first = RenderGifImage(imported, 0);
+        if (first.width() > ImportGifLimits.maxDimension ||
+            first.height() > ImportGifLimits.maxDimension)
+            std::abort();
+    }
+
     // The reader's own limits, as the program uses them.
     const GifReadLimits limits;
     GifFile gif;
