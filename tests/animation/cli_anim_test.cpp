@@ -197,8 +197,9 @@ TEST(AnimGifLimits, RefusesWhatGifCannotHoldAndPeersReadWhatIsWritten) {
         } else {
             EXPECT_EQ(gif.screenHeight, 65535);
         }
-        if (haveGifPeers())
+        if (haveGifPeers()) {
             EXPECT_EQ(gifPeerFailures(dir / "ok.gif"), "");
+        }
     }
 }
 

@@ -77,12 +77,14 @@ TEST_F(FntLimits, RefusesWhatTheSixteenBitFieldsCannotHold) {
     ASSERT_GT(f.size(), 1500u);
     EXPECT_EQ(f[88] | f[89] << 8, 65535);
     EXPECT_EQ(f[68] | f[69] << 8, 65535 * 72 / 96);
+    std::filesystem::remove(dir.path / "f.fnt");
 
     std::vector<std::unique_ptr<CPicture>> w;
     w.push_back(blackPicture(0x43, 70000, 1));
     save("wide.pfo", std::move(w));
     EXPECT_EQ(fnt("wide.pfo"), 1);
     EXPECT_NE(err.find("Picture 00067 is 70000 pixels wide"), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "f.fnt"));
 
     std::vector<std::unique_ptr<CPicture>> a;
     a.push_back(blackPicture(0x44, 8, 8));

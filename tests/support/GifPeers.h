@@ -26,7 +26,7 @@ inline std::string gifPeerFailures(const std::filesystem::path& gif) {
     } peers[] = {
         {"giftext", "giftext " + q + " >/dev/null"},
         {"gif2rgb", "gif2rgb -1 -o /dev/null " + q},
-        {"giftopnm", "giftopnm --allimages " + q + " >/dev/null"},
+        {"giftopnm", "giftopnm -image=all " + q + " >/dev/null"},
         {"gifsicle", "gifsicle --info " + q + " >/dev/null"},
     };
     std::string failures;
