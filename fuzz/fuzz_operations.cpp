@@ -53,6 +53,9 @@ void merge(std::string_view oursText, std::string_view theirsText, Choices& choo
     fuzz::FuzzPortfolio ours(oursText), theirs(theirsText);
     if (pixelsOf(ours.folio) + pixelsOf(theirs.folio) > MaxPixels)
         return;
+    // A read that failed half-way leaves its pictures unsorted; the commands start sorted.
+    ours.folio.SortById();
+    theirs.folio.SortById();
     MergeModel model(ours.folio, theirs.folio);
     for (int step = 0; step < 16; ++step) {
         const MergeList list = MergeList(choose.next() % 3);
@@ -69,6 +72,8 @@ void merge(std::string_view oursText, std::string_view theirsText, Choices& choo
     checkPictures(ours.folio);
 
     fuzz::FuzzPortfolio again(oursText), other(theirsText);
+    again.folio.SortById();
+    other.folio.SortById();
     const MergeKeep keep = MergeKeep(choose.next() % 3);
     ApplyMerge(again.folio, other.folio, AutomaticMergeChoice(again.folio, other.folio, keep),
                again.feedback);
@@ -119,6 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::FuzzPortfolio input(ours);
     if (pixelsOf(input.folio) > MaxPixels)
         return 0;
+    input.folio.SortById();
     ids(input.folio, input.feedback, choose);
     heights(input.folio, input.feedback, choose);
     return 0;
