@@ -9,7 +9,7 @@
 
 #include "phone/obex/ObexTransport.h"
 
-using namespace pixelon;
+using namespace pixelon::obex;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 1 << 12)
