@@ -25,7 +25,7 @@ using namespace pixelon;
 namespace {
 
 // Writers are linear in the pixels: beyond this the fuzzer would measure speed, not faults.
-constexpr std::uint64_t MaxPixels = 1 << 20;
+constexpr std::uint64_t MaxPixels = 1 << 18;
 
 // The reader with room for everything a GIF may hold.
 const GifReadLimits Everything{65535, std::size_t(1) << 32, 0, 0, std::size_t(1) << 32};
@@ -74,7 +74,7 @@ void animations(const CPortfolio& folio) {
 }
 
 void pictures(const CPortfolio& folio) {
-    for (int i = 0; i < folio.Count() && i < 16; ++i) {
+    for (int i = 0; i < folio.Count() && i < 8; ++i) {
         const CPicture& p = folio.Picture(i);
         const GifFile gif = PictureGif(p, 128, 110);
         if (gif.images.size() != 1 || gif.images[0].width != std::clamp(p.m_nWidth, 0, 128) ||
