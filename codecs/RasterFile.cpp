@@ -278,8 +278,7 @@ void RasterFile::ReadRow(int pixels) {
     const std::size_t n = rowBytes();
     // Only the bytes of the pixels that will be read are kept; the rest of the row is skipped.
     const std::size_t kept =
-        pixels < 0 ? n
-                   : std::min(n, (std::size_t(m_info.bitCount) * std::size_t(pixels) + 7) / 8);
+        pixels < 0 ? n : std::min(n, (std::size_t(m_info.bitCount) * std::size_t(pixels) + 7) / 8);
     auto data = m_in.Take(kept);
     m_in.Skip(std::min(n - kept, m_in.Remaining()));
     // A file that ends early gives rows of zero bytes from there on.

@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (fd < 0 || ::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != ssize_t(size))
         __builtin_trap();
     std::string error;
-    const auto image =
-        pixelon::sim::readPpm("/proc/self/fd/" + std::to_string(fd), error);
+    const auto image = pixelon::sim::readPpm("/proc/self/fd/" + std::to_string(fd), error);
     if (image) {
         if (image->width() < 1 || image->width() > 1280 || image->height() < 1 ||
             image->height() > 1024)

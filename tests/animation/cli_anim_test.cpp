@@ -188,8 +188,8 @@ TEST(AnimGifLimits, RefusesWhatGifCannotHoldAndPeersReadWhatIsWritten) {
         ASSERT_EQ(out.status, 0) << out.err;
         GifFile gif;
         ASSERT_TRUE(ReadGifFile(gif, dir / "ok.gif", {65535, std::size_t(1) << 30}));
-        EXPECT_EQ(gif.images.size(), folio.m_animations[name == std::string("Corner") ? 8 : 9]
-                                         .frames.size());
+        EXPECT_EQ(gif.images.size(),
+                  folio.m_animations[name == std::string("Corner") ? 8 : 9].frames.size());
         if (name == std::string("Corner")) {
             EXPECT_EQ(gif.screenWidth, 65535);
             EXPECT_EQ(gif.screenHeight, 20);
