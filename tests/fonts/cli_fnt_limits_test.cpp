@@ -95,5 +95,18 @@ TEST_F(FntLimits, RefusesWhatTheSixteenBitFieldsCannotHold) {
     EXPECT_FALSE(std::filesystem::exists(dir.path / "f.fnt"));
 }
 
+// A minus sign is no part of a hexadecimal code: "--range 20--2" once gave the codes 0x20 to -2.
+TEST_F(FntLimits, CodeRangesRefuseASign) {
+    for (const char* option : {"--range 20--2", "--range 20-0x-2", "--single 0x-41"}) {
+        SCOPED_TRACE(option);
+        const int status = test::runPixelon(
+            program, dir.path, "bdf none.bdf " + (dir.path / "p.pfo").string() + " " + option);
+        std::ifstream in(dir.path / "err.txt");
+        err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        EXPECT_EQ(status, 1);
+        EXPECT_NE(err.find("Not a hexadecimal code for"), std::string::npos) << err;
+    }
+}
+
 } // namespace
 } // namespace pixelon
