@@ -8,6 +8,7 @@
 
 #include "codecs/CSource.h"
 #include "codecs/FileBytes.h"
+#include "codecs/GifReader.h"
 #include "codecs/GifWriter.h"
 #include "core/Document.h"
 #include "core/Portfolio.h"
@@ -87,6 +88,46 @@ std::string missingPictureText(const Animation& animation, int id) {
                   animation.name.c_str(), id);
 }
 
+std::optional<std::string> animationGifRefusal(const Animation& animation,
+                                               const CPortfolio& portfolio) {
+    constexpr int GifMax = 0xFFFF; // the GIF's 16-bit sizes and offsets
+    const char* name = animation.name.c_str();
+    if (animation.frames.empty())
+        return format("Cannot export animation %s:\nit has no frames, and a GIF needs at least "
+                      "one image.",
+                      name);
+    if (auto id = missingPicture(animation, portfolio))
+        return missingPictureText(animation, *id);
+    long long pixels = 0;
+    for (std::size_t i = 0; i < animation.frames.size(); ++i) {
+        const AnimationFrame& f = animation.frames[i];
+        const CPicture& p = *portfolio.FindPicture(f.id);
+        const int w = p.m_nWidth, h = p.m_nHeight;
+        if (w <= 0 || h <= 0)
+            return format("Cannot export animation %s:\nframe %zu shows picture %05d, which is "
+                          "empty (%d x %d).",
+                          name, i, f.id, w, h);
+        if (w > GifMax || h > GifMax)
+            return format("Cannot export animation %s:\nframe %zu shows picture %05d of %d x %d; "
+                          "a GIF holds pictures of at most 65535 x 65535.",
+                          name, i, f.id, w, h);
+        if (f.xoffset < 0 || f.xoffset > GifMax || f.yoffset < 0 || f.yoffset > GifMax)
+            return format("Cannot export animation %s:\nframe %zu is at %d, %d; a GIF holds "
+                          "offsets from 0 to 65535.",
+                          name, i, f.xoffset, f.yoffset);
+        if (f.xoffset + w > GifMax || f.yoffset + h > GifMax)
+            return format("Cannot export animation %s:\nframe %zu at %d, %d with picture %05d of "
+                          "%d x %d reaches beyond the 65535 x 65535 screen a GIF holds.",
+                          name, i, f.xoffset, f.yoffset, f.id, w, h);
+        pixels += static_cast<long long>(w) * h;
+        if (pixels > static_cast<long long>(GifReadLimits{}.maxTotalPixels))
+            return format("Cannot export animation %s:\nits frames up to frame %zu hold more "
+                          "than %lld pixels, more than a GIF of this program may hold.",
+                          name, i, static_cast<long long>(GifReadLimits{}.maxTotalPixels));
+    }
+    return std::nullopt;
+}
+
 std::string animationSourceText(const Animation& animation, const CPortfolio& portfolio,
                                 std::string_view sourcePath, std::time_t when) {
     const char* name = animation.name.c_str();
@@ -145,9 +186,9 @@ bool exportAnimationTo(const Animation& animation, const CPortfolio& portfolio,
                        Feedback& feedback) {
     if (format == AnimationFormat::CSource)
         return writeAnimationSource(animation, portfolio, path, feedback);
-    // The GIF writer would silently leave such frames out; refuse instead.
-    if (auto id = missingPicture(animation, portfolio)) {
-        feedback.message(missingPictureText(animation, *id), MessageIcon::Stop);
+    // The GIF writer would leave such frames out or move them; refuse instead.
+    if (auto refusal = animationGifRefusal(animation, portfolio)) {
+        feedback.message(*refusal, MessageIcon::Stop);
         return false;
     }
     int error = 0;

@@ -29,6 +29,13 @@ std::optional<int> missingPicture(const Animation& animation, const CPortfolio& 
 // The refusal shown when an export meets a frame without its picture.
 std::string missingPictureText(const Animation& animation, int id);
 
+// Why the animation cannot be written as a GIF, or nothing when it can: no frames, a frame whose
+// picture is missing or empty, or a frame that the GIF's 16-bit sizes and offsets cannot hold
+// (offsets 0..65535, every frame within a 65535 x 65535 screen), or more frame pixels than a
+// GIF reader of this program takes back. The text names the animation and the frame.
+std::optional<std::string> animationGifRefusal(const Animation& animation,
+                                               const CPortfolio& portfolio);
+
 // The C source of an animation with "\n" line ends: the header, the declarations comment, the
 // arrays of each distinct picture once, then the frame array and the animation record.
 // Every frame's picture must be in the portfolio.
@@ -45,7 +52,8 @@ enum class AnimationFormat { Gif = 1, CSource = 2 };
 inline constexpr std::string_view AnimationExportFilter =
     "GIF File (*.gif)|*.gif|C Source File (*.c)|*.c||";
 
-// Writes the animation in `format`, refusing (with a message) when a frame's picture is missing.
+// Writes the animation in `format`, refusing (with a message) when a frame's picture is missing
+// and, for GIF, whatever animationGifRefusal names.
 bool exportAnimationTo(const Animation& animation, const CPortfolio& portfolio,
                        const std::filesystem::path& path, AnimationFormat format,
                        Feedback& feedback);

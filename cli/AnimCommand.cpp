@@ -33,7 +33,9 @@ Works on the animations of a portfolio.
                animation finishes or N frames have been printed
   --steps N    the most frames --play prints (default 1000)
 
-An export is refused when a frame's picture is no longer in the portfolio.
+An export is refused when a frame's picture is no longer in the portfolio,
+and a GIF export also for an animation without frames, a frame with an empty
+picture, and offsets or sizes a GIF cannot hold (0 to 65535).
 )";
 
 const char* modeName(int mode) {

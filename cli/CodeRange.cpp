@@ -13,7 +13,8 @@ int parseHexCode(std::string_view text, std::string_view what) {
         digits.remove_prefix(2);
     int value = 0;
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
-    if (digits.empty() || digits.size() > 4 || ec != std::errc() ||
+    // from_chars takes a minus sign: "-2" is no code.
+    if (digits.empty() || digits.size() > 4 || digits.front() == '-' || ec != std::errc() ||
         end != digits.data() + digits.size())
         throw UsageError("Not a hexadecimal code for " + std::string(what) + ": " +
                          std::string(text));

@@ -96,7 +96,7 @@ bool WritePictureSource(std::string& out, const CPicture& picture, std::string_v
     const std::vector<std::uint8_t> bytes = picture.Pack(*maps.source, *maps.target);
     CurrentMap = maps.source;
 
-    out += format("const uint8 %s_BitmapData[%d] =\n{\n", name.c_str(), int(bytes.size()));
+    out += format("const uint8 %s_BitmapData[%zu] =\n{\n", name.c_str(), bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i > 0)
             out += i % 13 == 0 ? ",\n" : ",";

@@ -533,7 +533,11 @@ bool ReadGifBytes(GifFile& gif, std::span<const std::uint8_t> bytes, const GifRe
     if (gif.flags & 0x80)
         gif.globalTable = readColourTable(in, gif.flags);
 
-    std::size_t totalPixels = 0;
+    // Counting the budget as pixels already taken keeps readImage's single check.
+    const std::size_t budget =
+        limits.basePixels + std::min(bytes.size(), SIZE_MAX / 8192) * limits.PixelsPerFileByte;
+    std::size_t totalPixels =
+        budget < limits.maxTotalPixels ? limits.maxTotalPixels - budget : std::size_t(0);
     while (auto introducer = in.U8()) {
         if (*introducer == 0x21) {
             in.U8(); // the label: every extension is skipped

@@ -20,6 +20,12 @@ struct GifReadLimits {
     // this size (a plain, non-interlaced image); only that part is kept while decoding.
     int cropWidth = 0;
     int cropHeight = 0;
+    // A file's images may hold this many pixels plus PixelsPerFileByte for every byte of the
+    // file. A code stream cannot stand for more (a code of 9 to 12 bits stands for at most 4096
+    // pixels), so only a file cut short, or one that announces images its data cannot fill,
+    // meets this bound, and it then costs no more than its size warrants.
+    std::size_t basePixels = std::size_t(4) << 20;
+    static constexpr std::size_t PixelsPerFileByte = 4096;
 };
 
 // The reader's limits for importing pictures: huge images give their top-left part.

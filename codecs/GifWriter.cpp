@@ -258,21 +258,25 @@ GifFile AnimationGif(const Animation& animation, const CPortfolio& portfolio) {
         const CPicture* picture = pictureOf(frame.id);
         if (!picture)
             continue;
+        // The 16-bit fields cannot hold more: callers refuse such frames (AnimationGifRefusal)
+        // before writing, and the clamps keep the buffer and the loops below the same size.
         const int left = std::clamp(frame.xoffset, 0, 0xFFFF);
         const int top = std::clamp(frame.yoffset, 0, 0xFFFF);
-        screenWidth = std::max(screenWidth, left + picture->m_nWidth);
-        screenHeight = std::max(screenHeight, top + picture->m_nHeight);
+        const int width = std::clamp(picture->m_nWidth, 0, 0xFFFF);
+        const int height = std::clamp(picture->m_nHeight, 0, 0xFFFF);
+        screenWidth = std::max(screenWidth, left + width);
+        screenHeight = std::max(screenHeight, top + height);
         GifImage image;
         image.left = std::uint16_t(left);
         image.top = std::uint16_t(top);
-        image.width = std::uint16_t(picture->m_nWidth);
-        image.height = std::uint16_t(picture->m_nHeight);
+        image.width = std::uint16_t(width);
+        image.height = std::uint16_t(height);
         image.bitsPerPixel = 8;
         image.pixels.resize(image.PixelCount());
         const bool greyLevels = picture->m_nDepth <= 2;
         std::size_t at = 0;
-        for (int y = 0; y < picture->m_nHeight; ++y)
-            for (int x = 0; x < picture->m_nWidth; ++x) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
                 const std::uint16_t v = picture->GetPixel(x, y);
                 // Grey-level pictures hold GreyMap indices: write the cube index of that grey.
                 image.pixels[at++] = greyLevels ? std::uint8_t(cubeIndex(GreyMap.colours[v & 3]))

@@ -164,6 +164,8 @@ void RasterFile::readBmpHeader() {
         m_in.Seek(m_file.offset);
     if (rle)
         decodeRle();
+    else
+        checkRowsFit();
 }
 
 void RasterFile::readWbmpHeader() {
@@ -182,7 +184,20 @@ void RasterFile::readWbmpHeader() {
     m_info.width = std::int32_t(*width);
     m_info.height = std::int32_t(*height);
     m_info.bitCount = 1;
+    checkRowsFit();
     m_palette = {rgb(0, 0, 0), rgb(255, 255, 255)};
+}
+
+// Uncompressed rows must be in the file: a header announcing more rows than the file holds is
+// refused before anything is allocated for them. Only the last row may be cut short (some
+// writers leave out its padding; a copy cut off inside it keeps the rows before).
+void RasterFile::checkRowsFit() const {
+    // rowBytes x (rows - 1) < remaining, without the product.
+    const std::uint64_t rows = std::uint64_t(Height());
+    const std::uint64_t remaining = m_in.Remaining();
+    if (rows == 0 || remaining == 0 ||
+        (rows > 1 && std::uint64_t(rowBytes()) > (remaining - 1) / (rows - 1)))
+        fail(UnsupportedSize);
 }
 
 // A file within the dimension and pixel limits is read whole; a larger uncompressed one only
@@ -241,7 +256,14 @@ std::size_t RasterFile::rowBytes() const {
     return m_format == RasterFormat::Bmp ? (bytes + 3) & ~std::size_t(3) : bytes;
 }
 
-void RasterFile::ReadRow() {
+void RasterFile::SkipRow() {
+    if (!m_rle.empty())
+        ++m_rowIndex;
+    else
+        m_in.Skip(std::min(rowBytes(), m_in.Remaining()));
+}
+
+void RasterFile::ReadRow(int pixels) {
     if (!m_rle.empty()) {
         const auto w = std::size_t(Width());
         const std::size_t at = std::size_t(m_rowIndex++) * w;
@@ -254,10 +276,14 @@ void RasterFile::ReadRow() {
         return;
     }
     const std::size_t n = rowBytes();
-    auto data = m_in.Take(n);
+    // Only the bytes of the pixels that will be read are kept; the rest of the row is skipped.
+    const std::size_t kept =
+        pixels < 0 ? n : std::min(n, (std::size_t(m_info.bitCount) * std::size_t(pixels) + 7) / 8);
+    auto data = m_in.Take(kept);
+    m_in.Skip(std::min(n - kept, m_in.Remaining()));
     // A file that ends early gives rows of zero bytes from there on.
     m_row.assign(data.begin(), data.end());
-    m_row.resize(n, 0);
+    m_row.resize(kept, 0);
     m_rowReader.emplace(m_row, BitOrder::MsbFirst);
 }
 
@@ -370,10 +396,12 @@ Surface LoadRasterBitmap(std::span<const std::uint8_t> bytes, int cropWidth, int
     const int keptHeight = int(kept.height);
     Surface bitmap(keptWidth, keptHeight, 0);
     for (int i = 0; i < h; ++i) {
-        file.ReadRow();
         const int y = file.TopDown() ? i : h - 1 - i;
-        if (y >= keptHeight)
-            continue; // a row below the kept part
+        if (y >= keptHeight) {
+            file.SkipRow(); // a row below the kept part
+            continue;
+        }
+        file.ReadRow(keptWidth);
         for (int x = 0; x < keptWidth; ++x)
             bitmap.setPixel(x, y, file.ReadPixel());
         if (file.TopDown() && y + 1 == keptHeight)

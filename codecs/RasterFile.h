@@ -61,8 +61,14 @@ public:
         m_cropWidth = width;
         m_cropHeight = height;
     }
+    // Refuses (EFatalError) a header whose uncompressed rows, but for part of the last, are not
+    // in the file.
     void ReadHeader();
-    void ReadRow();
+    // Reads the next row; with `pixels` at 0 or more, only the bytes of its first `pixels`
+    // pixels are kept (ReadPixel gives 0 beyond them).
+    void ReadRow(int pixels = -1);
+    // Passes over the next row without keeping it.
+    void SkipRow();
     Colour ReadPixel();
 
     void WriteHeader();
@@ -88,6 +94,7 @@ private:
     void decodeRle();
     std::size_t rowBytes() const;
     void checkSize(long long width, long long height, bool canCrop) const;
+    void checkRowsFit() const;
 
     ByteReader m_in;
     RasterFormat m_format = RasterFormat::Bmp;

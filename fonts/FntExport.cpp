@@ -131,6 +131,10 @@ bool ExportWindowsFont(const CPortfolio& portfolio, std::span<const int> selecte
         feedback.message(FntNotGeneratedText, MessageIcon::Information);
         return false;
     }
+    if (auto refusal = FntRefusal(source, state.options(), portfolio.m_nAscent)) {
+        feedback.message(*refusal + "\n" + FntNotGeneratedText, MessageIcon::Stop);
+        return false;
+    }
     try {
         WriteFntFile(state.fileName, source, state.options(), portfolio.m_nAscent);
     } catch (const EString& e) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <unistd.h>
 
 #include "core/AtomicFile.h"
@@ -54,7 +55,51 @@ struct Slot {
     std::uint32_t offset = 0;
 };
 
+constexpr int FntFieldMax = 0xFFFF;
+
+// The pixel height the font takes: the tallest picture's, cut to the height limit.
+int fontHeight(std::span<const CPicture* const> pictures, const FntOptions& options) {
+    int maxHeight = 0;
+    for (const CPicture* p : pictures)
+        maxHeight = std::max(maxHeight, p->m_nHeight);
+    return options.heightLimit > 0 ? std::min(maxHeight, options.heightLimit) : maxHeight;
+}
+
+std::string pictureName(const CPicture& p) {
+    char id[16];
+    std::snprintf(id, sizeof id, "%05d", p.m_nId);
+    return std::string("Picture ") + id;
+}
+
 } // namespace
+
+std::optional<std::string> FntRefusal(std::span<const CPicture* const> pictures,
+                                      const FntOptions& options, int ascent) {
+    const int height = fontHeight(pictures, options);
+    for (const CPicture* p : pictures) {
+        if (p->m_nWidth > FntFieldMax)
+            return pictureName(*p) + " is " + std::to_string(p->m_nWidth) +
+                   " pixels wide; a Windows font holds characters of at most 65535.";
+        // The tallest picture sets the height unless the height limit cuts it.
+        if (height > FntFieldMax && p->m_nHeight >= height)
+            return pictureName(*p) + " is " + std::to_string(p->m_nHeight) +
+                   " pixels high; a Windows font is at most 65535 pixels high (a height limit "
+                   "crops it).";
+    }
+    if (ascent < 0 || ascent > FntFieldMax)
+        return "The portfolio's ascent " + std::to_string(ascent) +
+               " is outside 0 to 65535, which a Windows font holds.";
+    // Every glyph is written at most once, each ceil(width / 8) stripes of `height` bytes.
+    std::uint64_t size = std::uint64_t(fnt::FaceOffset) + options.faceName.size() + 1 +
+                         std::uint64_t(std::max(height, 0));
+    for (const CPicture* p : pictures)
+        if (p->m_nWidth > 0)
+            size += (std::uint64_t(p->m_nWidth) + 7) / 8 * std::uint64_t(std::max(height, 0));
+    if (size > 0xFFFFFFFFu)
+        return "The font would take " + std::to_string(size) +
+               " bytes; a Windows font file holds at most 4294967295.";
+    return std::nullopt;
+}
 
 Bytes FntBoxGlyph(int height) {
     Bytes box;
@@ -70,15 +115,16 @@ Bytes FntBoxGlyph(int height) {
 }
 
 Bytes BuildFnt(std::span<const CPicture* const> pictures, const FntOptions& options, int ascent) {
-    int maxWidth = 0, maxHeight = 0;
+    // Checked before anything is allocated: no 16-bit field may wrap.
+    if (auto refusal = FntRefusal(pictures, options, ascent))
+        throw EString(*refusal);
+    int maxWidth = 0;
     long long widthSum = 0;
     for (const CPicture* p : pictures) {
         maxWidth = std::max(maxWidth, p->m_nWidth);
-        maxHeight = std::max(maxHeight, p->m_nHeight);
         widthSum += p->m_nWidth;
     }
-    const int height =
-        options.heightLimit > 0 ? std::min(maxHeight, options.heightLimit) : maxHeight;
+    const int height = fontHeight(pictures, options);
 
     Bytes out(std::size_t(fnt::FaceOffset), 0);
     for (char c : options.faceName)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -40,7 +41,14 @@ inline constexpr int FaceOffset = HeaderSize + Slots * EntrySize;
 // The hollow box drawn for character slots that no picture fills, `height` rows of 8 pixels.
 std::vector<std::uint8_t> FntBoxGlyph(int height);
 
-// The whole font file for `pictures` (in list order). Pictures of width 0 are left out; slots
+// Why `pictures` cannot become a font file, or nothing when they can: the file's 16-bit fields
+// hold the pixel height, every glyph width and the ascent only up to 65535 (the ascent from
+// 0), and its 32-bit offsets a file of at most 4 GB. The text names the picture at fault.
+std::optional<std::string> FntRefusal(std::span<const CPicture* const> pictures,
+                                      const FntOptions& options, int ascent);
+
+// The whole font file for `pictures` (in list order); throws EString with the FntRefusal text
+// for pictures that no font file can hold. Pictures of width 0 are left out; slots
 // beyond the 224 characters 0x20..0xFF are not written. `pictures` must not be empty.
 std::vector<std::uint8_t> BuildFnt(std::span<const CPicture* const> pictures,
                                    const FntOptions& options, int ascent);

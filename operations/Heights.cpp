@@ -34,6 +34,8 @@ void remapRows(CPicture& picture, int newHeight, int offset) {
     for (int row = 0; row < newHeight; ++row) {
         const int from = row - offset;
         std::uint8_t* to = pixels.data() + std::size_t(row) * width * 2;
+        if (width == 0)
+            continue; // no bytes to copy (and no buffers to copy them from)
         if (from >= 0 && from < picture.m_nHeight) {
             std::memcpy(to, picture.m_pixels.data() + std::size_t(from) * width * 2, width * 2);
             std::memcpy(mask.data() + std::size_t(row) * width,

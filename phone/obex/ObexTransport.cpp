@@ -412,6 +412,12 @@ std::optional<ObexAddress> ParseObexAddress(std::string_view text, std::string& 
             error = "No host in " + std::string(text);
             return std::nullopt;
         }
+        // A bracket belongs around an IPv6 literal, never inside a host: such a host could not
+        // be written back as an address that reads the same.
+        if (a.host.find_first_of("[]") != std::string::npos) {
+            error = "Misplaced [ or ] in " + std::string(text);
+            return std::nullopt;
+        }
         if (!portText.empty() || rest.ends_with(':')) {
             auto port = parseDecimal(portText, 1, 65535);
             if (!port) {

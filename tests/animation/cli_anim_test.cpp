@@ -7,9 +7,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "codecs/GifReader.h"
 #include "platform/Feedback.h"
 #include "tests/animation/AnimationTestUtil.h"
 #include "tests/codecs/codec_test_util.h"
+#include "tests/support/GifPeers.h"
 
 namespace pixelon {
 namespace {
@@ -110,6 +112,95 @@ TEST_F(AnimCommand, RefusalsAndMistakes) {
     r = pixelon(dir, "--help");
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.starts_with("Usage: pixelon anim")) << r.out;
+}
+
+// A picture of any size, beyond what Create allows, as a portfolio file may hold.
+std::unique_ptr<CPicture> sizedPicture(int id, int width, int height) {
+    auto p = std::make_unique<CPicture>();
+    p->m_nId = id;
+    p->m_nWidth = width;
+    p->m_nHeight = height;
+    p->m_nDepth = p->m_nStoredDepth = 16;
+    p->ResizeStorage();
+    return p;
+}
+
+// Animations a GIF cannot hold: each export is refused with a text naming the animation and
+// the frame, and leaves no file; the C source, which holds them, is still written.
+TEST(AnimGifLimits, RefusesWhatGifCannotHoldAndPeersReadWhatIsWritten) {
+    ScratchDir dir;
+    if (!std::filesystem::exists(std::string(PIXELON_TEST_BINARY_DIR) + "/cli/pixelon"))
+        GTEST_SKIP() << "pixelon is not built";
+    CPortfolio folio;
+    folio.m_pictures.push_back(solidPicture(1, 20, 20, Red565));
+    folio.m_pictures.push_back(sizedPicture(2, 1, 70000));
+    folio.m_pictures.push_back(sizedPicture(3, 70000, 1));
+    folio.m_pictures.push_back(sizedPicture(4, 0, 0));
+    folio.m_pictures.push_back(sizedPicture(5, 1, 65535));
+    auto animation = [&](const std::string& name, std::vector<AnimationFrame> frames) {
+        Animation a;
+        a.name = name;
+        a.frames = std::move(frames);
+        folio.m_animations.push_back(a);
+    };
+    animation("Tall", {frameOf(1), frameOf(2)});
+    animation("Wide", {frameOf(3)});
+    animation("Empty", {});
+    animation("Blank", {frameOf(1), frameOf(1), frameOf(4)});
+    animation("Left", {frameOf(1), frameOf(1, -3, 0)});
+    animation("Up", {frameOf(1, 0, -1)});
+    animation("Far", {frameOf(1, 70000, 0)});
+    animation("Edge", {frameOf(1, 65520, 0)});
+    // What a GIF can just hold: a screen 65535 wide, a picture 65535 high.
+    animation("Corner", {frameOf(1, 65515, 0), frameOf(1)});
+    animation("Column", {frameOf(5)});
+    RecordingFeedback feedback;
+    ASSERT_TRUE(folio.WriteFile(dir / "big.pfo", feedback));
+
+    const struct {
+        const char* name;
+        const char* text;
+    } refused[] = {
+        {"Tall", "Cannot export animation Tall:\nframe 1 shows picture 00002 of 1 x 70000"},
+        {"Wide", "Cannot export animation Wide:\nframe 0 shows picture 00003 of 70000 x 1"},
+        {"Empty", "Cannot export animation Empty:\nit has no frames"},
+        {"Blank", "Cannot export animation Blank:\nframe 2 shows picture 00004, which is empty"},
+        {"Left", "Cannot export animation Left:\nframe 1 is at -3, 0; a GIF holds offsets from "
+                 "0 to 65535"},
+        {"Up", "Cannot export animation Up:\nframe 0 is at 0, -1"},
+        {"Far", "Cannot export animation Far:\nframe 0 is at 70000, 0"},
+        {"Edge", "Cannot export animation Edge:\nframe 0 at 65520, 0 with picture 00001 of 20 x "
+                 "20 reaches beyond the 65535 x 65535 screen"},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.name);
+        const Outcome out = pixelon(dir, std::string("big.pfo --name ") + r.name + " -o a.gif");
+        EXPECT_EQ(out.status, 1);
+        EXPECT_NE(out.err.find(r.text), std::string::npos) << out.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "a.gif"));
+    }
+    EXPECT_EQ(pixelon(dir, "big.pfo --name Left -o left.c").status, 0);
+    EXPECT_EQ(pixelon(dir, "big.pfo --name Empty -o empty.c").status, 0);
+
+    for (const char* name : {"Corner", "Column"}) {
+        SCOPED_TRACE(name);
+        const Outcome out = pixelon(dir, std::string("big.pfo --name ") + name + " -o ok.gif");
+        ASSERT_EQ(out.status, 0) << out.err;
+        GifFile gif;
+        ASSERT_TRUE(ReadGifFile(gif, dir / "ok.gif", {65535, std::size_t(1) << 30}));
+        EXPECT_EQ(gif.images.size(),
+                  folio.m_animations[name == std::string("Corner") ? 8 : 9].frames.size());
+        if (name == std::string("Corner")) {
+            EXPECT_EQ(gif.screenWidth, 65535);
+            EXPECT_EQ(gif.screenHeight, 20);
+            EXPECT_EQ(gif.images[0].left, 65515);
+        } else {
+            EXPECT_EQ(gif.screenHeight, 65535);
+        }
+        if (haveGifPeers()) {
+            EXPECT_EQ(gifPeerFailures(dir / "ok.gif"), "");
+        }
+    }
 }
 
 } // namespace
