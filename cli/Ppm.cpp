@@ -206,7 +206,7 @@ void writePpm(const std::filesystem::path& path, const Surface& surface) {
     try {
         AtomicFile out(path);
         if (!writeSurface(out.fd(), surface))
-            throw EString("Unable to write " + path.string());
+            throw EFileError(errno); // the reason, e.g. "The disk is full."
         out.commit();
     } catch (const EString& e) {
         throw PpmError("Unable to save file " + path.string() + ": " + e.what());

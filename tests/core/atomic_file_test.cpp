@@ -118,6 +118,8 @@ struct ReadOnlyFolder {
         giveToUnprivileged(cache.path());
         ::chmod(dir.path().c_str(), 0555);
     }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
     ~ReadOnlyFolder() { ::chmod(dir.path().c_str(), 0755); }
     fs::path copyFolder() const { return cache.path() / "pixelon"; }
     // In the unprivileged child: the copies go to this test's cache folder.
@@ -200,7 +202,7 @@ TEST(AtomicFile, AFailedInPlaceSavePutsThePreviousFileBack) {
 }
 
 TEST(AtomicFile, NoInPlaceRewriteWithoutACopy) {
-    ReadOnlyFolder folder({{"a.pfo", "precious"}});
+    ReadOnlyFolder folder({{std::string("a.pfo"), std::string("precious")}});
     // A cache folder the user may not write: the save is refused and the file stays.
     ::chmod(folder.cache.path().c_str(), 0500);
     std::string result = runUnprivileged([&]() -> std::string {
