@@ -206,7 +206,7 @@ private slots:
         QVERIFY(!f.chooser.asked.empty());
         QCOMPARE(f.chooser.asked.back().title, std::string("Insert Picture from file"));
         QVERIFY(f.chooser.asked.back().multiple);
-        QCOMPARE(f.editorRuns, 0);    // several files: a batch, no editor
+        QCOMPARE(f.editorRuns, 0); // several files: a batch, no editor
         QCOMPARE(listIds(app), (std::vector<int>{1, 2, 3}));
         QCOMPARE(app.doc().m_portfolio.Picture(0).m_nWidth, 5);
         QCOMPARE(app.doc().m_portfolio.Picture(1).m_nWidth, 3);
@@ -256,8 +256,8 @@ private slots:
         app.view().runCommand(ID_EDIT_COPY);
         const QImage copy = QGuiApplication::clipboard()->image();
         QCOMPARE(copy.size(), QSize(1300, 1360));
-        for (QPoint at : {QPoint(1279, 1023), QPoint(1280, 100), QPoint(100, 1024),
-                          QPoint(1299, 1359)})
+        for (QPoint at :
+             {QPoint(1279, 1023), QPoint(1280, 100), QPoint(100, 1024), QPoint(1299, 1359)})
             QCOMPARE(QColor(copy.pixel(at)), QColor(0, 0, 0));
     }
 

@@ -9,8 +9,8 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <optional>
 #include <iostream>
+#include <optional>
 #include <regex>
 #include <sstream>
 
@@ -132,7 +132,8 @@ TEST_F(SaveScene, AKilledSaveNeverLeavesAMixedFileWithoutAWholeCopy) {
     auto writing = [&](bool inPlace) {
         if (inPlace) {
             std::string now(head.size(), '\0');
-            std::ifstream(dir / "target.pfo", std::ios::binary).read(now.data(), std::streamsize(now.size()));
+            std::ifstream(dir / "target.pfo", std::ios::binary)
+                .read(now.data(), std::streamsize(now.size()));
             return now != head;
         }
         for (const auto& entry : fs::directory_iterator(dir.path()))
@@ -141,7 +142,8 @@ TEST_F(SaveScene, AKilledSaveNeverLeavesAMixedFileWithoutAWholeCopy) {
         return false;
     };
     // Starts the save and waits until it writes; the moment, or nothing when it ended first.
-    auto startAndWaitForWriting = [&](bool inPlace, pid_t& child) -> std::optional<Clock::time_point> {
+    auto startAndWaitForWriting = [&](bool inPlace,
+                                      pid_t& child) -> std::optional<Clock::time_point> {
         child = startMerge(options(inPlace));
         const auto end = Clock::now() + std::chrono::seconds(20);
         while (Clock::now() < end) {
@@ -251,7 +253,8 @@ TEST_F(SaveScene, AFullDiskKeepsTheOldFile) {
         SCOPED_TRACE(args[0] + " " + args.back());
         std::vector<std::string> argv{m_program};
         argv.insert(argv.end(), args.begin(), args.end());
-        ASSERT_EQ(waitForChild(spawnProgram(argv, {dir.path(), {}})), 0) << readText(dir / "err.txt");
+        ASSERT_EQ(waitForChild(spawnProgram(argv, {dir.path(), {}})), 0)
+            << readText(dir / "err.txt");
         const std::string before = readText(dir / args.back());
         SpawnOptions o{dir.path(), {}};
         o.fileSizeLimit = static_cast<long long>(before.size()) / 2;
@@ -338,8 +341,15 @@ TEST_F(SaveScene, TheDataIsOnTheDiskBeforeItReplacesTheOldFile) {
     for (bool inPlace : {false, true}) {
         SCOPED_TRACE(inPlace ? "in place" : "temporary file and rename");
         resetTarget(inPlace);
-        std::vector<std::string> argv{"/usr/bin/strace", "-f", "-y", "-qq", "-s", "256", "-o",
-                                      log.string(), "-e",
+        std::vector<std::string> argv{"/usr/bin/strace",
+                                      "-f",
+                                      "-y",
+                                      "-qq",
+                                      "-s",
+                                      "256",
+                                      "-o",
+                                      log.string(),
+                                      "-e",
                                       "trace=openat,write,fsync,fdatasync,rename,renameat,"
                                       "renameat2,link,linkat,unlink,unlinkat"};
         if (inPlace && ::geteuid() == 0)
@@ -365,9 +375,9 @@ TEST_F(SaveScene, TheDataIsOnTheDiskBeforeItReplacesTheOldFile) {
                        fs::path(c.paths[1]).filename() == "target.pfo";
             });
             ASSERT_GE(rename, 0) << "no rename over the target";
-            const std::string temporary =
-                (fs::canonical(dir.path()) / fs::path(calls[std::size_t(rename)].paths[0]).filename())
-                    .string();
+            const std::string temporary = (fs::canonical(dir.path()) /
+                                           fs::path(calls[std::size_t(rename)].paths[0]).filename())
+                                              .string();
             const int lastWrite = lastCall(calls, writesTo(temporary));
             const int sync = lastCall(calls, syncs(temporary));
             ASSERT_GE(lastWrite, 0) << temporary;

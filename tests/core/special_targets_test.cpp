@@ -149,8 +149,8 @@ TEST_F(SpecialTargets, DevicesStayDevices) {
     // Device nodes of the test's own (the null device's numbers), where nodes may be made.
     for (const char* name : {"null", "null.gif"}) {
         if (::mknod((dir / name).c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
-            std::cout << "[ NOTE     ] no device node could be made here ("
-                      << std::strerror(errno) << "); only /dev/null was tried\n";
+            std::cout << "[ NOTE     ] no device node could be made here (" << std::strerror(errno)
+                      << "); only /dev/null was tried\n";
             return;
         }
     }

@@ -199,8 +199,8 @@ TEST_F(FontCli, TheSoftHyphenGetsItsGlyph) {
     for (int points : {8, 12, 20}) {
         SCOPED_TRACE(points);
         std::filesystem::remove(p("soft.pfo"));
-        ASSERT_EQ(pixelon("font 'DejaVu Sans' --size " + std::to_string(points) +
-                          " --single AD " + p("soft.pfo")),
+        ASSERT_EQ(pixelon("font 'DejaVu Sans' --size " + std::to_string(points) + " --single AD " +
+                          p("soft.pfo")),
                   0)
             << text("err.txt");
         CPortfolio f = read("soft.pfo");
@@ -223,7 +223,8 @@ TEST_F(FontCli, TheSoftHyphenGetsItsGlyph) {
         int inkFreeType = 0;
         for (unsigned y = 0; y < bitmap.rows; ++y)
             for (unsigned x = 0; x < bitmap.width; ++x)
-                inkFreeType += (bitmap.buffer[y * unsigned(bitmap.pitch) + x / 8] >> (7 - x % 8)) & 1;
+                inkFreeType +=
+                    (bitmap.buffer[y * unsigned(bitmap.pitch) + x / 8] >> (7 - x % 8)) & 1;
         FT_Done_Face(face);
         FT_Done_FreeType(library);
         EXPECT_GT(inkFreeType, 0);

@@ -21,9 +21,9 @@
 namespace pixelon::test {
 
 struct SpawnOptions {
-    std::filesystem::path folder;                             // working folder; out.txt, err.txt
+    std::filesystem::path folder; // working folder; out.txt, err.txt
     std::vector<std::pair<std::string, std::string>> environment; // added or replaced
-    bool unprivileged = false; // drop root (as Unprivileged.h does) before starting
+    bool unprivileged = false;    // drop root (as Unprivileged.h does) before starting
     long long fileSizeLimit = -1; // RLIMIT_FSIZE in bytes, SIGXFSZ ignored; -1 for none
 };
 
