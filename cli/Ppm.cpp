@@ -193,10 +193,12 @@ PpmOutput::~PpmOutput() {
 void PpmOutput::Write(std::string_view bytes) {
     if (writeAll(m_atomic ? m_atomic->fd() : m_fd, bytes))
         return;
+    const int cause = errno;
+    // The program's own text for the cause (e.g. "The disk is full.") where the previous file
+    // is kept; the system's text where a new file was being made.
     if (m_atomic)
-        throw PpmError("Unable to save file " + m_path.string() + ": Unable to write " +
-                       m_path.string());
-    throw PpmError("Unable to save file " + m_path.string() + ": " + std::strerror(errno));
+        throw PpmError("Unable to save file " + m_path.string() + ": " + EFileError(cause).what());
+    throw PpmError("Unable to save file " + m_path.string() + ": " + std::strerror(cause));
 }
 
 void PpmOutput::Commit() {

@@ -54,7 +54,8 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
 }
 
 std::string SaveFailureText(int error) {
-    return "Unable to save file.\n" + fileErrorTextFromErrno(error);
+    return "Unable to save file.\n" + fileErrorTextFromErrno(error) +
+           AtomicFile::takeKeptCopyNote();
 }
 
 } // namespace pixelon

@@ -1,10 +1,13 @@
 #include "core/AtomicFile.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
+#include <pwd.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "platform/FileError.h"
@@ -46,11 +49,91 @@ bool folderRefused(int error) {
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
+// A descriptor closed at the end of the scope.
+struct Descriptor {
+    int fd = -1;
+    explicit Descriptor(int d) : fd(d) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Writes all of `size` bytes; false with errno set when the file refuses.
+bool writeFully(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        data += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+// Copies `from` to `to` from their current positions to the end of `from`; the number of
+// bytes copied, or -1 with errno set.
+std::int64_t copyAll(int from, int to) {
+    std::vector<char> buffer(std::size_t(1) << 20);
+    std::int64_t total = 0;
+    for (;;) {
+        ssize_t n = ::read(from, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            return total;
+        if (!writeFully(to, buffer.data(), std::size_t(n)))
+            return -1;
+        total += n;
+    }
+}
+
+void syncFolder(const std::filesystem::path& folder) {
+    int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+// The note of the last save on this thread that had to leave its kept copy behind.
+thread_local std::string t_keptCopyNote;
+
 } // namespace
 
 EFileError::EFileError(int error) : EString(fileErrorTextFromErrno(error)), m_errno(error) {}
+EFileError::EFileError(int error, const std::string& text) : EString(text), m_errno(error) {}
+
+std::filesystem::path AtomicFile::keptCopyFolder() {
+    std::filesystem::path base;
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && cache[0] == '/') {
+        base = cache;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || !*home) {
+            const passwd* user = ::getpwuid(::getuid());
+            home = user ? user->pw_dir : "/";
+        }
+        base = std::filesystem::path(home) / ".cache";
+    }
+    return base / "pixelon";
+}
+
+std::string AtomicFile::takeKeptCopyNote() {
+    return std::exchange(t_keptCopyNote, std::string());
+}
 
 AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarget(path)) {
+    t_keptCopyNote.clear();
     struct stat existing {};
     const bool exists = ::stat(m_target.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
@@ -58,6 +141,23 @@ AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarg
     // A file the user may not write stays as it is, as an in-place write would have failed.
     if (exists && ::access(m_target.c_str(), W_OK) != 0)
         fail(errno);
+
+    if (exists && !S_ISREG(existing.st_mode)) {
+        // A device or a FIFO takes the data itself; renaming a file over it would put a plain
+        // file where the device was. A FIFO waits here for its reader, as with cp.
+        m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (m_fd < 0)
+            fail(errno);
+        struct stat opened {};
+        if (::fstat(m_fd, &opened) == 0 && S_ISREG(opened.st_mode)) {
+            // Replaced by a regular file meanwhile: that one must not be written over.
+            ::close(m_fd);
+            m_fd = -1;
+            fail(EBUSY);
+        }
+        m_direct = true;
+        return;
+    }
 
     std::filesystem::path folder = m_target.parent_path();
     std::string pattern = folder.empty() ? std::string(".") : folder.string();
@@ -75,6 +175,13 @@ AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarg
             if (m_fd < 0)
                 fail(errno);
             m_inPlace = true;
+            try {
+                keepCopy(keptCopyFolder());
+            } catch (...) {
+                ::close(m_fd);
+                m_fd = -1;
+                throw;
+            }
             return;
         }
         // A missing folder makes the path invalid rather than the file missing.
@@ -91,7 +198,82 @@ AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarg
     }
 }
 
+void AtomicFile::keepCopy(const std::filesystem::path& folder) {
+    // The copy is written under a temporary name and synced before it gets the file's name, so
+    // a copy under that name is always whole; only then may the file itself be touched.
+    auto refuse = [&](int error) {
+        throw EFileError(error, fileErrorTextFromErrno(error) +
+                                    "\nThe folder refuses new files and no copy of the previous "
+                                    "file could be kept in " +
+                                    folder.string() + ", so it was not rewritten in place.");
+    };
+    std::error_code ec;
+    std::filesystem::create_directories(folder.parent_path(), ec);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        refuse(errno);
+    Descriptor from(::open(m_target.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (from.fd < 0)
+        refuse(errno);
+    std::string pattern = (folder / ("." + m_target.filename().string() + ".XXXXXX")).string();
+    std::vector<char> temporary(pattern.begin(), pattern.end());
+    temporary.push_back('\0');
+    Descriptor to(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (to.fd < 0)
+        refuse(errno);
+    const std::int64_t copied = copyAll(from.fd, to.fd);
+    if (copied < 0 || ::fsync(to.fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.data());
+        refuse(error);
+    }
+    // The file's own name, or the first of name.1, name.2, ... that no earlier copy holds.
+    const std::string base = (folder / m_target.filename()).string();
+    for (int n = 0; n < 1000 && m_copy.empty(); ++n) {
+        std::string candidate = n == 0 ? base : base + "." + std::to_string(n);
+        if (::link(temporary.data(), candidate.c_str()) == 0) {
+            m_copy = candidate;
+        } else if (errno != EEXIST) {
+            // A file system without hard links: a rename, after checking the name is free.
+            struct stat taken {};
+            if (::lstat(candidate.c_str(), &taken) == 0)
+                continue;
+            if (::rename(temporary.data(), candidate.c_str()) != 0) {
+                const int error = errno;
+                ::unlink(temporary.data());
+                refuse(error);
+            }
+            m_copy = candidate;
+        }
+    }
+    ::unlink(temporary.data());
+    if (m_copy.empty())
+        refuse(EEXIST);
+    m_copySize = std::uint64_t(copied);
+    syncFolder(folder);
+}
+
+bool AtomicFile::restore() noexcept {
+    Descriptor from(::open(m_copy.c_str(), O_RDONLY | O_CLOEXEC));
+    if (from.fd < 0)
+        return false;
+    Descriptor reopened(m_fd >= 0 ? -1 : ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC));
+    const int to = m_fd >= 0 ? m_fd : reopened.fd;
+    if (to < 0 || ::lseek(to, 0, SEEK_SET) != 0)
+        return false;
+    const std::int64_t copied = copyAll(from.fd, to);
+    return copied >= 0 && std::uint64_t(copied) == m_copySize &&
+           ::ftruncate(to, off_t(m_copySize)) == 0 && ::fsync(to) == 0;
+}
+
 AtomicFile::~AtomicFile() {
+    if (!m_committed && m_inPlace && !m_copy.empty()) {
+        // The file may hold part of the new contents: put the previous ones back, and keep
+        // the copy for the user if that fails.
+        if (restore())
+            ::unlink(m_copy.c_str());
+        else
+            t_keptCopyNote = "\nA whole copy of the previous file is kept in " + m_copy.string();
+    }
     if (m_fd >= 0)
         ::close(m_fd);
     if (!m_committed && !m_temporary.empty())
@@ -99,16 +281,8 @@ AtomicFile::~AtomicFile() {
 }
 
 void AtomicFile::write(std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        done += std::size_t(n);
-    }
+    if (!writeFully(m_fd, reinterpret_cast<const char*>(bytes.data()), bytes.size()))
+        fail(errno);
 }
 
 void AtomicFile::commit() {
@@ -118,26 +292,27 @@ void AtomicFile::commit() {
         if (end < 0 || ::ftruncate(m_fd, end) != 0)
             fail(errno);
     }
-    if (::fsync(m_fd) != 0)
+    // A FIFO or a character device cannot be synced; what it took is gone either way.
+    if (::fsync(m_fd) != 0 && !(m_direct && (errno == EINVAL || errno == EROFS)))
         fail(errno);
-    int fd = m_fd;
+    if (::close(m_fd) != 0) {
+        const int error = errno;
+        m_fd = -1;
+        fail(error);
+    }
     m_fd = -1;
-    if (::close(fd) != 0)
-        fail(errno);
-    if (m_inPlace) {
+    if (m_inPlace || m_direct) {
         m_committed = true;
+        // The new contents are on the disk: the copy of the previous ones is no longer needed.
+        if (!m_copy.empty())
+            ::unlink(m_copy.c_str());
         return;
     }
     if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
         fail(errno);
     m_committed = true;
     // Make the rename itself durable; a failure here no longer endangers either file.
-    std::filesystem::path folder = m_target.parent_path();
-    int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    syncFolder(m_target.parent_path());
 }
 
 void AtomicFile::writeAll(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {

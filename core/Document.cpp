@@ -217,22 +217,19 @@ void Document::OnNewDocument() {
 }
 
 bool Document::LoadPortfolio(const std::string& path) {
-    m_observer->documentCleared();
-    // A file is read into a fresh portfolio: notes, metrics and animations start anew. The
-    // name stays until the file's FONTTABLE line replaces it.
-    std::string name = std::move(m_portfolio.m_strName);
-    m_portfolio = CPortfolio{};
-    m_portfolio.m_strName = std::move(name);
-    // The reader's failures name the file, whichever way it was opened.
+    // The file is read into a portfolio of its own and replaces the open one only when it was
+    // read whole: a file that fails part way leaves the open portfolio, its path, title and
+    // modified flag exactly as they were, so a later Save cannot put a fragment over them.
+    // Notes, metrics and animations start anew; the name stays until the file's FONTTABLE
+    // line replaces it. The reader's failures name the file, whichever way it was opened.
+    CPortfolio loaded;
+    loaded.m_strName = m_portfolio.m_strName;
     FileFeedback named(m_feedback, path);
-    bool ok = m_store.read(m_portfolio, path, named, [this] { m_observer->documentChanged(); });
-    if (!ok) {
-        // The portfolio now holds part of another file; it must never be saved silently over
-        // the file that was open before, so Save has to ask where.
-        m_strPathName.clear();
-        m_observer->documentChanged();
+    if (!m_store.read(loaded, path, named, {}))
         return false;
-    }
+    m_observer->documentCleared();
+    m_portfolio = std::move(loaded);
+    m_bActive = true;
     m_bModified = false;
     m_strTitle = path;
     SetPathName(path, true);
@@ -249,9 +246,8 @@ bool Document::OnOpenDocument(const std::string& path) {
                                MessageIcon::Stop);
             return false;
         }
+        // A file that fails to read leaves the document as it was; the program goes on.
         LoadPortfolio(path);
-        m_bActive = true;
-        m_observer->documentChanged();
         return true;
     }
     importPicture(path);
@@ -290,9 +286,7 @@ void Document::OpenFile() {
     if (hasPortfolioExtension(path)) {
         if (!SaveModified())
             return;
-        m_bActive = true;
         LoadPortfolio(path);
-        m_observer->documentChanged();
         return;
     }
     importPicture(path);

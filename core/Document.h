@@ -116,7 +116,8 @@ public:
     // The command line, the recent-file list and the shell. False only when a portfolio file
     // cannot be opened at all.
     bool OnOpenDocument(const std::string& path);
-    // Loads a portfolio file into this document; false when reading failed.
+    // Loads a portfolio file into this document. False when reading failed; the open portfolio,
+    // its path, title and modified flag are then left exactly as they were.
     bool LoadPortfolio(const std::string& path);
 
     void NewPortfolio();

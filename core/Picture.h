@@ -26,6 +26,8 @@ public:
     static constexpr int MaxWidth = 1280;
     static constexpr int MaxHeight = 1024;
     static constexpr int DepthNotSet = 69;
+    // Draw's size limit that takes the picture's own width and height.
+    static constexpr int WholePicture = 0x7FFFFFFF;
 
     CPicture() = default;
     CPicture(const CPicture&) = default;
@@ -90,8 +92,10 @@ public:
     // The colour pixel (x, y) shows, without regard to the mask.
     Colour PixelColour(int x, int y) const;
 
-    void Draw(Surface& dc, int x, int y, int skipValue = -1, int maxWidth = MaxWidth,
-              int maxHeight = MaxHeight, bool showTransparent = false,
+    // Paints the picture at (x, y), at most maxWidth x maxHeight of it; by default the whole
+    // picture at its own size, however large.
+    void Draw(Surface& dc, int x, int y, int skipValue = -1, int maxWidth = WholePicture,
+              int maxHeight = WholePicture, bool showTransparent = false,
               Colour transparentColour = InvalidColour) const;
     void DrawInk(Surface& dc, const Brush& brush, int x, int y) const;
     void GrabFrom(const Surface& dc, const PaletteMap& map = DirectMap, int x = 0, int y = 0,

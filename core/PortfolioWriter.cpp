@@ -301,7 +301,9 @@ bool CPortfolio::WriteFile(const std::filesystem::path& path, Feedback& feedback
         return true;
     } catch (const EString& e) {
         progress.Close();
-        feedback.message(std::string("Unable to save file.\n") + e.what(), MessageIcon::Stop);
+        feedback.message(std::string("Unable to save file.\n") + e.what() +
+                             AtomicFile::takeKeptCopyNote(),
+                         MessageIcon::Stop);
     } catch (const std::bad_alloc&) {
         progress.Close();
         feedback.message("Unable to save file.\nNot enough memory", MessageIcon::Stop);

@@ -32,7 +32,7 @@ std::unique_ptr<CPicture> PictureFromScreenGrab(const Surface& snapshot, Rect re
 
 Surface CopyBitmap(const CPicture& picture) {
     Surface bitmap = picture.MakeBitmap();
-    picture.Draw(bitmap, 0, 0, -1, CPicture::MaxWidth, CPicture::MaxHeight, true);
+    picture.Draw(bitmap, 0, 0, -1, picture.m_nWidth, picture.m_nHeight, true);
     return bitmap;
 }
 

@@ -97,7 +97,7 @@ void PortfolioViewer::drawCell(int index) {
     if (!hasStorage(picture))
         return;
     Surface bitmap(picture.m_nWidth, picture.m_nHeight, rgb(255, 255, 255));
-    picture.Draw(bitmap, 0, 0, -1, CPicture::MaxWidth, CPicture::MaxHeight, !m_plain);
+    picture.Draw(bitmap, 0, 0, -1, picture.m_nWidth, picture.m_nHeight, !m_plain);
     if (m_layout.zoom == 1)
         m_canvas.copyFrom(bitmap, r.left, r.top);
     else

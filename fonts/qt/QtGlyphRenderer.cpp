@@ -3,13 +3,16 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 #include <QScreen>
 
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace pixelon {
 
@@ -45,6 +48,8 @@ public:
         m_font.setStrikeOut(chosen.strikeout);
         m_font.setStyleStrategy(QFont::NoAntialias);
         m_italic = chosen.italic;
+        // The font as resolved at the device's resolution: the same glyphs text drawing uses.
+        m_raw = QRawFont::fromFont(QFont(m_font, &m_device));
     }
 
     int advance(std::uint8_t character) const override {
@@ -64,8 +69,19 @@ public:
             QPainter painter(&image);
             painter.setFont(m_font);
             painter.setPen(QColor(redOf(colour), greenOf(colour), blueOf(colour)));
-            painter.drawText(0, QFontMetrics(m_font, &image).ascent(),
-                             QString(characterOf(character)));
+            const int baseline = QFontMetrics(m_font, &image).ascent();
+            const QChar c = characterOf(character);
+            if (std::optional<quint32> glyph = glyphOf(c)) {
+                QGlyphRun run;
+                run.setRawFont(m_raw);
+                run.setGlyphIndexes({*glyph});
+                run.setPositions({QPointF(0, 0)});
+                run.setUnderline(m_font.underline());
+                run.setStrikeOut(m_font.strikeOut());
+                painter.drawGlyphRun(QPointF(0, baseline), run);
+            } else {
+                painter.drawText(0, baseline, QString(c));
+            }
         }
         for (int y = 0; y < surface.height(); ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -75,8 +91,23 @@ public:
     }
 
 private:
+    // The font's own glyph for the character, from its character map. Text drawing shapes the
+    // string first, and shaping hides some characters that have a visible glyph (the soft
+    // hyphen U+00AD becomes nothing); the character set wants each code's glyph, as the
+    // advance width (also taken from the character map) does. Nothing when the font lacks the
+    // character: text drawing then finds it in a substitute font.
+    std::optional<quint32> glyphOf(QChar c) const {
+        if (!m_raw.isValid() || !m_raw.supportsCharacter(c))
+            return std::nullopt;
+        const QList<quint32> glyphs = m_raw.glyphIndexesForString(QString(c));
+        if (glyphs.size() != 1 || glyphs[0] == 0)
+            return std::nullopt;
+        return glyphs[0];
+    }
+
     QImage m_device; // carries the resolution the metrics are taken at
     QFont m_font;
+    QRawFont m_raw;
     bool m_italic = false;
 };
 

@@ -1,5 +1,7 @@
 // The document life cycle driven through the window's actions.
 
+#include <fstream>
+
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -173,6 +175,45 @@ private slots:
         QCOMPARE(f.settings.m_nDefaultImportType, 2);
         app.frame().action(ID_FILE_OPEN)->trigger(); // cancelled
         QCOMPARE(f.chooser.asked[1].filterIndex, 2);
+    }
+
+    void aFailedOpenChangesNothingShown() {
+        AppFixture f;
+        std::string file = f.writePortfolio("demo.pfo", {1, 2, 3});
+        CGlyphonApp& app = f.start(file);
+        f.dialogs.name = "Edited";
+        app.frame().action(ID_PORTFOLIO_NAME)->trigger();
+        app.view().selectOnly(1);
+        const QString caption = app.frame().windowTitle();
+        QCOMPARE(caption, QString::fromStdString("Vistrel - " + file));
+
+        // A text file that only looks like a portfolio by its name.
+        std::string notes = f.path("notes.pfo");
+        std::ofstream(notes) << "just some notes\n";
+        FileAnswer pick;
+        pick.paths = {notes};
+        f.chooser.answers.push_back(pick);
+        f.feedback.queueAnswer(Answer::No); // do not save the changes first
+        app.frame().action(ID_FILE_OPEN)->trigger();
+        QVERIFY(QString::fromStdString(f.feedback.messages().back().text)
+                    .startsWith("Unable to open file:\nUnsupported data: "));
+
+        QCOMPARE(app.frame().windowTitle(), caption);
+        QCOMPARE(app.view().list()->count(), 3);
+        QCOMPARE(app.view().list()->item(2)->text(), QString("00003"));
+        QCOMPARE(app.view().nameField()->text(), QString("Edited"));
+        QCOMPARE(app.doc().GetPathName(), file);
+        QVERIFY(app.doc().IsModified());
+        QVERIFY(app.frame().action(ID_FILE_SAVE)->isEnabled());
+
+        // Save puts the pictures that are shown back where they came from, asking nothing.
+        app.frame().action(ID_FILE_SAVE)->trigger();
+        QCOMPARE(f.chooser.asked.size(), std::size_t(1)); // only the Open dialog
+        QCOMPARE(f.store.written, std::vector<std::string>{file});
+        CPortfolio back;
+        QVERIFY(back.ReadFile(file, f.feedback));
+        QCOMPARE(back.Count(), 3);
+        QCOMPARE(back.m_strName, std::string("Edited"));
     }
 
     void textMetricsTicksAscentLine() {

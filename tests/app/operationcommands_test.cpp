@@ -301,6 +301,24 @@ private slots:
         QCOMPARE(QColor(grid.pixel(3, 3)), QColor(0, 0, 255));
     }
 
+    void copyPictureTakesTheWholeOfALargePicture() {
+        OperationsFixture f;
+        CGlyphonApp& app = f.startWith(f.writePortfolio("set.pfo", {4}));
+        // As large as New Picture makes them, beyond what Create allows.
+        CPicture& p = app.doc().m_portfolio.Picture(0);
+        p.m_nWidth = 1300;
+        p.m_nHeight = 1360;
+        p.m_nDepth = 16;
+        QVERIFY(p.ResizeStorage()); // all black
+        app.view().selectOnly(0);
+        app.view().runCommand(ID_EDIT_COPY);
+        const QImage copy = QGuiApplication::clipboard()->image();
+        QCOMPARE(copy.size(), QSize(1300, 1360));
+        for (QPoint at :
+             {QPoint(1279, 1023), QPoint(1280, 100), QPoint(100, 1024), QPoint(1299, 1359)})
+            QCOMPARE(QColor(copy.pixel(at)), QColor(0, 0, 0));
+    }
+
     void imageGrabberAddsLargeEnoughRectangles() {
         OperationsFixture f;
         CGlyphonApp& app = f.startWith(f.writePortfolio("set.pfo", {1}));

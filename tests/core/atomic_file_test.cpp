@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "PortfolioTestUtil.h"
 #include "core/AtomicFile.h"
@@ -102,23 +104,47 @@ TEST(AtomicFile, TheTemporaryFileNeverReusesAnExistingNameOrLink) {
     EXPECT_EQ(namesIn(dir.path()).size(), 4u);
 }
 
-TEST(AtomicFile, AWritableFileInAReadOnlyFolderIsRewrittenInPlace) {
+// A read-only folder holding files the unprivileged user may write, and a cache folder of
+// that user's own (XDG_CACHE_HOME) for the copies of files rewritten in place.
+struct ReadOnlyFolder {
     TempDir dir;
-    writeText(dir / "open.pfo", "a long previous content");
-    writeText(dir / "locked.pfo", "locked");
+    TempDir cache;
+    explicit ReadOnlyFolder(const std::vector<std::pair<std::string, std::string>>& files) {
+        for (const auto& [name, text] : files) {
+            writeText(dir / name, text);
+            giveToUnprivileged(dir / name);
+        }
+        giveToUnprivileged(dir.path());
+        giveToUnprivileged(cache.path());
+        ::chmod(dir.path().c_str(), 0555);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+    ~ReadOnlyFolder() { ::chmod(dir.path().c_str(), 0755); }
+    fs::path copyFolder() const { return cache.path() / "pixelon"; }
+    // In the unprivileged child: the copies go to this test's cache folder.
+    void useCache() const { ::setenv("XDG_CACHE_HOME", cache.path().c_str(), 1); }
+};
+
+TEST(AtomicFile, AWritableFileInAReadOnlyFolderIsRewrittenInPlace) {
+    ReadOnlyFolder folder({{"open.pfo", "a long previous content"}, {"locked.pfo", "locked"}});
+    TempDir& dir = folder.dir;
     ::chmod((dir / "locked.pfo").c_str(), 0444);
-    giveToUnprivileged(dir / "open.pfo");
-    giveToUnprivileged(dir / "locked.pfo");
-    giveToUnprivileged(dir.path());
-    ::chmod(dir.path().c_str(), 0555);
 
     std::string result = runUnprivileged([&]() -> std::string {
+        folder.useCache();
         try {
             AtomicFile file(dir / "open.pfo");
             if (!file.inPlace())
                 return "the folder took a temporary file";
+            // A whole copy of the previous file is kept, named after it, before any write.
+            if (file.keptCopy() != folder.copyFolder() / "open.pfo" ||
+                readText(file.keptCopy()) != "a long previous content")
+                return "no whole copy was kept: " + file.keptCopy().string();
             file.write(bytesOf("short"));
             file.commit();
+            if (fs::exists(folder.copyFolder() / "open.pfo"))
+                return "the copy stayed after a good save";
         } catch (const EString& e) {
             return std::string("in place: ") + e.what();
         }
@@ -136,10 +162,113 @@ TEST(AtomicFile, AWritableFileInAReadOnlyFolderIsRewrittenInPlace) {
         }
         return {};
     });
-    ::chmod(dir.path().c_str(), 0755);
     EXPECT_EQ(result, "");
     EXPECT_EQ(readText(dir / "locked.pfo"), "locked");
     EXPECT_FALSE(fs::exists(dir / "new.pfo"));
+    EXPECT_TRUE(namesIn(folder.copyFolder()).empty());
+}
+
+TEST(AtomicFile, AFailedInPlaceSavePutsThePreviousFileBack) {
+    ReadOnlyFolder folder({{"a.pfo", "the previous contents of a"}, {"b.pfo", "previous b"}});
+    TempDir& dir = folder.dir;
+    std::string result = runUnprivileged([&]() -> std::string {
+        folder.useCache();
+        // Given up halfway, as a writer that throws does: the old contents come back whole.
+        {
+            AtomicFile file(dir / "a.pfo");
+            file.write(bytesOf("NEW"));
+        }
+        if (readText(dir / "a.pfo") != "the previous contents of a")
+            return "not put back: " + readText(dir / "a.pfo");
+        if (!AtomicFile::takeKeptCopyNote().empty() || fs::exists(folder.copyFolder() / "a.pfo"))
+            return "the copy stayed after it was put back";
+        // When even that fails, the copy stays and the failure says where it is.
+        fs::path kept;
+        {
+            AtomicFile file(dir / "b.pfo");
+            kept = file.keptCopy();
+            file.write(bytesOf("a much longer new contents"));
+            ::chmod(kept.c_str(), 0); // the copy can no longer be read back
+        }
+        ::chmod(kept.c_str(), 0600);
+        const std::string note = AtomicFile::takeKeptCopyNote();
+        if (note != "\nA whole copy of the previous file is kept in " + kept.string())
+            return "note: " + note;
+        if (readText(kept) != "previous b")
+            return "the kept copy is not whole";
+        return {};
+    });
+    EXPECT_EQ(result, "");
+}
+
+TEST(AtomicFile, NoInPlaceRewriteWithoutACopy) {
+    ReadOnlyFolder folder({{std::string("a.pfo"), std::string("precious")}});
+    // A cache folder the user may not write: the save is refused and the file stays.
+    ::chmod(folder.cache.path().c_str(), 0500);
+    std::string result = runUnprivileged([&]() -> std::string {
+        folder.useCache();
+        try {
+            save(folder.dir / "a.pfo", "new");
+            return "written without a copy";
+        } catch (const EFileError& e) {
+            const std::string expected =
+                "The file could not be accessed.\nThe folder refuses new files and no copy of "
+                "the previous file could be kept in " +
+                folder.copyFolder().string() + ", so it was not rewritten in place.";
+            return e.what() == expected ? std::string() : std::string(e.what());
+        }
+    });
+    ::chmod(folder.cache.path().c_str(), 0700);
+    EXPECT_EQ(result, "");
+    EXPECT_EQ(readText(folder.dir / "a.pfo"), "precious");
+}
+
+TEST(AtomicFile, DevicesAndFifosAreWrittenDirectlyAndFoldersRefused) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    // A reader is waiting, so opening the FIFO for writing does not block.
+    const int reader = ::open((dir / "pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    {
+        AtomicFile file(dir / "pipe");
+        EXPECT_TRUE(file.direct());
+        file.write(bytesOf("through the pipe"));
+        file.commit();
+    }
+    char buffer[64] = {};
+    EXPECT_EQ(::read(reader, buffer, sizeof buffer), 16);
+    EXPECT_EQ(std::string(buffer), "through the pipe");
+    ::close(reader);
+    struct stat info {};
+    ASSERT_EQ(::lstat((dir / "pipe").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"pipe"});
+
+    // A link to a device is written through to it. Run without superuser rights, so that a
+    // faulty save could never replace the system's device.
+    fs::create_symlink("/dev/null", dir / "null");
+    giveToUnprivileged(dir.path());
+    EXPECT_EQ(runUnprivileged([&]() -> std::string {
+                  try {
+                      save(dir / "null", "gone");
+                  } catch (const EString& e) {
+                      return e.what();
+                  }
+                  return {};
+              }),
+              "");
+    EXPECT_TRUE(fs::is_symlink(dir / "null"));
+    ASSERT_EQ(::stat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+
+    fs::create_directory(dir / "folder");
+    try {
+        save(dir / "folder", "x");
+        ADD_FAILURE() << "a folder was written";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "All or part of the path is invalid.");
+    }
+    EXPECT_TRUE(fs::is_directory(dir / "folder"));
 }
 
 TEST(AtomicFile, FailuresCarryTheirCause) {

@@ -109,11 +109,16 @@ TEST(AtomicSave, AFolderWeMayNotWriteStillSavesAWritableFileInPlace) {
     giveToUnprivileged(dir.path());
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
                                                  std::filesystem::perms::owner_exec);
+    TempDir cache;
+    giveToUnprivileged(cache.path());
     CPortfolio folio = bigPortfolio(1);
     std::string result = runUnprivileged([&]() -> std::string {
+        ::setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
         RecordingFeedback feedback;
         if (!folio.WriteFile(dir / "keep.pfo", feedback))
             return feedback.messages().at(0).text;
+        if (!namesIn(cache / "pixelon").empty())
+            return "the copy of the old file stayed";
         CPortfolio back;
         if (!back.ReadFile(dir / "keep.pfo", feedback) || back.Count() != 1)
             return "the file does not read back";

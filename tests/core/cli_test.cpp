@@ -187,6 +187,31 @@ TEST_F(Cli, DumpPaintsThePictureOnWhite) {
     EXPECT_EQ(runPixelon(dir, {"dump", "demo.pfo", "--id", "zz", "-o", "x.ppm"}).status, 1);
 }
 
+TEST_F(Cli, DumpPaintsAPictureLargerThanCreateMakesWhole) {
+    CPortfolio folio;
+    folio.m_strName = "Large";
+    auto p = std::make_unique<CPicture>();
+    p->m_nId = 9;
+    p->m_nWidth = 1300;
+    p->m_nHeight = 1360;
+    p->m_nDepth = 1;
+    ASSERT_TRUE(p->ResizeStorage()); // all black
+    folio.m_pictures.push_back(std::move(p));
+    RecordingFeedback feedback;
+    ASSERT_TRUE(folio.WriteFile(dir / "large.pfo", feedback));
+
+    Outcome run = runPixelon(dir, {"dump", "large.pfo", "--id", "9", "-o", "large.ppm"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    Surface s = cli::readPpm(dir / "large.ppm");
+    ASSERT_EQ(s.width(), 1300);
+    ASSERT_EQ(s.height(), 1360);
+    int white = 0;
+    for (Colour c : s.pixels())
+        white += c != rgb(0, 0, 0);
+    EXPECT_EQ(white, 0);
+    EXPECT_EQ(s.pixel(1299, 1359), rgb(0, 0, 0));
+}
+
 TEST_F(Cli, EveryCommandHasHelp) {
     for (const char* command : {"info", "copy", "dump"}) {
         Outcome run = runPixelon(dir, {command, "--help"});

@@ -30,7 +30,8 @@ public:
             addPicture(p, 99); // a half-read file leaves what was read before the error
             return false;
         }
-        p.m_strName = it->second.first;
+        if (!it->second.first.empty()) // an empty name stands for a file without one
+            p.m_strName = it->second.first;
         for (int i = 0; i < it->second.second; ++i)
             addPicture(p, i + 1);
         return true;
@@ -346,28 +347,64 @@ TEST_F(DocumentTest, NewKeepsMetricsAndAnimations) {
 
 TEST_F(DocumentTest, LoadingResetsMetricsButLeavesTheNameToTheFile) {
     ASSERT_TRUE(doc.OnOpenDocument("/data/set.pfo"));
-    const std::string name = doc.m_portfolio.m_strName;
+    store.files["/data/noname.pfo"] = {"", 2};
     doc.m_portfolio.m_nSpacing = 2;
     doc.m_portfolio.m_strNotes = "old";
-    EXPECT_FALSE(doc.LoadPortfolio("/data/broken.pfo")); // a file without a name line
-    EXPECT_EQ(doc.m_portfolio.m_strName, name);
+    EXPECT_TRUE(doc.LoadPortfolio("/data/noname.pfo")); // a file without a name line
+    EXPECT_EQ(doc.m_portfolio.m_strName, "Set");
     EXPECT_EQ(doc.m_portfolio.m_nSpacing, 0);
     EXPECT_EQ(doc.m_portfolio.m_strNotes, "");
+    EXPECT_EQ(doc.m_portfolio.Count(), 2);
 }
 
-TEST_F(DocumentTest, FailedLoadLeavesNoPathSoSaveAsks) {
-    ASSERT_TRUE(doc.OnOpenDocument("/data/set.pfo"));
-    EXPECT_FALSE(doc.LoadPortfolio("/data/broken.pfo"));
+TEST_F(DocumentTest, AFailedOpenReplacesNothing) {
+    // Everything a failed read could have touched, changed from what the file holds.
+    openModified();
+    doc.SetPortfolioNotes("my notes");
+    doc.m_portfolio.m_nAscent = 5;
+    doc.m_portfolio.m_animations.emplace_back().name = "Walk";
+    const std::string title = doc.GetTitle();
+
+    auto expectUnchanged = [&] {
+        EXPECT_EQ(doc.m_portfolio.Count(), 3);
+        EXPECT_EQ(doc.m_portfolio.m_strName, "Changed");
+        EXPECT_EQ(doc.m_portfolio.m_strNotes, "my notes");
+        EXPECT_EQ(doc.m_portfolio.m_nAscent, 5);
+        EXPECT_EQ(doc.m_portfolio.m_animations.size(), 1u);
+        EXPECT_EQ(doc.GetPathName(), "/data/set.pfo");
+        EXPECT_EQ(doc.GetTitle(), title);
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_TRUE(doc.m_bActive);
+    };
+    // Through the Open dialog, its changed-prompt answered No...
+    FileAnswer pick;
+    pick.paths = {"/data/broken.pfo"};
+    chooser.answers.push_back(pick);
+    feedback.queueAnswer(Answer::No);
+    doc.OpenFile();
+    ASSERT_EQ(feedback.messages().size(), 2u);
     // The reader's reason, under the name of the file it concerns.
-    EXPECT_EQ(feedback.messages().back().text, "/data/broken.pfo\n\nUnable to open file:\nbroken");
+    EXPECT_EQ(feedback.messages()[1].text, "/data/broken.pfo\n\nUnable to open file:\nbroken");
+    expectUnchanged();
+    // ...and through the recent-file list.
+    EXPECT_TRUE(doc.OnOpenDocument("/data/broken.pfo"));
+    expectUnchanged();
+
+    // Save writes the portfolio that is shown to the file it came from, without asking.
+    EXPECT_TRUE(doc.Save());
+    EXPECT_TRUE(chooser.answers.empty());
+    EXPECT_EQ(store.written, std::vector<std::string>{"/data/set.pfo"});
+    EXPECT_EQ(store.files["/data/set.pfo"], std::make_pair(std::string("Changed"), 3));
+}
+
+TEST_F(DocumentTest, AFailedOpenWithoutPortfolioStaysWithout) {
+    EXPECT_TRUE(doc.OnOpenDocument("/data/broken.pfo"));
+    EXPECT_FALSE(doc.m_bActive);
+    EXPECT_EQ(doc.m_portfolio.Count(), 0);
+    EXPECT_EQ(doc.GetTitle(), " ");
     EXPECT_EQ(doc.GetPathName(), "");
-    EXPECT_EQ(doc.GetTitle(), "/data/set.pfo"); // the title is left as it was
-    EXPECT_EQ(doc.m_portfolio.Count(), 1);      // what was read before the error
-    doc.SetPortfolioName("Edited");
-    EXPECT_FALSE(doc.Save()); // no answer queued: the Save As dialog is cancelled
-    EXPECT_EQ(chooser.asked.size(), 1u);
-    EXPECT_TRUE(store.written.empty());
-    EXPECT_EQ(store.files["/data/set.pfo"].second, 3);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(recent.empty());
 }
 
 TEST_F(DocumentTest, DeletingPicturesTakesTheirAnimationFramesAlong) {

@@ -13,6 +13,11 @@
 #include "tests/support/PixelonProgram.h"
 #include "tests/support/TempDir.h"
 
+#ifdef PIXELON_HAVE_FREETYPE
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#endif
+
 namespace pixelon {
 namespace {
 
@@ -218,6 +223,49 @@ TEST_F(FontCli, SystemFontCharacters) {
     EXPECT_EQ(pixelon("font 'No Such Family' --size 10 " + p("x.pfo")), 1);
     EXPECT_EQ(pixelon("font 'DejaVu Sans Mono' " + p("x.pfo")), 1); // --size is required
     EXPECT_FALSE(std::filesystem::exists(p("x.pfo")));
+}
+
+// The soft hyphen (U+00AD, code AD) has a visible glyph in DejaVu Sans, which FreeType draws at
+// every size; the character set export must not leave its picture blank.
+TEST_F(FontCli, TheSoftHyphenGetsItsGlyph) {
+    const char* file = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    if (!std::filesystem::exists(file) || std::system("fc-list | grep -q 'DejaVu Sans:'") != 0)
+        GTEST_SKIP() << "DejaVu Sans is not installed";
+    for (int points : {8, 12, 20}) {
+        SCOPED_TRACE(points);
+        std::filesystem::remove(p("soft.pfo"));
+        ASSERT_EQ(pixelon("font 'DejaVu Sans' --size " + std::to_string(points) + " --single AD " +
+                          p("soft.pfo")),
+                  0)
+            << text("err.txt");
+        CPortfolio f = read("soft.pfo");
+        ASSERT_EQ(f.Count(), 1);
+        const CPicture& soft = f.Picture(0);
+        EXPECT_EQ(soft.m_nId, 0xAD);
+        int ink = 0;
+        for (int y = 0; y < soft.m_nHeight; ++y)
+            for (int x = 0; x < soft.m_nWidth; ++x)
+                ink += soft.GetPixel(x, y) == 0; // black, in every depth
+        EXPECT_GT(ink, 0);
+#ifdef PIXELON_HAVE_FREETYPE
+        FT_Library library;
+        ASSERT_EQ(FT_Init_FreeType(&library), 0);
+        FT_Face face;
+        ASSERT_EQ(FT_New_Face(library, file, 0, &face), 0);
+        ASSERT_EQ(FT_Set_Char_Size(face, 0, points * 64, 96, 96), 0);
+        ASSERT_EQ(FT_Load_Char(face, 0xAD, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO), 0);
+        const FT_Bitmap& bitmap = face->glyph->bitmap;
+        int inkFreeType = 0;
+        for (unsigned y = 0; y < bitmap.rows; ++y)
+            for (unsigned x = 0; x < bitmap.width; ++x)
+                inkFreeType +=
+                    (bitmap.buffer[y * unsigned(bitmap.pitch) + x / 8] >> (7 - x % 8)) & 1;
+        FT_Done_Face(face);
+        FT_Done_FreeType(library);
+        EXPECT_GT(inkFreeType, 0);
+        EXPECT_EQ(ink, inkFreeType);
+#endif
+    }
 }
 
 } // namespace

@@ -72,5 +72,44 @@ TEST(ClipboardBitmaps, GridEverySixPixels) {
     EXPECT_EQ(copy.pixel(0, 0), TransparentKey);
 }
 
+// A picture of the largest size New Picture makes, beyond Create's own limit, in a colour
+// that differs from the white a bitmap starts with.
+CPicture largestPicture(std::uint16_t value) {
+    CPicture p;
+    p.m_nId = 1;
+    p.m_nWidth = 1300;
+    p.m_nHeight = 1360;
+    p.m_nDepth = 16;
+    EXPECT_TRUE(p.ResizeStorage());
+    for (int y = 0; y < p.m_nHeight; ++y)
+        for (int x = 0; x < p.m_nWidth; ++x) {
+            p.SetPixel(x, y, value);
+            p.SetMask(x, y, 1);
+        }
+    return p;
+}
+
+TEST(ClipboardBitmaps, CopiesAndDrawsTheWholeOfALargePicture) {
+    const std::uint16_t red = toRgb565(rgb(255, 0, 0));
+    const CPicture p = largestPicture(red);
+    const Colour shown = fromRgb565(red);
+    Surface copy = CopyBitmap(p);
+    ASSERT_EQ(copy.width(), 1300);
+    ASSERT_EQ(copy.height(), 1360);
+    Surface drawn = p.MakeBitmap();
+    p.DrawInto(drawn);
+    for (const Surface* s : {&copy, &drawn}) {
+        int white = 0;
+        for (Colour c : s->pixels())
+            white += c != shown;
+        EXPECT_EQ(white, 0);
+        EXPECT_EQ(s->pixel(1299, 1359), shown);
+    }
+    // The grid copy is six times the picture's own size.
+    Surface grid = CopyWithGridBitmap(p);
+    EXPECT_EQ(grid.width(), 1300 * 6 + 1);
+    EXPECT_EQ(grid.pixel(1299 * 6 + 3, 1359 * 6 + 3), shown);
+}
+
 } // namespace
 } // namespace pixelon

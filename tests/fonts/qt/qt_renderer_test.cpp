@@ -94,6 +94,26 @@ TEST_F(QtRenderer, DefaultRangeBecomes224Glyphs) {
     EXPECT_TRUE(red);
 }
 
+// Text shaping hides the soft hyphen (U+00AD), while the font has a visible glyph for it and
+// the character set wants each code's glyph. In DejaVu that glyph is the hyphen's.
+TEST_F(QtRenderer, TheSoftHyphenIsDrawnWithItsOwnGlyph) {
+    for (const char* family : {"DejaVu Sans", "DejaVu Serif"}) {
+        if (!hasFamily(family))
+            GTEST_SKIP() << family << " is not installed";
+        for (int tenths : {80, 120, 240}) {
+            SCOPED_TRACE(std::string(family) + " " + std::to_string(tenths));
+            auto font = MakeQtGlyphRenderer({family, tenths}, 96);
+            const Surface soft = DrawCharacter(*font, 0xAD, 0);
+            int ink = 0;
+            for (Colour c : soft.pixels())
+                ink += c == 0;
+            EXPECT_GT(ink, 0);
+            EXPECT_EQ(font->advance(0xAD), font->advance('-'));
+            EXPECT_EQ(soft, DrawCharacter(*font, '-', 0));
+        }
+    }
+}
+
 TEST_F(QtRenderer, ResolutionOfTheScreen) {
     EXPECT_GT(ScreenDotsPerInch(), 0);
 }
