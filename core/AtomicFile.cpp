@@ -5,6 +5,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "platform/FileError.h"
@@ -51,6 +52,18 @@ bool folderRefused(int error) {
 EFileError::EFileError(int error) : EString(fileErrorTextFromErrno(error)), m_errno(error) {}
 
 AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarget(path)) {
+    // Renaming a file over a pipe or a device would replace it (as root, even /dev/null) and
+    // leave the reader waiting. The path is opened as given, so that links the system resolves
+    // itself (/dev/stdout to a pipe) work too.
+    struct stat followed {};
+    if (::stat(path.c_str(), &followed) == 0 && !S_ISREG(followed.st_mode) &&
+        !S_ISDIR(followed.st_mode)) {
+        m_fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (m_fd < 0)
+            fail(errno);
+        m_direct = true;
+        return;
+    }
     struct stat existing {};
     const bool exists = ::stat(m_target.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
@@ -112,6 +125,14 @@ void AtomicFile::write(std::span<const std::uint8_t> bytes) {
 }
 
 void AtomicFile::commit() {
+    if (m_direct) {
+        // A pipe or a device is not synced (most refuse it); its close reports a late error.
+        const int fd = std::exchange(m_fd, -1);
+        if (::close(fd) != 0)
+            fail(errno);
+        m_committed = true;
+        return;
+    }
     if (m_inPlace) {
         // The old contents beyond the new end are cut off only now, once everything is written.
         off_t end = ::lseek(m_fd, 0, SEEK_CUR);

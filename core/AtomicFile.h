@@ -29,6 +29,8 @@ private:
 // - When the folder refuses new files but the destination exists and is writable, the file is
 //   rewritten in place instead. This less safe path loses the previous contents if the write
 //   fails halfway; inPlace() tells which path was taken.
+// - A pipe, a terminal or a device (/dev/null, /dev/stdout) has no contents to keep and must
+//   stay what it is: it is opened and written directly, never replaced by a file.
 //
 // Failures throw EFileError (an EString) carrying the file error text.
 class AtomicFile {
@@ -41,6 +43,8 @@ public:
 
     int fd() const { return m_fd; }
     bool inPlace() const { return m_inPlace; }
+    // The destination is a pipe or a device, written directly.
+    bool direct() const { return m_direct; }
     // The file that commit() replaces (a link's target).
     const std::filesystem::path& target() const { return m_target; }
 
@@ -61,6 +65,7 @@ private:
     int m_fd = -1;
     bool m_committed = false;
     bool m_inPlace = false;
+    bool m_direct = false;
 };
 
 } // namespace pixelon
