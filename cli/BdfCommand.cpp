@@ -1,5 +1,6 @@
 // pixelon bdf: glyphs of a BDF font into a portfolio.
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -74,7 +75,10 @@ int runBdf(std::span<const std::string> args) {
     const auto [first, last] = codes.value_or(proposal.codes());
     const BdfImportResult result = ImportBdfGlyphs(
         font, portfolio, first, last, parsed.flag("--global-height"), feedback.progress());
-    if (font.m_glyphs.empty()) {
+    // Glyphs refused for their size are kept as empty places: a font of only those holds
+    // nothing to import either, and its code range is empty.
+    if (std::none_of(font.m_glyphs.begin(), font.m_glyphs.end(),
+                     [](const auto& glyph) { return glyph != nullptr; })) {
         std::fprintf(stderr, "pixelon bdf: %s holds no glyphs, %s not written\n", fontPath.c_str(),
                      out.c_str());
         return 1;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sys/stat.h>
 
 #include "codec_test_util.h"
@@ -99,6 +100,15 @@ TEST_F(DecodeJpegCli, ReplacesAnExistingFileAndKeepsItOnFailure) {
     // An output folder that does not exist.
     EXPECT_EQ(pixelon("decode " + p("in.jpeg") + " -o " + p("none/out.ppm")), 1);
     EXPECT_NE(err().find("Unable to save file"), std::string::npos) << err();
+}
+
+TEST_F(DecodeJpegCli, WritesIntoAPipe) {
+    // /dev/stdout names the pipe to cat: it is written into, not replaced by a file.
+    const std::vector<std::uint8_t> file = makeJpeg("in.jpg", 45, 37, "-sample 2x2");
+    const std::string line = "timeout 60 " + program + " decode " + p("in.jpg") +
+                             " -o /dev/stdout 2>" + p("err.txt") + " | cat > " + p("got.ppm");
+    ASSERT_EQ(std::system(line.c_str()), 0) << err();
+    EXPECT_TRUE(test::readBytes(dir / "got.ppm") == expectedPpm(file)) << err();
 }
 
 TEST_F(DecodeJpegCli, TruncatedFilesAndBitmapsUnderJpegNames) {

@@ -282,3 +282,37 @@ TEST(AtomicFile, FailuresCarryTheirCause) {
     }
     EXPECT_THROW(save(dir.path(), "x"), EFileError);
 }
+
+TEST(AtomicFile, APipeIsWrittenIntoAndNeverReplacedByAFile) {
+    TempDir dir;
+    const fs::path fifo = dir / "out.ppm";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // The reader is there before the save opens the pipe; the contents fit its buffer.
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    {
+        AtomicFile file(fifo);
+        EXPECT_TRUE(file.direct());
+        file.write(bytesOf("through the pipe"));
+        file.commit();
+    }
+    char got[64] = {};
+    const ssize_t n = ::read(reader, got, sizeof got);
+    ::close(reader);
+    EXPECT_EQ(std::string(got, std::size_t(std::max<ssize_t>(n, 0))), "through the pipe");
+    struct stat info {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"out.ppm"});
+
+    // A link to the pipe reaches it the same way.
+    fs::create_symlink("out.ppm", dir / "link.ppm");
+    const int again = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(again, 0);
+    save(dir / "link.ppm", "linked");
+    const ssize_t m = ::read(again, got, sizeof got);
+    ::close(again);
+    EXPECT_EQ(std::string(got, std::size_t(std::max<ssize_t>(m, 0))), "linked");
+    ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}

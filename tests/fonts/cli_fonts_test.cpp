@@ -129,6 +129,14 @@ TEST_F(FontCli, BdfWarningsAndFailures) {
     EXPECT_EQ(pixelon("bdf " + p("notes.txt") + " " + p("n.pfo")), 1);
     EXPECT_NE(text("err.txt").find("notes.txt holds no glyphs"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(p("n.pfo")));
+    // So is a font whose only glyph is refused for its size.
+    std::ofstream(p("giant.bdf")) << "STARTFONT 2.1\nCHARS 1\nSTARTCHAR a\nENCODING 65\n"
+                                     "BBX 2000000000 2000000000 0 0\nBITMAP\nFF\nENDCHAR\n"
+                                     "ENDFONT\n";
+    EXPECT_EQ(pixelon("bdf " + p("giant.bdf") + " " + p("n.pfo")), 1);
+    EXPECT_NE(text("err.txt").find("giant.bdf holds no glyphs"), std::string::npos)
+        << text("err.txt");
+    EXPECT_FALSE(std::filesystem::exists(p("n.pfo")));
     EXPECT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("n.pfo") + " --range 41"), 1);
     EXPECT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("n.pfo") + " --single 4G"), 1);
     EXPECT_EQ(pixelon("bdf --help"), 0);
