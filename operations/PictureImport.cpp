@@ -126,6 +126,7 @@ ImportReport ImportPictureFiles(CPortfolio& portfolio, std::span<const std::file
     progress.Open("Importing files...", "", 0, int(files.size()));
     int done = 0;
     for (const auto& path : files) {
+        progress.SetText(path.filename().string());
         const PictureFileType type = DecidePictureFileType(path.string());
         if (type == PictureFileType::Gif) {
             importGif(portfolio, path, feedback, options, report);
