@@ -189,7 +189,7 @@ TEST_F(ProgressCli, QuietOrPipedStandardErrorStaysClean) {
     EXPECT_EQ(status, 0);
 
     EXPECT_EQ(piped("import " + p("h.pfo") + " " + p("a.gif") + " " + p("c.gif")), "");
-    EXPECT_EQ(piped("merge " + p("h.pfo") + " " + p("h.pfo")), "");
+    EXPECT_EQ(piped("merge " + p("h.pfo") + " " + p("h.pfo") + " -o " + p("hm.pfo")), "");
     EXPECT_EQ(piped("sheet " + p("h.pfo") + " -o " + p("t.bmp")), "");
     EXPECT_EQ(piped("print " + p("h.pfo") + " -o " + p("h.pdf")), "");
 }

@@ -187,8 +187,9 @@ TEST_F(FontCli, BdfExportRoundTrip) {
         ASSERT_NE(to, nullptr) << from.name;
         EXPECT_EQ(to->bbxY, from.bbxY) << from.name;
         EXPECT_EQ(to->bbxHeight, from.bbxHeight) << from.name;
-        if (from.name != "C")
+        if (from.name != "C") {
             EXPECT_EQ(to->bitmap, from.bitmap) << from.name;
+        }
     }
     // 'C' (".##.") loses its empty first column: it starts one column right.
     EXPECT_EQ(exported.Glyph(2)->bbxX, 1);
