@@ -76,6 +76,7 @@ enum CommandId : int {
     ID_PHONE_FORMAT_TYPE = 32883,
     ID_IMPORT_PSP_PALETTE = 32892,
     ID_FIND_COMMAND = 32950, // the command search over the whole table
+    ID_EXPORT_BDF_FONT = 32961,
     ID_NEXT_PANE = 59392,
     ID_PREV_PANE = 59393,
 };

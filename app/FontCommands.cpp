@@ -6,6 +6,7 @@
 #include "app/WiredCommands.h"
 
 #if PIXELON_HAVE_FONTS_UI
+#include "fonts/BdfWriter.h"
 #include "fonts/FontCommands.h"
 #include "fonts/ui/FontDialogs.h"
 #endif
@@ -46,6 +47,10 @@ void registerFontCommands(CGlyphonApp& app) {
         ui::QtFontDialogs dialogs(app.doc().chooser(), &app.frame());
         RunFntExport(app.doc().m_portfolio, app.doc().GetPathName(), app.view().selectedIndices(),
                      app.settings(), dialogs, app.feedback());
+    });
+    view.addCommand(ID_EXPORT_BDF_FONT, [&app] {
+        RunBdfExport(app.doc().m_portfolio, app.doc().GetPathName(), app.doc().chooser(),
+                     app.feedback());
     });
 #else
     (void)app;

@@ -22,7 +22,7 @@ namespace {
 
 constexpr const char* help =
     R"(Usage: pixelon bdf FONT.bdf PORTFOLIO [--range FIRST-LAST | --single CODE]
-                   [--global-height] [-o OUT]
+                   [--global-height] [-o OUT] [--quiet]
 
 Imports glyphs of a BDF font (text form, versions up to 2.2) into the portfolio
 PORTFOLIO (a new portfolio named "MyPortfolio" when the file does not exist)
@@ -39,12 +39,14 @@ standard error; the glyphs read before it are imported all the same.
   --global-height     make every picture as high as the font's bounding box,
                       each glyph at its place below the font's top line
   -o OUT              the portfolio file to write instead of PORTFOLIO
+  --quiet             no progress line on standard error (drawn only on a
+                      terminal)
 )";
 
 } // namespace
 
 int runBdf(std::span<const std::string> args) {
-    Args parsed(args, {"--range", "--single", "-o"}, {"--global-height"});
+    Args parsed(args, {"--range", "--single", "-o"}, {"--global-height", "--quiet"});
     if (parsed.help()) {
         std::fputs(help, stdout);
         return 0;
@@ -63,6 +65,7 @@ int runBdf(std::span<const std::string> args) {
     CPortfolio portfolio;
     if (!readWorkPortfolio(portfolio, portfolioPath, feedback, true))
         return 1;
+    feedback.showProgress(!parsed.flag("--quiet"), fontPath.filename().string());
     CBDF font;
     if (std::string failure; !LoadBdfFont(font, fontPath, feedback, &failure)) {
         std::fprintf(stderr, "pixelon bdf: %s: %s: %s\n", printable(fontPath.string()).c_str(),

@@ -32,6 +32,7 @@ int runMerge(std::span<const std::string> args);
 int runPicture(std::span<const std::string> args);
 int runObex(std::span<const std::string> args);
 int runBdf(std::span<const std::string> args);
+int runBdfExport(std::span<const std::string> args);
 int runFont(std::span<const std::string> args);
 int runFnt(std::span<const std::string> args);
 int runAnim(std::span<const std::string> args);

@@ -15,7 +15,7 @@ namespace pixelon::cli {
 
 namespace {
 
-constexpr const char* help = R"(Usage: pixelon import PORTFOLIO FILE... [-o OUT]
+constexpr const char* help = R"(Usage: pixelon import PORTFOLIO FILE... [-o OUT] [--quiet]
 
 Imports GIF, JPEG, BMP and WBMP files into the portfolio PORTFOLIO (a new
 portfolio named "MyPortfolio" when the file does not exist) and saves it, to
@@ -30,6 +30,7 @@ be decoded, are skipped and make the exit status 1; the portfolio is saved
 when at least one picture was added.
 
   -o OUT     the portfolio file to write instead of PORTFOLIO
+  --quiet    no progress line on standard error (drawn only on a terminal)
 )";
 
 // Failures are reported once, per file with its reason, from the import's report; other
@@ -51,7 +52,7 @@ private:
 } // namespace
 
 int runImport(std::span<const std::string> args) {
-    Args parsed(args, {"-o"});
+    Args parsed(args, {"-o"}, {"--quiet"});
     if (parsed.help()) {
         std::fputs(help, stdout);
         return 0;
@@ -65,6 +66,7 @@ int runImport(std::span<const std::string> args) {
     CPortfolio portfolio;
     if (!readWorkPortfolio(portfolio, portfolioPath, feedback, true))
         return 1;
+    feedback.showProgress(!parsed.flag("--quiet"));
     std::vector<std::filesystem::path> files(parsed.positional().begin() + 1,
                                              parsed.positional().end());
     ImportFeedback importFeedback(feedback);

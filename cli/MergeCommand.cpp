@@ -16,6 +16,7 @@ namespace {
 
 constexpr const char* help =
     R"(Usage: pixelon merge PORTFOLIO OTHER [--keep ours|theirs|both] [-o OUT]
+                     [--quiet]
 
 Adds the pictures of the portfolio file OTHER to PORTFOLIO and sorts them by
 ID. Animations of OTHER are not taken over; those of PORTFOLIO stay as they
@@ -27,12 +28,13 @@ are.
                  OTHER's is left out
   --keep theirs  where both hold an ID, OTHER's picture replaces PORTFOLIO's
   -o OUT         the portfolio file to write instead of PORTFOLIO
+  --quiet        no progress line on standard error (drawn only on a terminal)
 )";
 
 } // namespace
 
 int runMerge(std::span<const std::string> args) {
-    Args parsed(args, {"-o", "--keep"});
+    Args parsed(args, {"-o", "--keep"}, {"--quiet"});
     if (parsed.help()) {
         std::fputs(help, stdout);
         return 0;
@@ -57,6 +59,7 @@ int runMerge(std::span<const std::string> args) {
         std::fprintf(stderr, "%s: %s\n", MergeReadFailedText, positional[1].c_str());
         return 1;
     }
+    feedback.showProgress(!parsed.flag("--quiet"), positional[1]);
     const MergeChoice choice = AutomaticMergeChoice(portfolio, other, keep);
     ApplyMerge(portfolio, other, choice, feedback);
     if (!saveWorkPortfolio(portfolio, parsed, positional[0], feedback))

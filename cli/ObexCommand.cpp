@@ -1,5 +1,6 @@
 // pixelon obex push: sends a file to an OBEX receiver as the "Send File to Phone" dialog does.
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -7,6 +8,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/ObexSend.h"
+#include "cli/ProgressLine.h"
 #include "phone/CommsLog.h"
 
 namespace pixelon::cli {
@@ -15,7 +17,7 @@ namespace {
 
 constexpr const char* help =
     R"(Usage: pixelon obex push FILE --to ADDRESS [--name NAME] [--log FILE]
-                         [--timeout SECONDS]
+                         [--timeout SECONDS] [--quiet]
 
 Sends FILE to a phone (or any OBEX receiver) with an OBEX PUT, as "Send File
 to Phone" does: CONNECT, a Name header, the file in Body blocks of 249 bytes
@@ -30,6 +32,8 @@ ending with End-of-Body, DISCONNECT. The dialog's status lines are printed.
   --name NAME      the name the receiver is told (default: FILE's own name)
   --log FILE       write the status log and the communications log to FILE
   --timeout SECONDS  the longest wait for any answer (default 10)
+  --quiet          no progress line on standard error (drawn only on a
+                   terminal)
 
 Exit status 0 only when the receiver answered Success to the last PUT.
 )";
@@ -43,7 +47,7 @@ std::string plainLines(std::string_view text) {
 }
 
 int push(std::span<const std::string> rest) {
-    Args a(rest, {"--to", "--name", "--log", "--timeout"});
+    Args a(rest, {"--to", "--name", "--log", "--timeout"}, {"--quiet"});
     if (a.help()) {
         std::fputs(help, stdout);
         return 0;
@@ -53,6 +57,7 @@ int push(std::span<const std::string> rest) {
     ObexSendOptions options;
     options.to = a.required("--to");
     options.logFile = a.value("--log");
+    options.progress = !a.flag("--quiet");
     options.timeoutSeconds = a.integer("--timeout", 10);
     if (options.timeoutSeconds < 1 || options.timeoutSeconds > 3600)
         throw UsageError("--timeout must be 1..3600 seconds");
@@ -86,12 +91,23 @@ int runObexSend(obex::SendFileLogic::Setup setup, const ObexSendOptions& options
     };
     obex::SendFileLogic::nextPhoneIndex() = 0;
     obex::SendFileLogic logic(std::move(setup));
+    ProgressLine progress;
+    progress.enable(options.progress);
+    logic.onBodySent = [&](long long sent, long long total) {
+        // The window counts in int: large files are counted in kilobytes.
+        const long long unit = total > 0x7FFFFFFF ? 1024 : 1;
+        if (!progress.isOpen())
+            progress.Open("Sending", file ? file->filename().string() : std::string(), 0,
+                          int(total / unit));
+        progress.Step(int(std::min(sent, total) / unit));
+    };
     std::size_t shown = 0;
     logic.onChanged = [&] {
         // Whole lines only, so that the search dots do not interleave with other output.
         auto end = logic.log().rfind('\n');
         if (end == std::string::npos || end + 1 <= shown)
             return;
+        progress.erase();
         std::fputs(plainLines(std::string_view(logic.log()).substr(shown, end + 1 - shown)).c_str(),
                    stdout);
         std::fflush(stdout);
@@ -110,6 +126,7 @@ int runObexSend(obex::SendFileLogic::Setup setup, const ObexSendOptions& options
             logic.fileChosen(*file, announcedName);
         ok = logic.onSend() && logic.lastResponse() == obex::RspSuccess;
     }
+    progress.Close();
     if (shown < logic.log().size())
         std::fputs((plainLines(std::string_view(logic.log()).substr(shown)) + "\n").c_str(),
                    stdout);

@@ -14,6 +14,8 @@ struct ObexSendOptions {
     std::string to;
     std::optional<std::string> logFile;
     int timeoutSeconds = 10;
+    // A progress line of the bytes sent on standard error, when that is a terminal.
+    bool progress = false;
 };
 
 // Runs a send the way the "Send File to Phone" dialog does, with `file` for a plain file send

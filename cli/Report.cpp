@@ -71,6 +71,7 @@ std::string printable(std::string_view text) {
 }
 
 Answer CliFeedback::message(std::string_view text, MessageIcon icon, MessageButtons buttons) {
+    m_progressLine.erase();
     std::string shown;
     if (icon == MessageIcon::Stop && !m_path.empty()) {
         shown = m_path;

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/ProgressLine.h"
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
 
@@ -23,6 +24,14 @@ class CliFeedback : public ConsoleFeedback {
 public:
     using ConsoleFeedback::ConsoleFeedback;
     Answer message(std::string_view text, MessageIcon icon, MessageButtons buttons) override;
+    ProgressWindow& progress() override { return m_progressLine; }
+
+    // Long work draws its progress line on standard error when `on` and that is a terminal;
+    // `subject` (the file worked on) is shown while the work names none itself.
+    void showProgress(bool on, std::string subject = {}) {
+        m_progressLine.enable(on);
+        m_progressLine.setSubject(std::move(subject));
+    }
 
     // The file later failures concern; `line` (optional) gives the line number, 0 for none.
     void setSubject(std::string path, std::function<std::uint64_t()> line = {});
@@ -34,6 +43,7 @@ private:
     std::string m_path;
     std::function<std::uint64_t()> m_line;
     bool m_reportsToStdout = false;
+    ProgressLine m_progressLine;
 };
 
 // Reads a portfolio; a failure is reported as "PATH:LINE: " and the reader's message.

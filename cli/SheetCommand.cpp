@@ -15,7 +15,7 @@ namespace pixelon::cli {
 
 namespace {
 
-constexpr const char* help = R"(Usage: pixelon sheet PORTFOLIO -o OUT.gif|OUT.bmp
+constexpr const char* help = R"(Usage: pixelon sheet PORTFOLIO -o OUT.gif|OUT.bmp [--quiet]
 
 Writes a contact sheet of every picture of the portfolio: seven framed cells to
 a row, each cell as large as the largest picture (at least 32 x 32, at most
@@ -26,6 +26,7 @@ deepest picture, or an 8-bit BMP. A GIF sheet is at most 65535 pixels tall
 268435456 pixels are refused in both formats.
 
   -o OUT   the file to write (.gif or .bmp)
+  --quiet  no progress line on standard error (drawn only on a terminal)
 )";
 
 SheetFormat formatOf(const std::string& path) {
@@ -42,7 +43,7 @@ SheetFormat formatOf(const std::string& path) {
 } // namespace
 
 int runSheet(std::span<const std::string> args) {
-    Args parsed(args, {"-o"});
+    Args parsed(args, {"-o"}, {"--quiet"});
     if (parsed.help()) {
         std::fputs(help, stdout);
         return 0;
@@ -56,6 +57,7 @@ int runSheet(std::span<const std::string> args) {
     CPortfolio portfolio;
     if (!readPortfolio(portfolio, parsed.positional()[0], feedback))
         return 1;
+    feedback.showProgress(!parsed.flag("--quiet"), out);
     return ExportContactSheet(portfolio, out, format, feedback) ? 0 : 1;
 }
 

@@ -32,6 +32,7 @@ constexpr Command commands[] = {
     {"picture", "add, duplicate, delete a picture or change its ID", runPicture},
     {"obex", "push a file to a phone over OBEX", runObex},
     {"bdf", "import a BDF font as glyphs", runBdf},
+    {"bdf-export", "export glyphs as a BDF font", runBdfExport},
     {"font", "draw a system font's characters as glyphs", runFont},
     {"fnt", "export glyphs as a Windows FNT font", runFnt},
     {"anim", "list, export or play an animation", runAnim},
@@ -42,7 +43,7 @@ constexpr Command commands[] = {
 void usage(std::FILE* out) {
     std::fprintf(out, "Usage: pixelon COMMAND [ARGS...]\n\nCommands:\n");
     for (const Command& c : commands)
-        std::fprintf(out, "  %-9s %s\n", c.name, c.summary);
+        std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
     std::fprintf(out, "\n'pixelon COMMAND --help' describes one command; 'pixelon --version' prints"
                       " the version.\n");
 }

@@ -8,7 +8,7 @@ packages=(
     xvfb xauth
     imagemagick netpbm libjpeg-turbo-progs gifsicle giflib-tools libgif-dev
     openobex-apps socat iproute2 util-linux
-    libfreetype-dev pcf2bdf xfonts-base xfonts-unifont fontconfig fonts-dejavu-core
+    libfreetype-dev pcf2bdf xfonts-utils xfonts-base xfonts-unifont fontconfig fonts-dejavu-core
     poppler-utils hyperfine pkg-config x11-utils xdotool twm
     desktop-file-utils shared-mime-info libxml2-utils lintian dpkg-dev fakeroot file
     bash-completion man-db groff-base binutils strace

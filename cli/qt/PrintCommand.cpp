@@ -22,6 +22,7 @@ namespace {
 
 constexpr const char* help =
     R"(Usage: pixelon print PORTFOLIO -o OUT.pdf [--resolution 0|1|2] [--grid]
+                     [--quiet]
 
 Writes the pages the program prints for the portfolio as a PDF file (A4): a
 header with the portfolio's name, the file name, its date and the page number,
@@ -31,12 +32,14 @@ the notes, then every picture magnified with its ID under it.
   --resolution R    0 Low Res (300dpi, the default), 1 Hi Res (600dpi),
                     2 Test resolution (~900dpi)
   --grid            draw every picture's pixel grid
+  --quiet           no progress line on standard error (drawn only on a
+                    terminal)
 )";
 
 } // namespace
 
 int runPrintWithQt(std::span<const std::string> args) {
-    Args parsed(args, {"-o", "--resolution"}, {"--grid"});
+    Args parsed(args, {"-o", "--resolution"}, {"--grid", "--quiet"});
     if (parsed.help()) {
         std::fputs(help, stdout);
         return 0;
@@ -54,6 +57,7 @@ int runPrintWithQt(std::span<const std::string> args) {
     if (!readPortfolio(portfolio, path, feedback))
         return 1;
     CheckDuplicateIds(portfolio, portfolio.m_strName, feedback, false);
+    feedback.showProgress(!parsed.flag("--quiet"), out);
     GuiSession session;
     PdfRequest request;
     request.resolution = resolution;

@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 
 #include <cerrno>
+#include <string>
 #include <vector>
 
 #include "codecs/FileBytes.h"
@@ -66,7 +67,8 @@ private:
 } // namespace
 
 bool PaintPages(QPagedPaintDevice& device, const PrintJob& job, const PageHeader& header,
-                const PageOptions& options, int from, int to, Feedback& feedback) {
+                const PageOptions& options, int from, int to, Feedback& feedback,
+                ProgressWindow* progress) {
     QPainter painter;
     if (!painter.begin(&device)) {
         feedback.message("The printer could not be opened.", MessageIcon::Stop);
@@ -78,6 +80,10 @@ bool PaintPages(QPagedPaintDevice& device, const PrintJob& job, const PageHeader
     for (int page = from; page <= to && ok; ++page) {
         if (page > from)
             device.newPage();
+        if (progress) {
+            progress->SetText("Page " + std::to_string(page) + " of " + std::to_string(to));
+            progress->Step(page - from);
+        }
         ok = job.DrawPage(pagePainter, page, header, options, feedback);
     }
     painter.end();
@@ -107,7 +113,12 @@ bool WritePortfolioPdf(const CPortfolio& portfolio, const std::filesystem::path&
             writer.setCreator(QStringLiteral("Pixelon"));
             const PageHeader header{request.documentTitle, request.stamp};
             const PageOptions options{true, request.grid};
-            if (!PaintPages(writer, job, header, options, 1, job.PageCount(), feedback))
+            ProgressWindow& progress = feedback.progress();
+            progress.Open("Printing...", "", 0, job.PageCount());
+            const bool painted =
+                PaintPages(writer, job, header, options, 1, job.PageCount(), feedback, &progress);
+            progress.Close();
+            if (!painted)
                 return false;
         }
         if (const int error = device.finish()) {

@@ -11,12 +11,15 @@ namespace pixelon {
 
 class CPortfolio;
 class Feedback;
+class ProgressWindow;
 
 // Draws pages `from` to `to` (1-based, inclusive) of the job on a printer or PDF writer, one
 // device page each. The page is scaled from the resolution it was laid out for to the device's.
-// False when a page could not be drawn (the user was told).
+// False when a page could not be drawn (the user was told). An open `progress` window is told
+// each page.
 bool PaintPages(QPagedPaintDevice& device, const PrintJob& job, const PageHeader& header,
-                const PageOptions& options, int from, int to, Feedback& feedback);
+                const PageOptions& options, int from, int to, Feedback& feedback,
+                ProgressWindow* progress = nullptr);
 
 struct PdfRequest {
     int resolution = 0; // the printer resolution choice, 0..2
@@ -26,7 +29,8 @@ struct PdfRequest {
 };
 
 // Writes every page of the portfolio as a PDF file, as printing would (with the grid when
-// asked). The previous file is kept when the write fails.
+// asked), under the progress window "Printing...". The previous file is kept when the write
+// fails.
 bool WritePortfolioPdf(const CPortfolio& portfolio, const std::filesystem::path& path,
                        const PdfRequest& request, Feedback& feedback);
 

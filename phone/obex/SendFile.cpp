@@ -236,6 +236,7 @@ bool SendFileLogic::sendOneFile(const std::filesystem::path& path, SendKind kind
     }
     bool ok = false;
     std::vector<std::uint8_t> block(BodyBlock);
+    long long sent = 0;
     for (;;) {
         in.read(reinterpret_cast<char*>(block.data()), std::streamsize(BodyBlock));
         std::size_t got = std::size_t(in.gcount());
@@ -247,6 +248,9 @@ bool SendFileLogic::sendOneFile(const std::filesystem::path& path, SendKind kind
             line("Obex Put Failed");
             break;
         }
+        sent += static_cast<long long>(got);
+        if (onBodySent)
+            onBodySent(sent, fileSize);
         if (last) {
             line("Finished sending file");
             break;

@@ -91,6 +91,8 @@ public:
     bool pictureSend() const { return !m_setup.pictures.empty(); }
     // Called whenever the log or the window's state changed.
     std::function<void()> onChanged;
+    // Called after each Body block the receiver accepted: bytes of the file sent, of how many.
+    std::function<void(long long sent, long long total)> onBodySent;
 
     // The next phone to examine, shared by every dialog of the process.
     static int& nextPhoneIndex();

@@ -200,9 +200,9 @@ private slots:
                               "Portfolio &Notes...", "&Re-Order IDs"}));
         QCOMPARE(menuTexts(frame.menu(Menu::File)),
                  QStringList({"&New Portfolio", "&Open file...", "&Save Portfolio", "Save &As...",
-                              "&Close", "&Merge Portfolios...", "Export Contact Sheet...",
-                              "Send Fi&le to Phone...", "&Print...", "Print Pre&view",
-                              "Prin&t Setup...", "E&xit"}));
+                              "&Close", "&Merge Portfolios...", "Export to &BDF Font...",
+                              "Export Contact Sheet...", "Send Fi&le to Phone...", "&Print...",
+                              "Print Pre&view", "Prin&t Setup...", "E&xit"}));
         QCOMPARE(menuTexts(frame.menu(Menu::View)),
                  QStringList({"&Picture Portfolio...", "Phone Format &Type..."}));
         QCOMPARE(menuTexts(frame.menu(Menu::Insert)),

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include "core/Portfolio.h"
+#include "fonts/Bdf.h"
 #include "platform/Feedback.h"
 #include "tests/support/PeerTools.h"
 #include "tests/support/PixelonProgram.h"
@@ -204,6 +205,65 @@ TEST_F(FontCli, FntFromAPortfolio) {
     EXPECT_EQ(pixelon("fnt " + p("g.pfo") + " -o " + p("x.fnt") + " --charset latin"), 1);
     EXPECT_EQ(pixelon("fnt " + p("g.pfo") + " -o " + p("x.fnt") + " --ids 999"), 1);
     EXPECT_FALSE(std::filesystem::exists(p("x.fnt")));
+}
+
+// Imported at the font's height, with the ascent at the top of the font box, and exported again:
+// every glyph has its bitmap and its place above the baseline back; bdftopcf compiles the file.
+TEST_F(FontCli, BdfExportRoundTrip) {
+    ASSERT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("g.pfo") + " --global-height"), 0);
+    CPortfolio g = read("g.pfo");
+    g.m_nAscent = 6;
+    RecordingFeedback quiet;
+    ASSERT_TRUE(g.WriteFile(p("g.pfo"), quiet));
+    ASSERT_EQ(pixelon("bdf-export " + p("g.pfo") + " -o " + p("out.bdf") + " --name Small"), 0)
+        << text("err.txt");
+    EXPECT_NE(text("out.txt").find("with 4 glyphs"), std::string::npos);
+    CBDF original, exported;
+    int flags = 0;
+    ASSERT_TRUE(original.ParseFile(p("small.bdf"), flags));
+    ASSERT_TRUE(exported.ParseFile(p("out.bdf"), flags));
+    EXPECT_EQ(flags, 0);
+    EXPECT_NE(text("out.bdf").find("FAMILY_NAME \"Small\"\n"), std::string::npos);
+    EXPECT_NE(text("out.bdf").find("FONT_ASCENT 6\n"), std::string::npos);
+    ASSERT_EQ(exported.GlyphCount(), 4);
+    for (int i = 0; i < original.GlyphCount(); ++i) {
+        const BdfGlyph& from = *original.Glyph(i);
+        const BdfGlyph* to = nullptr;
+        for (int j = 0; j < exported.GlyphCount(); ++j)
+            if (exported.Glyph(j)->code == (from.code < 0 ? 0xE9 : from.code))
+                to = exported.Glyph(j);
+        ASSERT_NE(to, nullptr) << from.name;
+        EXPECT_EQ(to->bbxY, from.bbxY) << from.name;
+        EXPECT_EQ(to->bbxHeight, from.bbxHeight) << from.name;
+        if (from.name != "C") {
+            EXPECT_EQ(to->bitmap, from.bitmap) << from.name;
+        }
+    }
+    // 'C' (".##.") loses its empty first column: it starts one column right.
+    EXPECT_EQ(exported.Glyph(2)->bbxX, 1);
+    EXPECT_EQ(exported.Glyph(2)->bitmap, (std::vector<std::uint8_t>{0xC0}));
+    if (std::system("command -v bdftopcf >/dev/null") == 0) {
+        EXPECT_EQ(
+            std::system(("bdftopcf -o " + p("out.pcf") + " " + p("out.bdf") + " 2>" + p("pcf.txt"))
+                            .c_str()),
+            0);
+        EXPECT_EQ(text("pcf.txt"), "");
+    }
+}
+
+TEST_F(FontCli, BdfExportRefusesDuplicateIdsNamingThePicture) {
+    ASSERT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("d.pfo")), 0);
+    ASSERT_EQ(pixelon("bdf " + p("small.bdf") + " " + p("d.pfo") + " --single 42"), 0);
+    std::ofstream(p("d.bdf")) << "previous";
+    EXPECT_EQ(pixelon("bdf-export " + p("d.pfo") + " -o " + p("d.bdf")), 1);
+    EXPECT_NE(text("err.txt").find("Picture 0x0042 shares its ID with another picture"),
+              std::string::npos)
+        << text("err.txt");
+    EXPECT_NE(text("err.txt").find("BDF file not generated."), std::string::npos);
+    EXPECT_EQ(text("d.bdf"), "previous");
+    EXPECT_EQ(pixelon("bdf-export " + p("d.pfo")), 1); // no -o
+    EXPECT_EQ(pixelon("bdf-export --help"), 0);
+    EXPECT_NE(text("out.txt").find("Usage: pixelon bdf-export"), std::string::npos);
 }
 
 TEST_F(FontCli, FntRefusesDuplicateIds) {

@@ -37,4 +37,9 @@ expect "import offers pictures after the portfolio" "folder logo.gif photo.jpg "
     "$(complete_line pixelon import demo.pfo '')"
 expect "print's output is a PDF" "folder out.pdf " "$(complete_line pixelon print demo.pfo -o '')"
 expect "export options" "--app-type " "$(complete_line pixelon export demo.pfo --app)"
+expect "commands starting with bdf" "bdf bdf-export " "$(complete_line pixelon bdf)"
+touch font.bdf
+expect "bdf-export's output is a BDF font" "folder font.bdf " \
+    "$(complete_line pixelon bdf-export demo.pfo -o '')"
+expect "the long commands can be quiet" "--quiet " "$(complete_line pixelon sheet demo.pfo --q)"
 finish

@@ -10,7 +10,9 @@ page=$source_dir/man/pixelon.1
 commands=$("$pixelon" --help | awk '/^Commands:/ { listing = 1; next } listing && /^  [a-z]/ { print $1 }')
 check "pixelon --help lists commands" test -n "$commands"
 for command in $commands; do
-    grep -q "^\.SS pixelon $command\( \|$\)" "$page" || fail "pixelon(1) has no section for '$command'"
+    # A hyphen in a section title is written "\-" in the page.
+    name=${command//-/\\\\-}
+    grep -q "^\.SS pixelon $name\( \|$\)" "$page" || fail "pixelon(1) has no section for '$command'"
 done
 for source in "$source_dir"/man/*.1; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$source" 2>&1 >/dev/null)
