@@ -22,7 +22,7 @@ FLOORS = [
     ("platform", ["platform"]),
     ("domain", ["core", "codecs", "editing", "phone", "installer"]),
     ("operations", ["operations"]),
-    ("composed domain", ["animation", "fonts", "output", "transfer"]),
+    ("composed domain", ["animation", "fonts", "output"]),
     ("programs", ["cli", "tools"]),
     ("windows", ["app", "*/ui", "*/qt"]),
 ]
