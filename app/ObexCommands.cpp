@@ -8,9 +8,9 @@
 #include "app/MainFrame.h"
 #include "app/WiredCommands.h"
 #include "operations/PictureExport.h"
+#include "operations/SendPictures.h"
 #include "phone/CommsLog.h"
 #include "phone/obex/GatewayPanel.h"
-#include "phone/obex/SendPictures.h"
 #if PIXELON_HAVE_PHONE_UI
 #include "phone/ui/GatewayWindow.h"
 #include "phone/ui/SendFileWindow.h"

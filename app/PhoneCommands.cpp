@@ -6,9 +6,9 @@
 #include "app/ObexCommands.h"
 #include "app/WiredCommands.h"
 #include "operations/PictureExport.h"
+#include "operations/SendPictures.h"
 #include "phone/Commands.h"
 #include "phone/PhoneDetect.h"
-#include "phone/obex/SendPictures.h"
 #if PIXELON_HAVE_PHONE_UI
 #include "phone/ui/PhoneWindows.h"
 #endif

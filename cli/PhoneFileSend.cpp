@@ -9,7 +9,7 @@
 #include "core/AppSettings.h"
 #include "core/Portfolio.h"
 #include "operations/PictureExport.h"
-#include "phone/obex/SendPictures.h"
+#include "operations/SendPictures.h"
 #include "platform/Feedback.h"
 #include "platform/Registry.h"
 

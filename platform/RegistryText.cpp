@@ -1,6 +1,6 @@
 // The hive file format: the text the system registry editor exports and imports.
 
-#include "platform/Registry.h"
+#include "platform/HiveData.h"
 
 #include <cstdio>
 

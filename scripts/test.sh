@@ -6,6 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
+# The module layering, from the include lines alone: cheap, so it runs before any build.
+scripts/check-layers.py
+
 if [ -f fuzz/CMakeLists.txt ] && [ "${PIXELON_SKIP_FUZZ:-0}" != 1 ]; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DPIXELON_FUZZ=ON -DPIXELON_GUI=OFF -DPIXELON_TESTS=OFF

@@ -1,4 +1,4 @@
-#include "phone/obex/SendPictures.h"
+#include "operations/SendPictures.h"
 
 #include <algorithm>
 

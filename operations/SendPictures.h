@@ -6,6 +6,9 @@
 #include "phone/PhoneTypes.h"
 #include "phone/obex/SendFile.h"
 
+// Sending a picture to a phone composes an export (the picture as the phone receives it, the
+// program's file writers) with a transfer from phone/obex/, so it sits above both.
+
 namespace pixelon::obex {
 
 // The pictures "Send Picture to Phone" hands to the send-file dialog: the picture as the phone
