@@ -217,22 +217,20 @@ void Document::OnNewDocument() {
 }
 
 bool Document::LoadPortfolio(const std::string& path) {
-    m_observer->documentCleared();
     // A file is read into a fresh portfolio: notes, metrics and animations start anew. The
-    // name stays until the file's FONTTABLE line replaces it.
-    std::string name = std::move(m_portfolio.m_strName);
-    m_portfolio = CPortfolio{};
-    m_portfolio.m_strName = std::move(name);
+    // name stays until the file's FONTTABLE line replaces it. The open portfolio is replaced
+    // only once the whole file has been read, so a damaged file, or one that is no portfolio
+    // at all, leaves the window with the pictures, caption and path it had.
+    CPortfolio loaded;
+    loaded.m_strName = m_portfolio.m_strName;
     // The reader's failures name the file, whichever way it was opened.
     FileFeedback named(m_feedback, path);
-    bool ok = m_store.read(m_portfolio, path, named, [this] { m_observer->documentChanged(); });
-    if (!ok) {
-        // The portfolio now holds part of another file; it must never be saved silently over
-        // the file that was open before, so Save has to ask where.
-        m_strPathName.clear();
+    if (!m_store.read(loaded, path, named, {})) {
         m_observer->documentChanged();
         return false;
     }
+    m_observer->documentCleared();
+    m_portfolio = std::move(loaded);
     m_bModified = false;
     m_strTitle = path;
     SetPathName(path, true);

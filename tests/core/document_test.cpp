@@ -344,29 +344,34 @@ TEST_F(DocumentTest, NewKeepsMetricsAndAnimations) {
     EXPECT_TRUE(doc.m_portfolio.m_animations.empty());
 }
 
-TEST_F(DocumentTest, LoadingResetsMetricsButLeavesTheNameToTheFile) {
+TEST_F(DocumentTest, FailedLoadKeepsTheOpenPortfolioWhole) {
     ASSERT_TRUE(doc.OnOpenDocument("/data/set.pfo"));
-    const std::string name = doc.m_portfolio.m_strName;
     doc.m_portfolio.m_nSpacing = 2;
     doc.m_portfolio.m_strNotes = "old";
-    EXPECT_FALSE(doc.LoadPortfolio("/data/broken.pfo")); // a file without a name line
-    EXPECT_EQ(doc.m_portfolio.m_strName, name);
-    EXPECT_EQ(doc.m_portfolio.m_nSpacing, 0);
-    EXPECT_EQ(doc.m_portfolio.m_strNotes, "");
-}
-
-TEST_F(DocumentTest, FailedLoadLeavesNoPathSoSaveAsks) {
-    ASSERT_TRUE(doc.OnOpenDocument("/data/set.pfo"));
-    EXPECT_FALSE(doc.LoadPortfolio("/data/broken.pfo"));
+    EXPECT_FALSE(doc.LoadPortfolio("/data/broken.pfo")); // fails after reading one picture
     // The reader's reason, under the name of the file it concerns.
     EXPECT_EQ(feedback.messages().back().text, "/data/broken.pfo\n\nUnable to open file:\nbroken");
-    EXPECT_EQ(doc.GetPathName(), "");
-    EXPECT_EQ(doc.GetTitle(), "/data/set.pfo"); // the title is left as it was
-    EXPECT_EQ(doc.m_portfolio.Count(), 1);      // what was read before the error
+    // Nothing of the broken file shows: pictures, metrics, notes, title and path stay.
+    EXPECT_EQ(doc.m_portfolio.m_strName, "Set");
+    EXPECT_EQ(doc.m_portfolio.Count(), 3);
+    EXPECT_EQ(doc.m_portfolio.m_nSpacing, 2);
+    EXPECT_EQ(doc.m_portfolio.m_strNotes, "old");
+    EXPECT_EQ(doc.GetPathName(), "/data/set.pfo");
+    EXPECT_EQ(doc.GetTitle(), "/data/set.pfo");
+    EXPECT_FALSE(doc.IsModified());
+
+    // The File menu's Open keeps it too, after the changed-prompt.
+    FileAnswer pick;
+    pick.paths = {"/data/notes.pfo"};
+    chooser.answers.push_back(pick);
+    doc.OpenFile();
+    EXPECT_EQ(doc.m_portfolio.Count(), 3);
+    EXPECT_EQ(doc.GetPathName(), "/data/set.pfo");
+
+    // A later save still goes to the file that was open, holding its own pictures.
     doc.SetPortfolioName("Edited");
-    EXPECT_FALSE(doc.Save()); // no answer queued: the Save As dialog is cancelled
-    EXPECT_EQ(chooser.asked.size(), 1u);
-    EXPECT_TRUE(store.written.empty());
+    EXPECT_TRUE(doc.Save());
+    EXPECT_EQ(store.written, std::vector<std::string>{"/data/set.pfo"});
     EXPECT_EQ(store.files["/data/set.pfo"].second, 3);
 }
 
