@@ -240,6 +240,19 @@ bool Document::LoadPortfolio(const std::string& path) {
     return true;
 }
 
+namespace {
+
+// Loads `path` as the open portfolio. With no portfolio open before (at start, after Close), a
+// file that fails to load leaves a new, named portfolio rather than a nameless one.
+void loadOrStartNew(Document& doc, const std::string& path) {
+    const bool wasActive = doc.m_bActive;
+    doc.m_bActive = true;
+    if (!doc.LoadPortfolio(path) && !wasActive)
+        doc.OnNewDocument();
+}
+
+} // namespace
+
 bool Document::OnOpenDocument(const std::string& path) {
     if (isPortfolioPath(path)) {
         if (std::optional<std::string> error = m_store.openError(path)) {
@@ -247,8 +260,7 @@ bool Document::OnOpenDocument(const std::string& path) {
                                MessageIcon::Stop);
             return false;
         }
-        LoadPortfolio(path);
-        m_bActive = true;
+        loadOrStartNew(*this, path);
         m_observer->documentChanged();
         return true;
     }
@@ -288,8 +300,7 @@ void Document::OpenFile() {
     if (hasPortfolioExtension(path)) {
         if (!SaveModified())
             return;
-        m_bActive = true;
-        LoadPortfolio(path);
+        loadOrStartNew(*this, path);
         m_observer->documentChanged();
         return;
     }

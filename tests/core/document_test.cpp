@@ -375,6 +375,28 @@ TEST_F(DocumentTest, FailedLoadKeepsTheOpenPortfolioWhole) {
     EXPECT_EQ(store.files["/data/set.pfo"].second, 3);
 }
 
+TEST_F(DocumentTest, FailedLoadWithNothingOpenStartsANamedPortfolio) {
+    // As `vistrel broken.pfo` does: the window gets a new portfolio, not a nameless one.
+    EXPECT_TRUE(doc.OnOpenDocument("/data/broken.pfo"));
+    EXPECT_TRUE(doc.m_bActive);
+    EXPECT_EQ(doc.m_portfolio.m_strName, "MyPortfolio");
+    EXPECT_EQ(doc.GetTitle(), "MyPortfolio");
+    EXPECT_EQ(doc.GetPathName(), "");
+    EXPECT_EQ(doc.m_portfolio.Count(), 0);
+
+    // The same after Close, through the Open dialog.
+    ASSERT_TRUE(doc.OnOpenDocument("/data/set.pfo"));
+    ASSERT_TRUE(doc.Close());
+    FileAnswer pick;
+    pick.paths = {"/data/notes.pfo"};
+    chooser.answers.push_back(pick);
+    doc.OpenFile();
+    EXPECT_TRUE(doc.m_bActive);
+    EXPECT_EQ(doc.GetTitle(), "MyPortfolio");
+    EXPECT_EQ(doc.m_portfolio.Count(), 0);
+    EXPECT_FALSE(doc.IsModified());
+}
+
 TEST_F(DocumentTest, DeletingPicturesTakesTheirAnimationFramesAlong) {
     ASSERT_TRUE(doc.OnOpenDocument("/data/set.pfo")); // pictures 1, 2, 3
     Animation& a = doc.m_portfolio.m_animations.emplace_back();
