@@ -1,5 +1,6 @@
 // The main window as a user first meets it: what a command-line open shows, where the keyboard
-// focus is, what New Picture proposes after a multiple selection, and the box of a failed merge.
+// focus is, what New Picture proposes after a multiple selection, the boxes of a failed merge
+// and of a failed open.
 
 #include <QAction>
 #include <QApplication>
@@ -147,6 +148,27 @@ private slots:
         list->clearSelection();
         app.frame().action(ID_NEW_PICTURE)->trigger();
         QCOMPARE(proposed->idText(), std::string("00005"));
+    }
+
+    void failedOpenKeepsTheOpenPortfolio() {
+        AppFixture f;
+        const std::string ours = f.writePortfolio("ours.pfo", {1, 2, 3});
+        CGlyphonApp& app = f.start(ours);
+        const QString caption = app.frame().windowTitle();
+        // A text file under a portfolio's name, through the File menu and through the
+        // recent-file path alike.
+        std::ofstream(f.path("notes.pfo")) << "Shopping list\nmilk\n";
+        f.chooser.queuePath(f.path("notes.pfo"));
+        app.view().runCommand(ID_FILE_OPEN);
+        QCOMPARE(f.feedback.messages().size(), std::size_t(1));
+        QVERIFY(f.feedback.messages()[0].text.starts_with(f.path("notes.pfo") + "\n\n"));
+        app.doc().OnOpenDocument(f.path("notes.pfo"));
+        QCOMPARE(f.feedback.messages().size(), std::size_t(2));
+        QCOMPARE(app.view().list()->count(), 3);
+        QCOMPARE(app.doc().m_portfolio.Count(), 3);
+        QCOMPARE(app.frame().windowTitle(), caption);
+        QCOMPARE(app.doc().GetPathName(), ours);
+        QVERIFY(!app.doc().IsModified());
     }
 
     void failedMergeReadShowsAnErrorBox() {
