@@ -86,6 +86,12 @@ int runBdf(std::span<const std::string> args) {
                      out.c_str());
         return 1;
     }
+    if (result.added == 0 && !codes && first > last) {
+        // Every glyph was refused or lacks a code: there is no range to name.
+        std::fprintf(stderr, "pixelon bdf: %s holds no glyph with a valid code, %s not written\n",
+                     printable(fontPath.string()).c_str(), out.c_str());
+        return 1;
+    }
     if (result.added == 0) {
         std::fprintf(stderr,
                      "pixelon bdf: no glyph with a code from %04X to %04X, %s not written\n",

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <map>
 
 #include "core/Animation.h"
@@ -32,11 +33,19 @@ int IndexOfId(const CPortfolio& portfolio, int id) {
     return -1;
 }
 
-int NextFreeId(const CPortfolio& portfolio, int start) {
+std::vector<bool> UsedIds(const CPortfolio& portfolio) {
     std::vector<bool> used(IdCount, false);
     for (const auto& p : portfolio.m_pictures)
         if (p->m_nId >= 0 && p->m_nId < IdCount)
             used[std::size_t(p->m_nId)] = true;
+    return used;
+}
+
+int NextFreeId(const CPortfolio& portfolio, int start) {
+    return NextFreeId(UsedIds(portfolio), start);
+}
+
+int NextFreeId(const std::vector<bool>& used, int start) {
     const int from = std::clamp(start, 0, MaxPictureId);
     for (int step = 1; step <= MaxTries; ++step) {
         const int candidate = (from + step) % IdCount;
@@ -68,6 +77,25 @@ int NewPictureId(const CPortfolio& portfolio) {
 
 int AddPicture(CPortfolio& portfolio, std::unique_ptr<CPicture> picture) {
     return portfolio.InsertSorted(std::move(picture));
+}
+
+void AddPictures(CPortfolio& portfolio, std::vector<std::unique_ptr<CPicture>> pictures) {
+    auto byId = [](const auto& a, const auto& b) { return a->m_nId < b->m_nId; };
+    auto& list = portfolio.m_pictures;
+    if (!std::is_sorted(list.begin(), list.end(), byId)) {
+        for (auto& picture : pictures)
+            AddPicture(portfolio, std::move(picture));
+        return;
+    }
+    // Adding one by one puts each picture after every one with its ID, earlier ones first: on an
+    // ordered list that is a stable sort of the new pictures merged behind equal old ones.
+    std::stable_sort(pictures.begin(), pictures.end(), byId);
+    std::vector<std::unique_ptr<CPicture>> merged;
+    merged.reserve(list.size() + pictures.size());
+    std::merge(std::make_move_iterator(list.begin()), std::make_move_iterator(list.end()),
+               std::make_move_iterator(pictures.begin()), std::make_move_iterator(pictures.end()),
+               std::back_inserter(merged), byId);
+    list = std::move(merged);
 }
 
 int DuplicatePicture(CPortfolio& portfolio, int index, int newId) {

@@ -24,6 +24,11 @@ std::string IdText(int id);
 // The first ID after `start` that no picture uses. A step past 65535 goes on from 0, as a 16-bit
 // ID would. After 5000 tries without a free ID, `start` itself.
 int NextFreeId(const CPortfolio& portfolio, int start);
+// The same over a set of used IDs (indexed by ID, 65536 entries), for callers that add many
+// pictures and keep the set up to date themselves instead of scanning the portfolio each time.
+int NextFreeId(const std::vector<bool>& used, int start);
+// Which of the IDs 0 to 65535 the portfolio's pictures use.
+std::vector<bool> UsedIds(const CPortfolio& portfolio);
 // The same, from the decimal value of a list line or a dialog field.
 int NextFreeId(const CPortfolio& portfolio, std::string_view text);
 
@@ -33,6 +38,8 @@ int NewPictureId(const CPortfolio& portfolio);
 // Inserts the picture at the index its line takes in the ID-ordered list (after pictures with
 // the same ID) and returns that index.
 int AddPicture(CPortfolio& portfolio, std::unique_ptr<CPicture> picture);
+// The same for each of `pictures` in turn, with one pass over the list when it is in ID order.
+void AddPictures(CPortfolio& portfolio, std::vector<std::unique_ptr<CPicture>> pictures);
 
 // A copy of the picture at `index` (size, depth, pixels, mask) with `newId`, added in order.
 // Returns the copy's index.

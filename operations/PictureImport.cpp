@@ -71,15 +71,22 @@ void importGif(CPortfolio& portfolio, const std::filesystem::path& path, Feedbac
     }
     Animation animation;
     animation.name = "New_Animation";
+    // A GIF may hold a hundred thousand images: the used IDs are tracked here and the pictures
+    // put in order once, rather than scanning the portfolio for every image.
+    std::vector<bool> used = UsedIds(portfolio);
+    std::vector<std::unique_ptr<CPicture>> added;
     int id = NewPictureId(portfolio);
     for (std::size_t i = 0; i < gif.images.size(); ++i) {
         if (i > 0)
-            id = NextFreeId(portfolio, id);
+            id = NextFreeId(used, id);
+        if (id >= 0 && id <= MaxPictureId)
+            used[std::size_t(id)] = true;
         const GifImage& image = gif.images[i];
-        AddPicture(portfolio, grabPicture(RenderGifImage(gif, i), id));
+        added.push_back(grabPicture(RenderGifImage(gif, i), id));
         ++report.picturesAdded;
         animation.frames.push_back({id, image.left, image.top, 0, 100});
     }
+    AddPictures(portfolio, std::move(added));
     feedback.message(AnimationImportedText, MessageIcon::Information);
     portfolio.m_animations.push_back(std::move(animation));
     ++report.animationsAdded;

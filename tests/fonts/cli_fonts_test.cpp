@@ -129,6 +129,15 @@ TEST_F(FontCli, BdfWarningsAndFailures) {
     std::ofstream(p("notes.txt")) << "just some text\n";
     EXPECT_EQ(pixelon("bdf " + p("notes.txt") + " " + p("n.pfo")), 1);
     EXPECT_NE(text("err.txt").find("notes.txt holds no glyphs"), std::string::npos);
+    // Its only glyph refused (a bounding box far too large): no inverted code range is named.
+    std::ofstream(p("huge.bdf")) << "STARTFONT 2.1\nFONT x\nSIZE 8 75 75\n"
+                                    "FONTBOUNDINGBOX 8 8 0 0\nCHARS 1\nSTARTCHAR a\nENCODING 65\n"
+                                    "DWIDTH 8 0\nBBX 70000 70000 0 0\nBITMAP\nFF\nENDCHAR\n"
+                                    "ENDFONT\n";
+    EXPECT_EQ(pixelon("bdf " + p("huge.bdf") + " " + p("n.pfo")), 1);
+    EXPECT_NE(text("err.txt").find("huge.bdf holds no glyph with a valid code, "),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(p("n.pfo")));
     EXPECT_FALSE(std::filesystem::exists(p("n.pfo")));
     // So is a font whose only glyph is refused for its size.
     std::ofstream(p("giant.bdf")) << "STARTFONT 2.1\nCHARS 1\nSTARTCHAR a\nENCODING 65\n"

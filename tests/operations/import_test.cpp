@@ -92,6 +92,65 @@ TEST_F(Import, MultiImageGifBecomesPicturesAndAnimation) {
     EXPECT_EQ(feedback.progressEvents().back(), "close");
 }
 
+// Adding pictures together gives the order adding them one by one gives: after old pictures
+// with the same ID, equal new ones in the order given; an unordered list is filled one by one.
+TEST(PictureIds, AddPicturesAsOneByOne) {
+    auto picture = [](int id, std::uint16_t mark) {
+        auto p = std::make_unique<CPicture>();
+        p->Create(1, 1, id);
+        p->SetPixel(0, 0, mark);
+        return p;
+    };
+    auto marks = [](const CPortfolio& portfolio) {
+        std::vector<int> out;
+        for (const auto& p : portfolio.m_pictures)
+            out.push_back(p->m_nId * 100 + p->GetPixel(0, 0));
+        return out;
+    };
+    for (bool ordered : {true, false}) {
+        CPortfolio one, together;
+        for (CPortfolio* p : {&one, &together}) {
+            p->m_pictures.push_back(picture(ordered ? 2 : 9, 1));
+            p->m_pictures.push_back(picture(ordered ? 5 : 3, 2));
+            p->m_pictures.push_back(picture(ordered ? 9 : 5, 3));
+        }
+        std::vector<std::unique_ptr<CPicture>> batch;
+        for (auto [id, mark] : {std::pair{5, 4}, {0, 5}, {9, 6}, {5, 7}, {65535, 8}}) {
+            AddPicture(one, picture(id, std::uint16_t(mark)));
+            batch.push_back(picture(id, std::uint16_t(mark)));
+        }
+        AddPictures(together, std::move(batch));
+        EXPECT_EQ(marks(together), marks(one)) << (ordered ? "ordered" : "unordered");
+    }
+}
+
+// A GIF of 70000 one-pixel images (a 1 MB file) imports in one pass: IDs run up to 65535, wrap
+// to 0 and, with none free, repeat, as adding the pictures one at a time numbered them. Looking
+// the IDs up in the whole portfolio for every image took minutes.
+TEST_F(Import, GifWithManyImagesImportsInOnePass) {
+    GifFile gif;
+    gif.screenWidth = 1;
+    gif.screenHeight = 1;
+    gif.globalTable = CubeColourTable();
+    gif.images.assign(70000, imageOf(0, 0, 1, 1, 0x03));
+    ASSERT_TRUE(WriteGifFile(gif, dir / "many.gif"));
+    gif = {};
+    std::vector<std::filesystem::path> files = {dir / "many.gif"};
+    ImportReport report = ImportPictureFiles(portfolio, files, feedback);
+    EXPECT_EQ(report.picturesAdded, 70000);
+    ASSERT_EQ(portfolio.Count(), 70000);
+    ASSERT_EQ(portfolio.m_animations.size(), 1u);
+    const auto& frames = portfolio.m_animations[0].frames;
+    ASSERT_EQ(frames.size(), 70000u);
+    EXPECT_EQ(frames[0].id, 1);
+    EXPECT_EQ(frames[65534].id, 65535);
+    EXPECT_EQ(frames[65535].id, 0);
+    EXPECT_EQ(frames[65536].id, 0); // no free ID within reach: the last one again
+    const std::vector<int> ids = idsOf(portfolio);
+    EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 0), 70000 - 65535);
+}
+
 TEST_F(Import, BatchOfBitmapsUnderCurrentMapAndErrors) {
     CPicture wide;
     wide.Create(1280, 3, 1);
