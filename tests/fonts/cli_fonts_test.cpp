@@ -135,9 +135,8 @@ TEST_F(FontCli, BdfWarningsAndFailures) {
                                     "DWIDTH 8 0\nBBX 70000 70000 0 0\nBITMAP\nFF\nENDCHAR\n"
                                     "ENDFONT\n";
     EXPECT_EQ(pixelon("bdf " + p("huge.bdf") + " " + p("n.pfo")), 1);
-    EXPECT_NE(text("err.txt").find("huge.bdf holds no glyph with a valid code, "),
-              std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(p("n.pfo")));
+    EXPECT_NE(text("err.txt").find("huge.bdf holds no glyphs, "), std::string::npos)
+        << text("err.txt");
     EXPECT_FALSE(std::filesystem::exists(p("n.pfo")));
     // So is a font whose only glyph is refused for its size.
     std::ofstream(p("giant.bdf")) << "STARTFONT 2.1\nCHARS 1\nSTARTCHAR a\nENCODING 65\n"
