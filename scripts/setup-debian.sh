@@ -11,7 +11,7 @@ packages=(
     libfreetype-dev pcf2bdf xfonts-utils xfonts-base xfonts-unifont fontconfig fonts-dejavu-core
     poppler-utils hyperfine pkg-config x11-utils xdotool twm
     desktop-file-utils shared-mime-info libxml2-utils lintian dpkg-dev fakeroot file
-    bash-completion man-db groff-base binutils strace
+    bash-completion man-db groff-base binutils strace python3
 )
 missing=()
 for p in "${packages[@]}"; do
