@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "cli/Report.h"
+#include "cli/Printable.h"
 
 namespace pixelon::cli {
 

@@ -8,15 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "cli/Printable.h"
 #include "cli/ProgressLine.h"
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
 
 namespace pixelon::cli {
-
-// `text` with control characters (other than line feed and tab), DEL and bytes that are not
-// part of valid UTF-8 written as \xNN, and a backslash as \\ so the escapes stay unambiguous.
-std::string printable(std::string_view text);
 
 // The console's messages, escaped. Stop messages are prefixed with the subject ("FILE: " or
 // "FILE:LINE: ") while one is set.

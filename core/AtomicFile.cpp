@@ -135,7 +135,14 @@ std::string AtomicFile::takeKeptCopyNote() {
 AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarget(path)) {
     t_keptCopyNote.clear();
     struct stat existing {};
-    const bool exists = ::stat(m_target.c_str(), &existing) == 0;
+    bool exists = ::stat(m_target.c_str(), &existing) == 0;
+    // A link that only the kernel can follow (/dev/stdout to a pipe names "pipe:[...]") has no
+    // path as its target: the destination is then what the given name reaches.
+    if (!exists && ::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
+        !S_ISDIR(existing.st_mode)) {
+        m_target = path;
+        exists = true;
+    }
     if (exists && S_ISDIR(existing.st_mode))
         fail(EISDIR);
     // A file the user may not write stays as it is, as an in-place write would have failed.

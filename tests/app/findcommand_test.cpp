@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(ids("port"),
                  (std::vector<int>{ID_PORTFOLIO_NAME, ID_PORTFOLIO_NOTES, ID_FILE_NEW, ID_FILE_SAVE,
                                    ID_MERGE_PORTFOLIOS, ID_PICTURE_PORTFOLIO, ID_SEARCH_PHONE,
-                                   ID_EXPORT_PICTURE, ID_EXPORT_WINDOWS_FONT,
+                                   ID_EXPORT_PICTURE, ID_EXPORT_WINDOWS_FONT, ID_EXPORT_BDF_FONT,
                                    ID_EXPORT_CONTACT_SHEET, ID_IMPORT_PSP_PALETTE}));
         // Each word counts: both at the start of a word rank above one inside a word.
         std::vector<int> newPicture = ids("new pic");

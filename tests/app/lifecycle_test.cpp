@@ -196,7 +196,8 @@ private slots:
         f.feedback.queueAnswer(Answer::No); // do not save the changes first
         app.frame().action(ID_FILE_OPEN)->trigger();
         QVERIFY(QString::fromStdString(f.feedback.messages().back().text)
-                    .startsWith("Unable to open file:\nUnsupported data: "));
+                    .startsWith(QString::fromStdString(notes) +
+                                "\n\nUnable to open file:\nUnsupported data: "));
 
         QCOMPARE(app.frame().windowTitle(), caption);
         QCOMPARE(app.view().list()->count(), 3);
