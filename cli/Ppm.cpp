@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "core/AtomicFile.h"
+#include "core/WriteFully.h"
 #include "core/EString.h"
 
 namespace pixelon::cli {
@@ -148,23 +149,6 @@ Surface decodePpm(std::string_view bytes) {
     return surface;
 }
 
-namespace {
-
-bool writeAll(int fd, std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += std::size_t(n);
-    }
-    return true;
-}
-
-} // namespace
-
 PpmOutput::PpmOutput(const std::filesystem::path& path, int width, int height) : m_path(path) {
     // Nothing is replaced when the name is free, so there is no previous file to keep and no
     // need to wait for the disk. O_EXCL: a file or link that appears meanwhile is never written
@@ -191,7 +175,7 @@ PpmOutput::~PpmOutput() {
 }
 
 void PpmOutput::Write(std::string_view bytes) {
-    if (writeAll(m_atomic ? m_atomic->fd() : m_fd, bytes))
+    if (WriteFully(m_atomic ? m_atomic->fd() : m_fd, bytes.data(), bytes.size()))
         return;
     const int cause = errno;
     // The program's own text for the cause (e.g. "The disk is full.") where the previous file

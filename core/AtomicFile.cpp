@@ -1,4 +1,5 @@
 #include "core/AtomicFile.h"
+#include "core/WriteFully.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -61,23 +62,6 @@ struct Descriptor {
     }
 };
 
-// Writes all of `size` bytes; false with errno set when the file refuses.
-bool writeFully(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        data += n;
-        size -= std::size_t(n);
-    }
-    return true;
-}
-
 // Copies `from` to `to` from their current positions to the end of `from`; the number of
 // bytes copied, or -1 with errno set.
 std::int64_t copyAll(int from, int to) {
@@ -91,7 +75,7 @@ std::int64_t copyAll(int from, int to) {
             return -1;
         if (n == 0)
             return total;
-        if (!writeFully(to, buffer.data(), std::size_t(n)))
+        if (!WriteFully(to, buffer.data(), std::size_t(n)))
             return -1;
         total += n;
     }
@@ -288,7 +272,7 @@ AtomicFile::~AtomicFile() {
 }
 
 void AtomicFile::write(std::span<const std::uint8_t> bytes) {
-    if (!writeFully(m_fd, reinterpret_cast<const char*>(bytes.data()), bytes.size()))
+    if (!WriteFully(m_fd, reinterpret_cast<const char*>(bytes.data()), bytes.size()))
         fail(errno);
 }
 

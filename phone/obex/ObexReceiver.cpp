@@ -1,4 +1,5 @@
 #include "phone/obex/ObexReceiver.h"
+#include "core/WriteFully.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -146,22 +147,6 @@ struct Fd {
     }
 };
 
-bool writeAll(int fd, const Bytes& body) {
-    std::size_t done = 0;
-    while (done < body.size()) {
-        ssize_t n = ::write(fd, body.data() + done, body.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        done += std::size_t(n);
-    }
-    return true;
-}
-
 } // namespace
 
 StoreResult StoreObject(const std::filesystem::path& folder, const std::string& name,
@@ -188,7 +173,7 @@ StoreResult StoreObject(const std::filesystem::path& folder, const std::string& 
         if (out.fd < 0 && (errno != EEXIST || attempt > 100))
             return failed(errno);
     }
-    if (!writeAll(out.fd, body) || ::fsync(out.fd) != 0 ||
+    if (!WriteFully(out.fd, body.data(), body.size()) || ::fsync(out.fd) != 0 ||
         ::renameat(dir.fd, temporary.c_str(), dir.fd, result.storedName.c_str()) != 0) {
         int error = errno;
         ::unlinkat(dir.fd, temporary.c_str(), 0);
