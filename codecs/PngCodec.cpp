@@ -32,9 +32,14 @@ PngError errorOf(int code) {
     }
 }
 
-// 16-bit samples to 8 bits, to the nearest (65535 / 255 = 257).
+// 16-bit samples to 8 bits as ImageMagick reduces them, so a file reads the same here as there:
+// colours rounded down, alpha rounded up (it rounds the opacity, 1 - alpha, down). Only a
+// sample of 0 is fully transparent.
 std::uint8_t to8(std::uint16_t v) {
-    return std::uint8_t((unsigned(v) + 128) / 257);
+    return std::uint8_t(v / 257);
+}
+std::uint8_t alphaTo8(std::uint16_t v) {
+    return std::uint8_t(255 - (65535 - v) / 257);
 }
 
 // Copies the first `width` pixels of a decoded row into the image's row `y`.
@@ -47,7 +52,7 @@ void keepRow(PngImage& image, const std::uint8_t* row, bool sixteen, int y) {
             std::uint16_t s[4];
             std::memcpy(s, row + std::size_t(x) * 8, sizeof s);
             colours[std::size_t(x)] = rgb(to8(s[0]), to8(s[1]), to8(s[2]));
-            alpha[x] = to8(s[3]);
+            alpha[x] = alphaTo8(s[3]);
         } else {
             const std::uint8_t* p = row + std::size_t(x) * 4;
             colours[std::size_t(x)] = rgb(p[0], p[1], p[2]);

@@ -38,7 +38,7 @@ struct PngReadLimits {
 inline constexpr PngReadLimits ImportPngLimits{16384, std::size_t(64) << 20, ImportCropWidth,
                                                ImportCropHeight};
 
-// A decoded PNG: colours at 8 bits a channel (16-bit samples rounded to the nearest), and one
+// A decoded PNG: colours at 8 bits a channel (16-bit samples reduced as ImageMagick does), and one
 // alpha byte a pixel (255 where the file has no transparency).
 struct PngImage {
     Surface colours;
