@@ -1,4 +1,4 @@
-// pixelon sheet: every picture of a portfolio on one contact sheet, as GIF or BMP.
+// pixelon sheet: every picture of a portfolio on one contact sheet, as GIF, BMP or PNG.
 
 #include <algorithm>
 #include <cctype>
@@ -15,15 +15,15 @@ namespace pixelon::cli {
 
 namespace {
 
-constexpr const char* help = R"(Usage: pixelon sheet PORTFOLIO -o OUT.gif|OUT.bmp
+constexpr const char* help = R"(Usage: pixelon sheet PORTFOLIO -o OUT.gif|OUT.bmp|OUT.png
 
 Writes a contact sheet of every picture of the portfolio: seven framed cells to
 a row, each cell as large as the largest picture (at least 32 x 32, at most
 128 x 128, larger pictures are cut) with the picture's ID under it. The file
 type follows the extension of OUT: a GIF with 2, 4 or 256 colours after the
-deepest picture, or an 8-bit BMP.
+deepest picture, an 8-bit BMP, or a PNG with the GIF's colours.
 
-  -o OUT   the file to write (.gif or .bmp)
+  -o OUT   the file to write (.gif, .bmp or .png)
 )";
 
 SheetFormat formatOf(const std::string& path) {
@@ -34,7 +34,9 @@ SheetFormat formatOf(const std::string& path) {
         return SheetFormat::Gif;
     if (ext == ".bmp")
         return SheetFormat::Bmp;
-    throw UsageError("-o must name a .gif or .bmp file");
+    if (ext == ".png")
+        return SheetFormat::Png;
+    throw UsageError("-o must name a .gif, .bmp or .png file");
 }
 
 } // namespace

@@ -56,14 +56,16 @@ std::vector<std::uint8_t> SheetIndices(const ContactSheet& sheet);
 
 GifFile ContactSheetGif(const ContactSheet& sheet);
 std::vector<std::uint8_t> ContactSheetBmp(const ContactSheet& sheet);
+// The GIF's pixels as a palette PNG; empty when it cannot be encoded.
+std::vector<std::uint8_t> ContactSheetPng(const ContactSheet& sheet);
 
-enum class SheetFormat { Gif, Bmp };
+enum class SheetFormat { Gif, Bmp, Png };
 
 inline constexpr std::string_view SheetProgressTitle =
     "Exporting Portfolio Pictures to Contact Sheet";
-// The save dialog's filter: the first entry writes GIF, the second BMP.
+// The save dialog's filter: the first entry writes GIF, the second BMP, the third PNG.
 inline constexpr std::string_view SheetFileFilter =
-    "GIF File (*.gif)|*.gif|BMP File (*.bmp)|*.bmp||";
+    "GIF File (*.gif)|*.gif|BMP File (*.bmp)|*.bmp|PNG File (*.png)|*.png||";
 inline constexpr std::string_view SheetDefaultName = "Contact Sheet";
 // The largest sheet side the file formats hold.
 inline constexpr int MaxSheetSide = 65535;
@@ -77,7 +79,8 @@ bool ExportContactSheet(const CPortfolio& portfolio, const std::filesystem::path
 // "Contact Sheet"; just "Contact Sheet" for a portfolio without a file.
 std::string DefaultSheetName(std::string_view documentPath);
 
-// "Export Contact Sheet...": asks for the file (the first filter writes GIF, the second BMP)
+// "Export Contact Sheet...": asks for the file (the first filter writes GIF, the second BMP,
+// the third PNG)
 // and writes the sheet. False when cancelled or failed.
 bool RunContactSheetExport(const CPortfolio& portfolio, std::string_view documentPath,
                            FileChooser& chooser, Feedback& feedback);
