@@ -56,7 +56,8 @@ void openDroppedFiles(CGlyphonApp& app, const std::vector<std::string>& paths) {
             return app.editor()(picture);
         };
     const int before = doc.m_portfolio.Count();
-    const ImportReport report = ImportPictureFiles(doc.m_portfolio, pictures, app.feedback(), options);
+    const ImportReport report =
+        ImportPictureFiles(doc.m_portfolio, pictures, app.feedback(), options);
     if (report.picturesAdded == 0 && report.animationsAdded == 0)
         return;
     app.picturesChanged(doc.m_portfolio.Count() > before ? before : -1);
@@ -76,8 +77,8 @@ QMimeData* pictureMimeData(const CPicture& picture, const QImage& shown, bool wi
         const QString folder =
             QDir::temp().filePath(QStringLiteral("pixelon-drag-%1").arg(qint64(::getpid())));
         QDir().mkpath(folder);
-        const QString file =
-            QDir(folder).filePath(QStringLiteral("picture-%1.png").arg(picture.m_nId, 5, 10, QChar('0')));
+        const QString file = QDir(folder).filePath(
+            QStringLiteral("picture-%1.png").arg(picture.m_nId, 5, 10, QChar('0')));
         if (WriteFileAtomically(file.toStdString(), *bytes))
             data->setUrls({QUrl::fromLocalFile(file)});
     }

@@ -47,8 +47,8 @@ int runThumbnail(std::span<const std::string> args) {
         size = 0;
     }
     if (size < MinThumbnailSize || size > MaxThumbnailSize)
-        throw UsageError("SIZE must be a number from " + std::to_string(MinThumbnailSize) +
-                         " to " + std::to_string(MaxThumbnailSize));
+        throw UsageError("SIZE must be a number from " + std::to_string(MinThumbnailSize) + " to " +
+                         std::to_string(MaxThumbnailSize));
 
     CliFeedback feedback;
     CPortfolio portfolio;

@@ -78,8 +78,9 @@ std::variant<PngImage, PngError> DecodePng(std::span<const std::uint8_t> bytes,
     spng_set_chunk_limits(ctx.get(), limits.maxChunkBytes, limits.maxCacheBytes);
     // The library refuses sides beyond these before it allocates anything; a crop lets larger
     // plain images through, as only their top-left rows are then decoded.
-    const std::uint32_t side =
-        limits.cropWidth > 0 && limits.cropHeight > 0 ? 0x7FFFFFFF : std::uint32_t(limits.maxDimension);
+    const std::uint32_t side = limits.cropWidth > 0 && limits.cropHeight > 0
+                                   ? 0x7FFFFFFF
+                                   : std::uint32_t(limits.maxDimension);
     spng_set_image_limits(ctx.get(), side, side);
     if (int e = spng_set_png_buffer(ctx.get(), bytes.data(), bytes.size()))
         return errorOf(e);
@@ -149,8 +150,9 @@ int bitsFor(std::size_t count, int atLeast) {
 std::variant<std::vector<std::uint8_t>, PngError> EncodePng(const PngPicture& picture) {
     const Surface& colours = picture.colours;
     const int width = colours.width(), height = colours.height();
-    if (width <= 0 || height <= 0 || (!picture.opaque.empty() &&
-                                      picture.opaque.size() != std::size_t(width) * std::size_t(height)))
+    if (width <= 0 || height <= 0 ||
+        (!picture.opaque.empty() &&
+         picture.opaque.size() != std::size_t(width) * std::size_t(height)))
         return PngError::Encoder;
     auto opaqueAt = [&](std::size_t i) { return picture.opaque.empty() || picture.opaque[i] != 0; };
     const std::size_t count = std::size_t(width) * std::size_t(height);
@@ -215,7 +217,8 @@ std::variant<std::vector<std::uint8_t>, PngError> EncodePng(const PngPicture& pi
                 trns.type3_alpha[i] = 0;
     } else {
         const int channels = anyTransparent ? 4 : 3;
-        ihdr.color_type = anyTransparent ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA : SPNG_COLOR_TYPE_TRUECOLOR;
+        ihdr.color_type =
+            anyTransparent ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA : SPNG_COLOR_TYPE_TRUECOLOR;
         ihdr.bit_depth = 8;
         rowBytes = std::size_t(width) * std::size_t(channels);
         raw.resize(rowBytes * std::size_t(height));
@@ -242,7 +245,8 @@ std::variant<std::vector<std::uint8_t>, PngError> EncodePng(const PngPicture& pi
         if (trns.n_type3_entries > 0 && spng_set_trns(ctx.get(), &trns) != 0)
             return PngError::Encoder;
     }
-    if (spng_encode_image(ctx.get(), raw.data(), raw.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) != 0)
+    if (spng_encode_image(ctx.get(), raw.data(), raw.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) !=
+        0)
         return PngError::Encoder;
     std::size_t length = 0;
     int error = 0;

@@ -10,8 +10,9 @@ namespace pixelon {
 PngPicture PicturePng(const CPicture& picture) {
     PngPicture png;
     png.colours = Surface(picture.m_nWidth, picture.m_nHeight, 0);
-    const bool masked = picture.m_bMasked &&
-                        picture.m_mask.size() >= std::size_t(picture.m_nWidth) * std::size_t(picture.m_nHeight);
+    const bool masked =
+        picture.m_bMasked &&
+        picture.m_mask.size() >= std::size_t(picture.m_nWidth) * std::size_t(picture.m_nHeight);
     if (masked)
         png.opaque.assign(std::size_t(picture.m_nWidth) * std::size_t(picture.m_nHeight), 1);
     for (int y = 0; y < picture.m_nHeight; ++y)
@@ -20,7 +21,7 @@ PngPicture PicturePng(const CPicture& picture) {
             if (masked && !picture.GetMask(x, y))
                 png.opaque[std::size_t(y) * std::size_t(picture.m_nWidth) + std::size_t(x)] = 0;
         }
-    png.paletteBits = picture.m_nDepth <= 2 ? std::max(picture.m_nDepth, 1)
+    png.paletteBits = picture.m_nDepth <= 2   ? std::max(picture.m_nDepth, 1)
                       : picture.m_nDepth <= 8 ? 8
                                               : 16;
     return png;

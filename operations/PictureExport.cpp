@@ -5,8 +5,8 @@
 
 #include "codecs/FileBytes.h"
 #include "codecs/GifWriter.h"
-#include "codecs/PngFile.h"
 #include "codecs/JpegCodec.h"
+#include "codecs/PngFile.h"
 #include "codecs/RasterFile.h"
 #include "core/Picture.h"
 #include "operations/Ids.h"

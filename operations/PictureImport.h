@@ -38,9 +38,10 @@ struct ImportReport {
 };
 
 // Imports picture files, one progress step a file. PNG files are told by their signature, GIF,
-// JPEG, BMP and WBMP files by name; fully transparent PNG pixels become the picture's mask; a multi-image GIF becomes one picture an image and an animation "New_Animation".
-// Bitmaps are taken under CurrentMap, at most 1280 x 1024 from their top-left corner. Decoding
-// failures are shown through `feedback` and the file is skipped.
+// JPEG, BMP and WBMP files by name; fully transparent PNG pixels become the picture's mask; a
+// multi-image GIF becomes one picture an image and an animation "New_Animation". Bitmaps are taken
+// under CurrentMap, at most 1280 x 1024 from their top-left corner. Decoding failures are shown
+// through `feedback` and the file is skipped.
 ImportReport ImportPictureFiles(CPortfolio& portfolio, std::span<const std::filesystem::path> files,
                                 Feedback& feedback, const ImportOptions& options = {});
 

@@ -13,8 +13,7 @@ namespace {
 // Draws the picture into the cell at (left, top) of `cell` x `cell` pixels.
 void drawScaled(PngPicture& out, const CPicture& picture, int left, int top, int cell) {
     const int w = picture.m_nWidth, h = picture.m_nHeight;
-    if (w <= 0 || h <= 0 ||
-        picture.m_pixels.size() < std::size_t(w) * std::size_t(h) * 2 ||
+    if (w <= 0 || h <= 0 || picture.m_pixels.size() < std::size_t(w) * std::size_t(h) * 2 ||
         picture.m_mask.size() < std::size_t(w) * std::size_t(h))
         return;
     // A one-pixel margin keeps neighbouring pictures apart.

@@ -71,7 +71,8 @@ TEST_F(PixelonCli, PngInAndOutAsPeersSeeIt) {
     // does not say PNG: colours RGB565 holds exactly, so the round trip is exact.
     ASSERT_TRUE(test::run("convert -size 12x7 xc:red -fill blue -draw \"rectangle 6,0 11,6\" "
                           "-fill none -draw \"color 0,0 point\" -draw \"color 11,6 point\" "
-                          "PNG8:" + p("in.pic")));
+                          "PNG8:" +
+                          p("in.pic")));
     ASSERT_EQ(pixelon("import " + p("p.pfo") + " " + p("in.pic")), 0) << text("err.txt");
     ASSERT_EQ(pixelon("info --json " + p("p.pfo")), 0) << text("err.txt");
     EXPECT_NE(text("out.txt").find("\"masked\":true"), std::string::npos) << text("out.txt");
@@ -86,8 +87,8 @@ TEST_F(PixelonCli, PngInAndOutAsPeersSeeIt) {
     ASSERT_EQ(pixelon("sheet " + p("p.pfo") + " -o " + p("sheet.png")), 0) << text("err.txt");
     ASSERT_EQ(pixelon("sheet " + p("p.pfo") + " -o " + p("sheet.gif")), 0) << text("err.txt");
     EXPECT_TRUE(test::run("pngcheck -q " + p("sheet.png")));
-    EXPECT_TRUE(test::run("compare -metric AE " + p("sheet.gif") + " " + p("sheet.png") +
-                          " null:"));
+    EXPECT_TRUE(
+        test::run("compare -metric AE " + p("sheet.gif") + " " + p("sheet.png") + " null:"));
 }
 
 TEST_F(PixelonCli, ImportExportAndCsource) {

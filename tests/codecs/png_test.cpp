@@ -86,7 +86,7 @@ std::vector<std::uint8_t> headerOnly(std::uint32_t width, std::uint32_t height) 
 TEST(PngCodec, PaletteDepthFollowsTheColoursAndTheRequest) {
     struct Case {
         int colours, paletteBits, depth, type;
-    } cases[] = {{2, 1, 1, 3}, {2, 2, 2, 3}, {4, 1, 2, 3}, {16, 1, 4, 3},
+    } cases[] = {{2, 1, 1, 3},   {2, 2, 2, 3},   {4, 1, 2, 3}, {16, 1, 4, 3},
                  {200, 8, 8, 3}, {300, 8, 8, 2}, {3, 16, 8, 2}};
     for (const Case& c : cases) {
         PngPicture picture;
@@ -211,7 +211,8 @@ TEST(PngPeers, FilesOthersWroteDecodeAsImageMagickReadsThem) {
     const std::string source = (dir / "source.png").string();
     ASSERT_TRUE(test::run("convert -size 37x23 gradient:#102030-#f0e0d0 -rotate 0 "
                           "\\( -size 37x23 gradient:#ffffff-#000000 \\) -alpha off "
-                          "-compose CopyOpacity -composite -depth 16 PNG64:" + source));
+                          "-compose CopyOpacity -composite -depth 16 PNG64:" +
+                          source));
     struct Variant {
         const char* name;
         const char* options;
@@ -221,7 +222,8 @@ TEST(PngPeers, FilesOthersWroteDecodeAsImageMagickReadsThem) {
         {"interlaced.png", "-interlace PNG -depth 8 PNG32:"},
         {"interlaced16.png", "-interlace PNG -depth 16 PNG64:"},
         {"palette-trns.png", "-channel A -threshold 50% +channel -colors 60 PNG8:"},
-        {"grey-alpha.png", "-colorspace Gray -define png:color-type=4 -define png:bit-depth=8 PNG:"},
+        {"grey-alpha.png",
+         "-colorspace Gray -define png:color-type=4 -define png:bit-depth=8 PNG:"},
         {"grey16.png", "-alpha off -colorspace Gray -depth 16 -define png:color-type=0 PNG:"},
         {"grey1.png", "-alpha off -colorspace Gray -threshold 50% -define png:color-type=0 "
                       "-define png:bit-depth=1 PNG:"},
@@ -265,7 +267,7 @@ TEST(PngPeers, EveryFileWeWriteReadsTheSameInImageMagickAndPngcheck) {
     colourIcon.m_bMasked = true;
     colourIcon.SetMask(5, 5, 0);
     const std::pair<const char*, const CPicture*> pictures[] = {
-        {"mono", &mono}, {"grey", &grey}, {"cube", &cube},
+        {"mono", &mono},     {"grey", &grey}, {"cube", &cube},
         {"direct", &direct}, {"icon", &icon}, {"colour-icon", &colourIcon}};
     for (const auto& [name, picture] : pictures) {
         const auto file = dir / (std::string(name) + ".png");
