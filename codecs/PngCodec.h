@@ -30,7 +30,7 @@ struct PngReadLimits {
     std::size_t maxTotalPixels = std::size_t(64) << 20; // a 256 MB bitmap once drawn
     int cropWidth = 0;
     int cropHeight = 0;
-    std::size_t maxChunkBytes = std::size_t(16) << 20;
+    std::size_t maxChunkBytes = std::size_t(64) << 20;
     std::size_t maxCacheBytes = std::size_t(8) << 20;
 };
 
