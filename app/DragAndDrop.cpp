@@ -9,6 +9,7 @@
 #include "app/GlyphonApp.h"
 #include "app/GlyphonView.h"
 #include "app/MainFrame.h"
+#include "codecs/FileBytes.h"
 #include "codecs/PngFile.h"
 #include "core/Picture.h"
 #include "core/Portfolio.h"
