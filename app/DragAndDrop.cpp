@@ -10,6 +10,7 @@
 #include "app/GlyphonView.h"
 #include "app/MainFrame.h"
 #include "codecs/FileBytes.h"
+#include "codecs/FileType.h"
 #include "codecs/PngFile.h"
 #include "core/Picture.h"
 #include "core/Portfolio.h"
@@ -32,7 +33,11 @@ void openDroppedFiles(CGlyphonApp& app, const std::vector<std::string>& paths) {
     std::vector<std::filesystem::path> pictures;
     bool opened = false;
     for (const std::string& path : paths) {
-        if (!isPortfolioPath(path)) {
+        // A PNG is told by its content, whatever its name; the rest as Open tells them.
+        const bool picture =
+            !hasPortfolioExtension(path) &&
+            (PictureFileTypeOf(path) == PictureFileType::Png || !isPortfolioPath(path));
+        if (picture) {
             pictures.emplace_back(path);
         } else if (!opened) {
             opened = true;

@@ -89,6 +89,9 @@ TEST(DocumentPaths, PortfolioTestLooksAtTheFileNameOnly) {
     EXPECT_TRUE(isPortfolioPath("name.R"));
     EXPECT_FALSE(isPortfolioPath("/home/a.b/pic.gif"));
     EXPECT_FALSE(isPortfolioPath("/home/a.pfo/picture"));
+    // A PNG is a picture, although its ".png" starts like a portfolio's extension.
+    EXPECT_FALSE(isPortfolioPath("/x/photo.PNG"));
+    EXPECT_TRUE(isPortfolioPath("/x/photo.png.pfo"));
     EXPECT_FALSE(isPortfolioPath("trailingdot."));
     EXPECT_TRUE(hasPortfolioExtension("/a.b/x.PFO"));
     EXPECT_TRUE(hasPortfolioExtension("set.r"));
