@@ -107,10 +107,11 @@ TEST(DocumentPaths, SanitisingReplacesEveryReservedCharacter) {
 
 TEST(DocumentPaths, FilterStringsSplitIntoDescriptionsAndPatterns) {
     auto open = parseFileFilter(OpenFileFilter);
-    ASSERT_EQ(open.size(), 6u);
+    ASSERT_EQ(open.size(), 7u);
     EXPECT_EQ(open[1].description, "Portfolio Files (*.pfo)");
     EXPECT_EQ(open[1].patterns, (std::vector<std::string>{"*.pfo", "*.r"}));
-    EXPECT_EQ(open[0].patterns.size(), 9u);
+    EXPECT_EQ(open[0].patterns.size(), 10u);
+    EXPECT_EQ(open[6].patterns, std::vector<std::string>{"*.png"});
     auto save = parseFileFilter(SaveAsFilter);
     ASSERT_EQ(save.size(), 2u);
     EXPECT_EQ(save[1].patterns, std::vector<std::string>{"*.*"});
