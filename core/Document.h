@@ -161,7 +161,8 @@ private:
     bool m_bModified = false;
 };
 
-// A path names a portfolio when a '.' in its file name is followed by 'p' or 'r' (any case).
+// A path names a portfolio when a '.' in its file name is followed by 'p' or 'r' (any case),
+// unless the name ends in ".png" (a picture).
 bool isPortfolioPath(std::string_view path);
 // The chosen file's extension is "r" or "pfo", without regard to case.
 bool hasPortfolioExtension(std::string_view path);
