@@ -12,6 +12,8 @@ ExportType exportTypeOf(int filterIndex) {
         return ExportType::Jpeg;
     case 3:
         return ExportType::Wbmp;
+    case 4:
+        return ExportType::Png;
     default:
         return ExportType::Gif;
     }
@@ -27,6 +29,8 @@ std::string exportPathFor(const std::string& chosen, int filterIndex) {
         return chosen + ".jpg";
     case ExportType::Wbmp:
         return chosen + ".wbmp";
+    case ExportType::Png:
+        return chosen + ".png";
     case ExportType::Gif:
         break;
     }

@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "app/ListSelection.h"
+#include "app/DragAndDrop.h"
 #include "app/MainFrame.h"
 #include "platform/qt/SurfaceImage.h"
 
@@ -51,7 +52,7 @@ CGlyphonView::CGlyphonView(CMainFrame& frame, CGlyphonDoc& doc, CAppSettings& se
     m_notes = new QPlainTextEdit(this);
     m_notes->setReadOnly(true);
     m_notes->setMaximumHeight(90);
-    m_list = new QListWidget(this);
+    m_list = new PictureListWidget(this);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setMaximumWidth(140);
     m_preview = new PreviewPane(m_previewBitmap, this);

@@ -2,9 +2,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -38,6 +41,7 @@ CMainFrame::CMainFrame() {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(Width, Height);
+    setAcceptDrops(true);
     m_frameTimer = new QTimer(this);
     m_frameTimer->setInterval(50);
     connect(m_frameTimer, &QTimer::timeout, this, &CMainFrame::checkFramePlace);
@@ -329,6 +333,36 @@ void CMainFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     if (m_moved)
         m_moved(x(), y());
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    // Only local files are taken; a drag of the window's own pictures carries one too.
+    const QMimeData* data = event->mimeData();
+    if (m_dropFiles && data && data->hasUrls() && event->source() == nullptr)
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile()) {
+                event->acceptProposedAction();
+                return;
+            }
+    event->ignore();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (!m_dropFiles || !data) {
+        event->ignore();
+        return;
+    }
+    std::vector<std::string> paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            paths.push_back(url.toLocalFile().toStdString());
+    if (paths.empty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    m_dropFiles(paths);
 }
 
 } // namespace pixelon::app

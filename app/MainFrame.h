@@ -75,6 +75,8 @@ public:
     std::function<bool()> m_canClose;
     // Tells where the window moved (the MainWinX and MainWinY settings).
     std::function<void(int x, int y)> m_moved;
+    // Files dropped on the window, local paths in the drag's order.
+    std::function<void(const std::vector<std::string>&)> m_dropFiles;
     // Replaces the Find Command dialog in tests: gets the finder and returns the chosen id.
     std::function<int(const CommandFinder&, const CommandState&)> m_chooseCommand;
 
@@ -86,6 +88,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QAction* makeAction(int id);

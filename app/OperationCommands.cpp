@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/DragAndDrop.h"
 #include "app/GlyphonApp.h"
 #include "app/GlyphonView.h"
 #include "app/MainFrame.h"
@@ -226,12 +227,18 @@ void pasteAndEdit(CGlyphonApp& app) {
     app.view().documentChanged();
 }
 
-// Puts the current picture on the clipboard as `render` draws it; nothing without one.
-void copyCurrentPicture(CGlyphonApp& app, Surface (*render)(const CPicture&)) {
+// Puts the current picture on the clipboard as `render` draws it; nothing without one. With
+// `png`, the picture itself goes along as a PNG at its own depth (image/png).
+void copyCurrentPicture(CGlyphonApp& app, Surface (*render)(const CPicture&), bool png = false) {
     const int index = currentPictureIndex(app);
     if (index < 0 || index >= app.doc().m_portfolio.Count())
         return;
-    QGuiApplication::clipboard()->setImage(toQImage(render(app.doc().m_portfolio.Picture(index))));
+    const CPicture& picture = app.doc().m_portfolio.Picture(index);
+    const QImage shown = toQImage(render(picture));
+    if (png)
+        QGuiApplication::clipboard()->setMimeData(pictureMimeData(picture, shown, false));
+    else
+        QGuiApplication::clipboard()->setImage(shown);
 }
 
 void imageGrabber(CGlyphonApp& app) {
@@ -259,7 +266,7 @@ void registerOperationCommands(CGlyphonApp& app) {
     view.addCommand(ID_REORDER_IDS, [&app] { reorderIds(app); });
     view.addCommand(ID_PASTE_EDIT_NEW_PICTURE, [&app] { pasteAndEdit(app); });
     view.addCommand(ID_PASTE_NEW_PICTURE, [&app] { pasteAndEdit(app); });
-    view.addCommand(ID_EDIT_COPY, [&app] { copyCurrentPicture(app, CopyBitmap); });
+    view.addCommand(ID_EDIT_COPY, [&app] { copyCurrentPicture(app, CopyBitmap, true); });
     view.addCommand(ID_COPY_WITH_GRID, [&app] {
         copyCurrentPicture(app, [](const CPicture& p) { return CopyWithGridBitmap(p); });
     });

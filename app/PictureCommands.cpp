@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/DragAndDrop.h"
 #include "app/ExportCommand.h"
 #include "app/GlyphonApp.h"
 #include "app/GlyphonView.h"
@@ -39,6 +40,7 @@ void importPictureFile(CGlyphonApp& app, const std::string& path) {
 
 void registerPictureCommands(CGlyphonApp& app) {
     app.doc().m_importPicture = [&app](const std::string& path) { importPictureFile(app, path); };
+    registerDragAndDrop(app);
     app.view().addCommand(ID_EXPORT_PICTURE, [&app] {
         std::vector<int> selected = app.view().selectedIndices();
         exportSelectedPictures(app.doc(), selected, app.settings(), app.view().previewSize());

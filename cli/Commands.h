@@ -38,6 +38,7 @@ int runFnt(std::span<const std::string> args);
 int runAnim(std::span<const std::string> args);
 int runSheet(std::span<const std::string> args);
 int runPrint(std::span<const std::string> args);
+int runThumbnail(std::span<const std::string> args);
 
 // Reports a command that has not been built into this program yet.
 int notBuilt(const char* name);

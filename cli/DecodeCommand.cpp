@@ -27,10 +27,11 @@ namespace {
 constexpr const char* help = R"(Usage: pixelon decode FILE -o OUT.ppm [--frame K]
        pixelon decode --list FILE
 
-Decodes a GIF, JPEG, BMP or WBMP file into the bitmap an import takes its
-picture from and writes it as binary PPM (P6). The type is chosen by the file
-name as the import chooses it (".gif" or ".id", ".jpg" or ".jpeg", ".bmp",
-".wbmp" or ".wbm" anywhere in the name); BMP and WBMP are told apart by content.
+Decodes a GIF, JPEG, PNG, BMP or WBMP file into the bitmap an import takes its
+picture from and writes it as binary PPM (P6). The type is chosen as the import
+chooses it: a PNG by its signature, the others by the file name (".gif" or
+".id", ".jpg" or ".jpeg", ".bmp", ".wbmp" or ".wbm" anywhere in the name); BMP
+and WBMP are told apart by content.
 
   -o OUT       the PPM file to write
   --frame K    for a GIF, the image to draw (0 = the first); each image is drawn
@@ -40,9 +41,9 @@ name as the import chooses it (".gif" or ".id", ".jpg" or ".jpeg", ".bmp",
 )";
 
 PictureFileType typeOf(const std::string& path) {
-    const PictureFileType type = DecidePictureFileType(path);
+    const PictureFileType type = PictureFileTypeOf(path);
     if (type == PictureFileType::None)
-        throw UsageError(path + ": not a GIF, JPEG, BMP or WBMP file name");
+        throw UsageError(path + ": not a GIF, JPEG, PNG, BMP or WBMP file");
     return type;
 }
 

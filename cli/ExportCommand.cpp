@@ -1,4 +1,5 @@
-// pixelon export: one picture as the phone would receive it, as GIF, JPEG or WBMP.
+// pixelon export: one picture as the phone would receive it, as GIF, JPEG or WBMP; or as it is,
+// as PNG.
 
 #include <cstdio>
 
@@ -15,7 +16,8 @@ namespace pixelon::cli {
 
 namespace {
 
-constexpr const char* help = R"(Usage: pixelon export PORTFOLIO --id N --format gif|jpg|wbmp -o OUT
+constexpr const char* help = R"(Usage: pixelon export PORTFOLIO --id N --format gif|jpg|wbmp|png
+                      -o OUT
                       [--phone-type T] [--app-type A] [--size WxH]
 
 Writes the picture with ID N (decimal, or hexadecimal with 0x) in the form the
@@ -25,10 +27,14 @@ preview of the application's size and taken back through the palette map of
 the phone type. For type 14, and for an application the phone type does not
 offer, the preview keeps its previous size: --size, else 101 x 80. A GIF is
 cut to the type's picture size (128 x 110 for type 3, else 101 x 80); a WBMP
-keeps the preview's size. The success report goes to standard output.
+keeps the preview's size. A PNG is the picture itself at its own size and
+depth: 1- and 2-bit pictures as 1- and 2-bit palette images of their grey
+levels, 8-bit pictures as 8-bit palette images, 16-bit pictures as RGB, an
+Icon's transparent pixels transparent. The success report goes to standard
+output.
 
   --id N           the picture's ID
-  --format F       gif, jpg (or jpeg) or wbmp
+  --format F       gif, jpg (or jpeg), wbmp or png
   -o OUT           the file to write
   --phone-type T   phone format type 0..14 (default 0)
   --app-type A     application: 0 (Kto, kinetto), 1 (BaP, background) or
@@ -43,7 +49,9 @@ ExportType formatOf(const std::string& text) {
         return ExportType::Jpeg;
     if (text == "wbmp")
         return ExportType::Wbmp;
-    throw UsageError("--format must be gif, jpg or wbmp");
+    if (text == "png")
+        return ExportType::Png;
+    throw UsageError("--format must be gif, jpg, wbmp or png");
 }
 
 } // namespace

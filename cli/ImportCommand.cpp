@@ -17,11 +17,12 @@ namespace {
 
 constexpr const char* help = R"(Usage: pixelon import PORTFOLIO FILE... [-o OUT] [--quiet]
 
-Imports GIF, JPEG, BMP and WBMP files into the portfolio PORTFOLIO (a new
-portfolio named "MyPortfolio" when the file does not exist) and saves it, to
-OUT when given. Each file becomes a picture with the next free ID after the
+Imports GIF, JPEG, PNG, BMP and WBMP files into the portfolio PORTFOLIO (a
+new portfolio named "MyPortfolio" when the file does not exist) and saves it,
+to OUT when given. Each file becomes a picture with the next free ID after the
 highest one; a GIF with several images becomes one picture per image and an
-animation "New_Animation". Pictures are at most 1280 x 1024; larger images
+animation "New_Animation". A PNG is known by its content, whatever its name;
+its fully transparent pixels become the picture's mask (an Icon). Pictures are at most 1280 x 1024; larger images
 give their top-left part. Colours are taken through the current palette map,
 which reading a portfolio sets from its last picture's depth.
 

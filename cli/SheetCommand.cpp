@@ -1,4 +1,4 @@
-// pixelon sheet: every picture of a portfolio on one contact sheet, as GIF or BMP.
+// pixelon sheet: every picture of a portfolio on one contact sheet, as GIF, BMP or PNG.
 
 #include <algorithm>
 #include <cctype>
@@ -15,17 +15,17 @@ namespace pixelon::cli {
 
 namespace {
 
-constexpr const char* help = R"(Usage: pixelon sheet PORTFOLIO -o OUT.gif|OUT.bmp [--quiet]
+constexpr const char* help = R"(Usage: pixelon sheet PORTFOLIO -o OUT.gif|OUT.bmp|OUT.png [--quiet]
 
 Writes a contact sheet of every picture of the portfolio: seven framed cells to
 a row, each cell as large as the largest picture (at least 32 x 32, at most
 128 x 128, larger pictures are cut) with the picture's ID under it. The file
 type follows the extension of OUT: a GIF with 2, 4 or 256 colours after the
-deepest picture, or an 8-bit BMP. A GIF sheet is at most 65535 pixels tall
-(about 7,900 small pictures); a BMP sheet may be taller. Sheets of more than
-268435456 pixels are refused in both formats.
+deepest picture, an 8-bit BMP, or a PNG with the GIF's colours. A GIF sheet is
+at most 65535 pixels tall (about 7,900 small pictures); BMP and PNG sheets may
+be taller. Sheets of more than 268435456 pixels are refused in every format.
 
-  -o OUT   the file to write (.gif or .bmp)
+  -o OUT   the file to write (.gif, .bmp or .png)
   --quiet  no progress line on standard error (drawn only on a terminal)
 )";
 
@@ -37,7 +37,9 @@ SheetFormat formatOf(const std::string& path) {
         return SheetFormat::Gif;
     if (ext == ".bmp")
         return SheetFormat::Bmp;
-    throw UsageError("-o must name a .gif or .bmp file");
+    if (ext == ".png")
+        return SheetFormat::Png;
+    throw UsageError("-o must name a .gif, .bmp or .png file");
 }
 
 } // namespace

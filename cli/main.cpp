@@ -19,9 +19,9 @@ constexpr Command commands[] = {
     {"copy", "read a portfolio and write it again", runCopy},
     {"dump", "write one picture as the program draws it, as PPM", runDump},
     {"settings", "print the loaded settings record", runSettings},
-    {"decode", "decode a GIF, BMP, WBMP or JPEG file to PPM", runDecode},
+    {"decode", "decode a GIF, BMP, WBMP, JPEG or PNG file to PPM", runDecode},
     {"import", "import picture files into a portfolio", runImport},
-    {"export", "write one picture as the phone would receive it", runExport},
+    {"export", "write one picture as the phone would receive it, or as PNG", runExport},
     {"csource", "write one picture as C source", runCsource},
     {"encode", "encode a PPM image as JPEG or GIF", runEncode},
     {"phone", "search for a phone, send or receive a picture", runPhone},
@@ -36,8 +36,9 @@ constexpr Command commands[] = {
     {"font", "draw a system font's characters as glyphs", runFont},
     {"fnt", "export glyphs as a Windows FNT font", runFnt},
     {"anim", "list, export or play an animation", runAnim},
-    {"sheet", "write a contact sheet of all pictures as GIF or BMP", runSheet},
+    {"sheet", "write a contact sheet of all pictures as GIF, BMP or PNG", runSheet},
     {"print", "print a portfolio's pages to PDF", runPrint},
+    {"thumbnail", "draw a portfolio's first pictures as a small PNG", runThumbnail},
 };
 
 void usage(std::FILE* out) {

@@ -46,6 +46,9 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/hicolor/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 install(FILES ${CMAKE_SOURCE_DIR}/data/completion/pixelon
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+# File managers draw portfolio thumbnails with "pixelon thumbnail".
+install(FILES ${CMAKE_SOURCE_DIR}/data/pixelon.thumbnailer
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 
 # Manual pages, compressed as Debian installs them.
 set(PIXELON_MAN_PAGES vistrel pixelon phonesim zevovo verrin-cli)

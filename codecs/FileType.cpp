@@ -3,6 +3,8 @@
 #include <cctype>
 #include <string>
 
+#include "codecs/PngFile.h"
+
 namespace pixelon {
 
 PictureFileType DecidePictureFileType(std::string_view path) {
@@ -16,7 +18,15 @@ PictureFileType DecidePictureFileType(std::string_view path) {
         return PictureFileType::Jpeg;
     if (has(".bmp") || has(".wbmp") || has(".wbm"))
         return PictureFileType::Raster;
+    if (has(".png"))
+        return PictureFileType::Png;
     return PictureFileType::None;
+}
+
+PictureFileType PictureFileTypeOf(const std::filesystem::path& path) {
+    if (IsPngFile(path))
+        return PictureFileType::Png;
+    return DecidePictureFileType(path.string());
 }
 
 } // namespace pixelon

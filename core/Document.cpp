@@ -64,6 +64,10 @@ std::string_view fileNamePart(std::string_view path) {
 bool isPortfolioPath(std::string_view path) {
     // Only the file name counts: folders such as /home/a.b/ often contain dots.
     std::string_view name = fileNamePart(path);
+    // A PNG picture's ".png" would otherwise read as a portfolio's ".p".
+    if (const std::size_t dot = name.rfind('.');
+        dot != std::string_view::npos && lowerCopy(name.substr(dot + 1)) == "png")
+        return false;
     for (std::size_t i = 0; i + 1 < name.size(); ++i) {
         if (name[i] == '.' && startsPortfolioExtension(name[i + 1]))
             return true;

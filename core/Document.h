@@ -15,9 +15,10 @@ namespace pixelon {
 
 // File dialog filters in the "Description|patterns|Description|patterns|" form.
 inline constexpr std::string_view OpenFileFilter =
-    "All supported types (*.pfo;*.gif;*.jpg;*.bmp;*.wbmp)|*.pfo;*.r;*.gif;*.id;*.jpg;*.jpeg;*.bmp;"
-    "*.wbmp;*.wbm|Portfolio Files (*.pfo)|*.pfo;*.r|GIF files (*.gif)|*.gif;*.id|JPG files "
-    "(*.jpg)|*.jpg;*.jpeg|BMP files (*.bmp)|*.bmp|WAP BMP files (*.wbmp;*.wbm)|*.wbmp;*.wbm|";
+    "All supported types (*.pfo;*.gif;*.jpg;*.png;*.bmp;*.wbmp)|*.pfo;*.r;*.gif;*.id;*.jpg;*.jpeg;"
+    "*.png;*.bmp;*.wbmp;*.wbm|Portfolio Files (*.pfo)|*.pfo;*.r|GIF files (*.gif)|*.gif;*.id|JPG "
+    "files (*.jpg)|*.jpg;*.jpeg|BMP files (*.bmp)|*.bmp|WAP BMP files (*.wbmp;*.wbm)|*.wbmp;*.wbm|"
+    "PNG files (*.png)|*.png|";
 inline constexpr std::string_view OpenFileDefaultExt =
     "*.pfo;*.r;*.gif;*.id;*.jpg;*.jpeg;*.bmp;*.wbmp;*.wbm";
 inline constexpr std::string_view SaveAsFilter =
@@ -161,7 +162,8 @@ private:
     bool m_bModified = false;
 };
 
-// A path names a portfolio when a '.' in its file name is followed by 'p' or 'r' (any case).
+// A path names a portfolio when a '.' in its file name is followed by 'p' or 'r' (any case),
+// unless the name ends in ".png" (a picture).
 bool isPortfolioPath(std::string_view path);
 // The chosen file's extension is "r" or "pfo", without regard to case.
 bool hasPortfolioExtension(std::string_view path);

@@ -6,6 +6,7 @@
 #include "codecs/FileBytes.h"
 #include "codecs/GifWriter.h"
 #include "codecs/JpegCodec.h"
+#include "codecs/PngFile.h"
 #include "codecs/RasterFile.h"
 #include "core/Picture.h"
 #include "operations/Ids.h"
@@ -92,10 +93,20 @@ bool WritePictureJpegFile(const CPicture& picture, const std::filesystem::path& 
 }
 
 bool ExportPicture(const CPicture& picture, const ExportRequest& request, Feedback& feedback) {
+    // A PNG is no phone's format: the picture is written as it is, at its own size and depth.
     const CPicture toWrite =
-        PictureForExport(picture, request.phoneType, request.app, request.previewSize);
+        request.type == ExportType::Png
+            ? picture
+            : PictureForExport(picture, request.phoneType, request.app, request.previewSize);
     bool ok = false;
     switch (request.type) {
+    case ExportType::Png: {
+        int error = 0;
+        ok = WritePicturePng(toWrite, request.path, &error);
+        if (!ok && error)
+            feedback.message(SaveFailureText(error), MessageIcon::Stop);
+        break;
+    }
     case ExportType::Gif: {
         lastExportKind = 0;
         const PreviewSize max = DefaultPictureSize(request.phoneType);

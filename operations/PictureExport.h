@@ -16,15 +16,16 @@ class CPicture;
 class Feedback;
 
 inline constexpr std::string_view ExportFilter =
-    "GIF File (*.gif)|*.gif|JPG File(*.jpg;*.jpeg)|*.jpg;*.jpeg|WAP BMP File (*.wbmp)|*.wbmp|";
+    "GIF File (*.gif)|*.gif|JPG File(*.jpg;*.jpeg)|*.jpg;*.jpeg|WAP BMP File (*.wbmp)|*.wbmp|PNG "
+    "File (*.png)|*.png|";
 inline constexpr std::string_view ExportDefaultExtension = "bmp";
 inline constexpr std::string_view ExportFailedText = "Failed to write source file data.";
 
 // The filter indices of the save dialog.
-enum class ExportType { Gif = 1, Jpeg = 2, Wbmp = 3 };
+enum class ExportType { Gif = 1, Jpeg = 2, Wbmp = 3, Png = 4 };
 
-// What the last export wrote, for the whole run: 0 GIF (also at start), 1 JPEG, 2 WBMP. Sending
-// a picture to a colour phone reads it.
+// What the last export wrote, for the whole run: 0 GIF (also at start), 1 JPEG, 2 WBMP (a PNG
+// export leaves it). Sending a picture to a colour phone reads it.
 int LastExportKind();
 void SetLastExportKind(int kind);
 

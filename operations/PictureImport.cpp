@@ -7,6 +7,7 @@
 #include "codecs/Errors.h"
 #include "codecs/GifReader.h"
 #include "codecs/JpegCodec.h"
+#include "codecs/PngFile.h"
 #include "codecs/RasterFile.h"
 #include "core/Colours.h"
 #include "core/Picture.h"
@@ -42,10 +43,20 @@ std::unique_ptr<CPicture> grabPicture(const Surface& bitmap, int id) {
     return picture;
 }
 
-// A single bitmap: added at once in batch mode, through the editor otherwise.
+// A single bitmap: added at once in batch mode, through the editor otherwise. Pixels that
+// `transparent` names become the picture's mask, and the picture an Icon, as the editor makes
+// a picture painted with transparency one.
 void addBitmap(CPortfolio& portfolio, const Surface& bitmap, const ImportOptions& options,
-               ImportReport& report, const std::filesystem::path& path) {
+               ImportReport& report, const std::filesystem::path& path,
+               const std::function<bool(int, int)>& transparent = {}) {
     auto picture = grabPicture(bitmap, NewPictureId(portfolio));
+    if (transparent)
+        for (int y = 0; y < picture->m_nHeight; ++y)
+            for (int x = 0; x < picture->m_nWidth; ++x)
+                if (transparent(x, y)) {
+                    picture->SetMask(x, y, 0);
+                    picture->m_bMasked = true;
+                }
     if (options.editor && !options.editor(*picture, bitmap)) {
         skip(report, path, "Cancelled in the picture editor");
         return;
@@ -92,6 +103,16 @@ void importGif(CPortfolio& portfolio, const std::filesystem::path& path, Feedbac
     ++report.animationsAdded;
 }
 
+PngImage decodePng(const std::filesystem::path& path) {
+    int error = 0;
+    auto decoded = ReadPngFile(path, ImportPngLimits, &error);
+    if (auto* image = std::get_if<PngImage>(&decoded))
+        return std::move(*image);
+    if (error != 0)
+        throw EFatalError(fileErrorTextFromErrno(error));
+    throw EFatalError(PngErrorText(std::get<PngError>(decoded)));
+}
+
 } // namespace
 
 Surface DecodeJpegFile(const std::filesystem::path& path) {
@@ -113,6 +134,8 @@ Surface DecodePictureBitmap(const std::filesystem::path& path, PictureFileType t
         return decodeJpeg ? decodeJpeg(path) : DecodeJpegFile(path);
     case PictureFileType::Raster:
         return LoadRasterBitmap(path, ImportCropWidth, ImportCropHeight);
+    case PictureFileType::Png:
+        return decodePng(path).colours;
     case PictureFileType::None:
         break;
     }
@@ -136,9 +159,18 @@ ImportReport ImportPictureFiles(CPortfolio& portfolio, std::span<const std::file
     for (const auto& path : files) {
         // The window says which file is being read; a large JPEG takes a moment.
         progress.SetText(path.filename().string());
-        const PictureFileType type = DecidePictureFileType(path.string());
+        const PictureFileType type = PictureFileTypeOf(path);
         if (type == PictureFileType::Gif) {
             importGif(portfolio, path, feedback, options, report);
+        } else if (type == PictureFileType::Png) {
+            try {
+                const PngImage image = decodePng(path);
+                addBitmap(portfolio, image.colours, options, report, path,
+                          [&](int x, int y) { return image.transparentAt(x, y); });
+            } catch (const EFatalError& e) {
+                feedback.message(NamingFile(path.string(), e.what()), MessageIcon::Stop);
+                skip(report, path, e.what());
+            }
         } else if (type != PictureFileType::None) {
             try {
                 const Surface bitmap = DecodePictureBitmap(path, type, options.decodeJpeg);

@@ -37,14 +37,15 @@ struct ImportReport {
     std::vector<std::string> skipReasons;       // why, one for each of `skipped`
 };
 
-// Imports picture files, one progress step a file. GIF, JPEG, BMP and WBMP files are told apart
-// by name; a multi-image GIF becomes one picture an image and an animation "New_Animation".
-// Bitmaps are taken under CurrentMap, at most 1280 x 1024 from their top-left corner. Decoding
-// failures are shown through `feedback` and the file is skipped.
+// Imports picture files, one progress step a file. PNG files are told by their signature, GIF,
+// JPEG, BMP and WBMP files by name; fully transparent PNG pixels become the picture's mask; a
+// multi-image GIF becomes one picture an image and an animation "New_Animation". Bitmaps are taken
+// under CurrentMap, at most 1280 x 1024 from their top-left corner. Decoding failures are shown
+// through `feedback` and the file is skipped.
 ImportReport ImportPictureFiles(CPortfolio& portfolio, std::span<const std::filesystem::path> files,
                                 Feedback& feedback, const ImportOptions& options = {});
 
-// The bitmap a JPEG, BMP or WBMP file decodes to, or a GIF's first image as drawn; raises
+// The bitmap a JPEG, PNG, BMP or WBMP file decodes to, or a GIF's first image as drawn; raises
 // EFatalError for a file that cannot be decoded, with the text to show.
 Surface DecodePictureBitmap(const std::filesystem::path& path, PictureFileType type,
                             const JpegFileDecoder& decodeJpeg = {});
@@ -54,8 +55,9 @@ Surface DecodeJpegFile(const std::filesystem::path& path);
 
 inline constexpr const char* ImportDialogTitle = "Insert Picture from file";
 inline constexpr const char* ImportFilter =
-    "Image Files (*.gif;*.jpg;*.bmp;*.wbmp)|*.gif;*.id;*.jpg;*.jpeg;*.bmp;*.wbmp;*.wbm|GIF files "
-    "(*.gif;*.id)|*.gif;*.id|JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg|BMP files (*.bmp)|*.bmp|WAP "
+    "Image Files (*.gif;*.jpg;*.png;*.bmp;*.wbmp)|*.gif;*.id;*.jpg;*.jpeg;*.png;*.bmp;*.wbmp;*.wbm|"
+    "GIF files (*.gif;*.id)|*.gif;*.id|JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg|PNG files "
+    "(*.png)|*.png|BMP files (*.bmp)|*.bmp|WAP "
     "BMP files "
     "(*.wbmp;*.wbm)|*.wbmp;*.wbm|";
 

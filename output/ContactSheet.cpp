@@ -8,6 +8,7 @@
 #include "codecs/BitStream.h"
 #include "codecs/FileBytes.h"
 #include "codecs/GifWriter.h"
+#include "codecs/PngCodec.h"
 #include "codecs/RasterFile.h"
 #include "core/Colours.h"
 #include "core/Document.h"
@@ -199,6 +200,9 @@ bool ExportContactSheet(const CPortfolio& portfolio, const std::filesystem::path
             const GifFile gif = ContactSheetGif(sheet);
             progress.SetText("Saving GIF...");
             bytes = EncodeGifFile(gif);
+        } else if (format == SheetFormat::Png) {
+            progress.SetText("Building PNG...");
+            bytes = ContactSheetPng(sheet);
         } else {
             progress.SetText("Building BMP...");
             bytes = ContactSheetBmp(sheet);
@@ -209,11 +213,25 @@ bool ExportContactSheet(const CPortfolio& portfolio, const std::filesystem::path
                          MessageIcon::Stop);
         return false;
     }
-    const bool saved = WriteFileAtomically(path, bytes);
+    const bool saved = !bytes.empty() && WriteFileAtomically(path, bytes);
     if (!saved)
         feedback.message(failure, MessageIcon::Stop);
     progress.Close();
     return saved;
+}
+
+std::vector<std::uint8_t> ContactSheetPng(const ContactSheet& sheet) {
+    // The GIF's colours and pixels, as a palette image of the sheet's depth.
+    const std::vector<Colour> table = SheetColourTable(sheet.depth);
+    const std::vector<std::uint8_t> indices = SheetIndices(sheet);
+    PngPicture png;
+    png.colours = Surface(sheet.bitmap.width(), sheet.bitmap.height(), 0);
+    for (std::size_t i = 0; i < indices.size() && i < png.colours.pixels().size(); ++i)
+        png.colours.pixels()[i] = indices[i] < table.size() ? table[indices[i]] : 0;
+    png.paletteBits = sheet.depth <= 2 ? sheet.depth : 8;
+    auto encoded = EncodePng(png);
+    auto* bytes = std::get_if<std::vector<std::uint8_t>>(&encoded);
+    return bytes ? std::move(*bytes) : std::vector<std::uint8_t>{};
 }
 
 std::string DefaultSheetName(std::string_view documentPath) {
@@ -232,7 +250,9 @@ bool RunContactSheetExport(const CPortfolio& portfolio, std::string_view documen
     const std::optional<FileAnswer> answer = chooser.chooseSave(request);
     if (!answer || answer->paths.empty())
         return false;
-    const SheetFormat format = answer->filterIndex == 2 ? SheetFormat::Bmp : SheetFormat::Gif;
+    const SheetFormat format = answer->filterIndex == 2   ? SheetFormat::Bmp
+                               : answer->filterIndex == 3 ? SheetFormat::Png
+                                                          : SheetFormat::Gif;
     return ExportContactSheet(portfolio, answer->paths.front(), format, feedback);
 }
 

@@ -17,7 +17,7 @@ class Feedback;
 class FileChooser;
 class ProgressWindow;
 
-enum class SheetFormat { Gif, Bmp };
+enum class SheetFormat { Gif, Bmp, Png };
 
 // The grid of a contact sheet: cells of W x H content (the largest picture side, capped at 128
 // and raised to at least 32), seven to a row.
@@ -59,12 +59,14 @@ std::vector<std::uint8_t> SheetIndices(const ContactSheet& sheet);
 
 GifFile ContactSheetGif(const ContactSheet& sheet);
 std::vector<std::uint8_t> ContactSheetBmp(const ContactSheet& sheet);
+// The GIF's pixels as a palette PNG; empty when it cannot be encoded.
+std::vector<std::uint8_t> ContactSheetPng(const ContactSheet& sheet);
 
 inline constexpr std::string_view SheetProgressTitle =
     "Exporting Portfolio Pictures to Contact Sheet";
-// The save dialog's filter: the first entry writes GIF, the second BMP.
+// The save dialog's filter: the first entry writes GIF, the second BMP, the third PNG.
 inline constexpr std::string_view SheetFileFilter =
-    "GIF File (*.gif)|*.gif|BMP File (*.bmp)|*.bmp||";
+    "GIF File (*.gif)|*.gif|BMP File (*.bmp)|*.bmp|PNG File (*.png)|*.png||";
 inline constexpr std::string_view SheetDefaultName = "Contact Sheet";
 // The largest GIF sheet side: the format's 16-bit sizes.
 inline constexpr int MaxSheetSide = 65535;
@@ -84,7 +86,8 @@ bool ExportContactSheet(const CPortfolio& portfolio, const std::filesystem::path
 // "Contact Sheet"; just "Contact Sheet" for a portfolio without a file.
 std::string DefaultSheetName(std::string_view documentPath);
 
-// "Export Contact Sheet...": asks for the file (the first filter writes GIF, the second BMP)
+// "Export Contact Sheet...": asks for the file (the first filter writes GIF, the second BMP,
+// the third PNG)
 // and writes the sheet. False when cancelled or failed.
 bool RunContactSheetExport(const CPortfolio& portfolio, std::string_view documentPath,
                            FileChooser& chooser, Feedback& feedback);

@@ -251,11 +251,12 @@ private slots:
     // written; descriptions without a list get the patterns added.
     void fileFiltersShowEachPatternListOnce() {
         const QStringList open = QtFileChooser::nameFilters(std::string(OpenFileFilter));
-        QCOMPARE(open.size(), 6);
-        QCOMPARE(open[0], QString("All supported types (*.pfo *.r *.gif *.id *.jpg *.jpeg *.bmp "
-                                  "*.wbmp *.wbm)"));
+        QCOMPARE(open.size(), 7);
+        QCOMPARE(open[0], QString("All supported types (*.pfo *.r *.gif *.id *.jpg *.jpeg *.png "
+                                  "*.bmp *.wbmp *.wbm)"));
         QCOMPARE(open[1], QString("Portfolio Files (*.pfo *.r)"));
         QCOMPARE(open[3], QString("JPG files (*.jpg *.jpeg)"));
+        QCOMPARE(open[6], QString("PNG files (*.png)"));
         QCOMPARE(QtFileChooser::nameFilters(std::string(SaveAsFilter)).last(),
                  QString("All Files (*.*)"));
         QCOMPARE(QtFileChooser::nameFilters("GIF File (*.gif)|*.gif|"),

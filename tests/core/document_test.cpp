@@ -90,6 +90,9 @@ TEST(DocumentPaths, PortfolioTestLooksAtTheFileNameOnly) {
     EXPECT_TRUE(isPortfolioPath("name.R"));
     EXPECT_FALSE(isPortfolioPath("/home/a.b/pic.gif"));
     EXPECT_FALSE(isPortfolioPath("/home/a.pfo/picture"));
+    // A PNG is a picture, although its ".png" starts like a portfolio's extension.
+    EXPECT_FALSE(isPortfolioPath("/x/photo.PNG"));
+    EXPECT_TRUE(isPortfolioPath("/x/photo.png.pfo"));
     EXPECT_FALSE(isPortfolioPath("trailingdot."));
     EXPECT_TRUE(hasPortfolioExtension("/a.b/x.PFO"));
     EXPECT_TRUE(hasPortfolioExtension("set.r"));
@@ -105,10 +108,11 @@ TEST(DocumentPaths, SanitisingReplacesEveryReservedCharacter) {
 
 TEST(DocumentPaths, FilterStringsSplitIntoDescriptionsAndPatterns) {
     auto open = parseFileFilter(OpenFileFilter);
-    ASSERT_EQ(open.size(), 6u);
+    ASSERT_EQ(open.size(), 7u);
     EXPECT_EQ(open[1].description, "Portfolio Files (*.pfo)");
     EXPECT_EQ(open[1].patterns, (std::vector<std::string>{"*.pfo", "*.r"}));
-    EXPECT_EQ(open[0].patterns.size(), 9u);
+    EXPECT_EQ(open[0].patterns.size(), 10u);
+    EXPECT_EQ(open[6].patterns, std::vector<std::string>{"*.png"});
     auto save = parseFileFilter(SaveAsFilter);
     ASSERT_EQ(save.size(), 2u);
     EXPECT_EQ(save[1].patterns, std::vector<std::string>{"*.*"});

@@ -37,6 +37,7 @@ done
 for page in vistrel pixelon phonesim zevovo verrin-cli; do
     check "$page(1) is installed" test -f "$root/share/man/man1/$page.1.gz"
 done
+check "thumbnailer entry is installed" test -f "$root/share/thumbnailers/pixelon.thumbnailer"
 check "bash completion is installed" test -f "$root/share/bash-completion/completions/pixelon"
 check "copyright is installed" test -f "$root/share/doc/pixelon/copyright"
 

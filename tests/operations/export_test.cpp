@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "codecs/GifReader.h"
+#include "codecs/PngFile.h"
 #include "core/Colours.h"
 #include "core/Picture.h"
 #include "operations/PictureExport.h"
@@ -114,6 +115,24 @@ TEST_F(Export, WritesEachKindAndReports) {
     ExportRequest wbmp{dir / "a.wbmp", ExportType::Wbmp, 5, ApplicationType::Kinetto, {}, {}};
     ASSERT_TRUE(ExportPicture(picture, wbmp, feedback));
     EXPECT_EQ(LastExportKind(), 2);
+}
+
+TEST_F(Export, APngIsThePictureItselfAndLeavesTheLastKind) {
+    const CPicture picture = redSquare(150);
+    SetLastExportKind(2);
+    ExportRequest png{dir / "a.png", ExportType::Png, 3, ApplicationType::Kinetto, {}, {}};
+    ASSERT_TRUE(ExportPicture(picture, png, feedback));
+    EXPECT_EQ(LastExportKind(), 2);
+    auto read = ReadPngFile(png.path);
+    ASSERT_TRUE(std::holds_alternative<PngImage>(read));
+    const Surface& back = std::get<PngImage>(read).colours;
+    EXPECT_EQ(back.width(), 150); // not cut to the phone type's 128 x 110
+    EXPECT_EQ(back.height(), 150);
+    EXPECT_EQ(back.pixel(149, 149), picture.PixelColour(149, 149));
+    EXPECT_EQ(feedback.messages().back().icon, MessageIcon::Information);
+    ExportRequest bad{dir / "none" / "a.png", ExportType::Png, 0, ApplicationType::Kinetto, {}, {}};
+    EXPECT_FALSE(ExportPicture(picture, bad, feedback));
+    EXPECT_EQ(feedback.messages().back().text, ExportFailedText);
 }
 
 TEST_F(Export, FailuresAreReported) {

@@ -4,6 +4,7 @@
 
 #include "codecs/Errors.h"
 #include "codecs/GifWriter.h"
+#include "codecs/PngFile.h"
 #include "codecs/RasterFile.h"
 #include "core/Colours.h"
 #include "core/Picture.h"
@@ -211,6 +212,46 @@ TEST_F(Import, AGifWithoutAnImageIsNamed) {
     EXPECT_EQ(feedback.messages()[1].text,
               (dir / "other.gif").string() + "\n\nThe GIF file holds no image.");
     EXPECT_THROW(DecodePictureBitmap(dir / "empty.gif", PictureFileType::Gif), EFatalError);
+}
+
+TEST_F(Import, PngsAreFoundByTheirSignatureAndTransparencyBecomesTheMask) {
+    PngPicture clear;
+    clear.colours = Surface(5, 4, rgb(0, 0, 255));
+    clear.colours.setPixel(1, 1, rgb(255, 0, 0));
+    clear.opaque.assign(20, 1);
+    clear.opaque[0] = clear.opaque[19] = 0;
+    ASSERT_TRUE(WritePngFile(clear, dir / "clear.dat"));
+    PngPicture solid;
+    solid.colours = Surface(3, 3, rgb(255, 255, 255));
+    ASSERT_TRUE(WritePngFile(solid, dir / "solid.png"));
+    test::writeBytes(dir / "broken.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0});
+
+    std::vector<std::filesystem::path> files = {dir / "clear.dat", dir / "solid.png",
+                                                dir / "broken.png"};
+    ImportReport report = ImportPictureFiles(portfolio, files, feedback);
+    EXPECT_EQ(report.picturesAdded, 2);
+    ASSERT_EQ(portfolio.Count(), 2);
+    const CPicture& icon = portfolio.Picture(0);
+    EXPECT_TRUE(icon.m_bMasked);
+    EXPECT_EQ(icon.GetMask(0, 0), 0);
+    EXPECT_EQ(icon.GetMask(4, 3), 0);
+    EXPECT_EQ(icon.GetMask(1, 0), 1);
+    EXPECT_EQ(icon.PixelColour(1, 1), rgb(255, 0, 0));
+    EXPECT_EQ(icon.PixelColour(2, 2), rgb(0, 0, 255));
+    EXPECT_FALSE(portfolio.Picture(1).m_bMasked);
+    ASSERT_EQ(report.skipReasons, (std::vector<std::string>{"The PNG file is damaged."}));
+    EXPECT_EQ(feedback.messages().back().icon, MessageIcon::Stop);
+
+    // The editor of an interactive import sees the transparency too.
+    bool sawMask = false;
+    ImportOptions options;
+    options.editor = [&](CPicture& p, const Surface&) {
+        sawMask = p.m_bMasked && !p.GetMask(0, 0);
+        return true;
+    };
+    std::vector<std::filesystem::path> one = {dir / "clear.dat"};
+    EXPECT_EQ(ImportPictureFiles(portfolio, one, feedback, options).picturesAdded, 1);
+    EXPECT_TRUE(sawMask);
 }
 
 TEST_F(Import, EditorDecidesInInteractiveMode) {

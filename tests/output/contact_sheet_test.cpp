@@ -214,7 +214,8 @@ TEST_F(SheetFiles, TheSaveDialogsSecondFilterWritesBmpAndCancelWritesNothing) {
     test::ScriptedChooser chooser;
     EXPECT_FALSE(RunContactSheetExport(portfolio, "/x/demo.pfo", chooser, feedback));
     ASSERT_EQ(chooser.asked.size(), 1u);
-    EXPECT_EQ(chooser.asked[0].filter, "GIF File (*.gif)|*.gif|BMP File (*.bmp)|*.bmp||");
+    EXPECT_EQ(chooser.asked[0].filter,
+              "GIF File (*.gif)|*.gif|BMP File (*.bmp)|*.bmp|PNG File (*.png)|*.png||");
     EXPECT_EQ(chooser.asked[0].defaultName, "demo Contact Sheet");
     EXPECT_TRUE(feedback.progressEvents().empty());
 
@@ -225,6 +226,24 @@ TEST_F(SheetFiles, TheSaveDialogsSecondFilterWritesBmpAndCancelWritesNothing) {
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes[0], 'B');
     EXPECT_EQ(bytes[1], 'M');
+}
+
+TEST_F(SheetFiles, APngSheetHasTheGifsPixelsAsPeersReadThem) {
+    if (!test::haveTool("compare") || !test::haveTool("pngcheck"))
+        GTEST_SKIP() << "ImageMagick or pngcheck missing";
+    CPortfolio portfolio;
+    addSolid(portfolio, 1, 4, 4);
+    addSolid(portfolio, 2, 40, 9);
+    portfolio.m_pictures.back()->m_nDepth = 16;
+    portfolio.m_pictures.back()->SetPixel(3, 3, 0xF800);
+    ASSERT_TRUE(ExportContactSheet(portfolio, dir / "s.gif", SheetFormat::Gif, feedback));
+    test::ScriptedChooser chooser;
+    chooser.queuePath((dir / "s.png").string());
+    chooser.answers.back()->filterIndex = 3;
+    ASSERT_TRUE(RunContactSheetExport(portfolio, "/x/demo.pfo", chooser, feedback));
+    EXPECT_TRUE(test::run("pngcheck -q " + (dir / "s.png").string()));
+    EXPECT_TRUE(test::run("compare -metric AE " + (dir / "s.gif").string() + " " +
+                          (dir / "s.png").string() + " null:"));
 }
 
 TEST(SheetName, DefaultNameFollowsThePortfolioFile) {

@@ -102,7 +102,7 @@ TEST_F(OutputCli, SheetAndPrintRefuseBadArguments) {
     CPortfolio portfolio;
     addSolid(portfolio, 1, 4, 4);
     save(portfolio, "a.pfo");
-    EXPECT_EQ(pixelon("sheet " + p("a.pfo") + " -o " + p("a.png")), 1);
+    EXPECT_EQ(pixelon("sheet " + p("a.pfo") + " -o " + p("a.tiff")), 1);
     EXPECT_EQ(pixelon("sheet " + p("missing.pfo") + " -o " + p("a.gif")), 1);
     EXPECT_EQ(pixelon("print " + p("a.pfo") + " -o " + p("a.pdf") + " --resolution 3"), 1);
     EXPECT_EQ(pixelon("sheet --help"), 0);
