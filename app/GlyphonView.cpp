@@ -15,8 +15,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/ListSelection.h"
 #include "app/DragAndDrop.h"
+#include "app/ListSelection.h"
 #include "app/MainFrame.h"
 #include "platform/qt/SurfaceImage.h"
 
