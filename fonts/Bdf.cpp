@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -93,8 +94,14 @@ bool readBounded(const std::filesystem::path& path, std::string& text, std::stri
         // room for the bound and one block at once. Growing it by doubling would reach twice
         // the bound, with the old copy alive besides, before the bound refuses the source;
         // this way only the pages read are touched and nothing is copied.
-        if (text.capacity() < have + Block)
-            text.reserve(maxSize + Block);
+        if (text.capacity() < have + Block) {
+            try {
+                text.reserve(maxSize + Block);
+            } catch (const std::bad_alloc&) {
+                // Where the system will not promise that much at once, the buffer grows as
+                // it fills.
+            }
+        }
         text.resize(have + Block);
         ssize_t got;
         do
