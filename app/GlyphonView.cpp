@@ -135,6 +135,8 @@ void CGlyphonView::runCommand(int id) {
     auto it = m_commands.find(id);
     // Rules are checked again here: a shortcut may fire before the toolbar caught up.
     const CommandSpec* spec = findCommand(id);
+    // A note left by an earlier command answers that command, not this one.
+    m_frame.clearNote();
     if (it != m_commands.end() && (!spec || app::isEnabled(spec->rule, commandState())))
         it->second();
     m_frame.updateCommands();
@@ -259,6 +261,7 @@ void CGlyphonView::documentCleared() {
 }
 
 void CGlyphonView::documentChanged() {
+    m_frame.clearNote();
     refillList();
     m_name->setText(QString::fromStdString(m_doc.m_portfolio.m_strName));
     m_notes->setPlainText(QString::fromStdString(m_doc.m_portfolio.m_strNotes));
@@ -276,6 +279,8 @@ void CGlyphonView::showAscentLine() {
 }
 
 void CGlyphonView::selectionChanged() {
+    // A note such as "select the pictures first" is answered once the selection changes.
+    m_frame.clearNote();
     m_frame.setStatusSummary(statusSummary());
     updatePreview();
     m_frame.updateCommands();

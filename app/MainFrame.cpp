@@ -279,6 +279,14 @@ void CMainFrame::setStatusSummary(const QString& text) {
 
 void CMainFrame::showPrompt(const QString& text) {
     m_prompt->setText(text);
+    m_noteShown = true;
+}
+
+void CMainFrame::clearNote() {
+    if (!m_noteShown)
+        return;
+    m_noteShown = false;
+    m_prompt->setText(kReady);
 }
 
 void CMainFrame::setRecentFiles(const std::vector<std::string>& paths) {
@@ -316,6 +324,7 @@ bool CMainFrame::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
         QString tip = static_cast<QStatusTipEvent*>(event)->tip();
         m_prompt->setText(tip.isEmpty() ? QString(kReady) : tip);
+        m_noteShown = false;
         return true;
     }
     return QMainWindow::event(event);

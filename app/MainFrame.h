@@ -51,8 +51,11 @@ public:
     // The caption exactly as given; a literal "[*]" in a path stays as it is.
     void setCaption(const QString& caption);
     void setStatusSummary(const QString& text);
-    // A note in the prompt pane; the next menu or toolbar prompt replaces it.
+    // A note in the prompt pane; the next menu or toolbar prompt replaces it, and clearNote
+    // takes it away once the user does something else.
     void showPrompt(const QString& text);
+    // The prompt pane back to "Ready" when it shows a note; a menu or toolbar prompt stays.
+    void clearNote();
     bool ascentLineChecked() const { return checked(ID_ASCENT_LINE); }
     void setAscentLineChecked(bool on) { setChecked(ID_ASCENT_LINE, on); }
     // The check marks of the checkable menu items (Ascent Line, Communications Log). Kept apart
@@ -106,6 +109,7 @@ private:
     QMenu* m_listMenu = nullptr;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_prompt = nullptr;
+    bool m_noteShown = false;
     QLabel* m_summary = nullptr;
     QAction* m_recentSeparator = nullptr;
     static constexpr int FrameCheckTries = 40; // 2 seconds

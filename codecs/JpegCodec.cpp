@@ -38,8 +38,8 @@ std::unique_ptr<CImageObject> CImageJpegCodecProcessor::ReadImage(CImageFile& fi
     data.insert(data.end(), rest.begin(), rest.end());
 
     jpeg::DecodeLimits limits;
-    limits.cropWidth = m_nCropWidth;
-    limits.cropHeight = m_nCropHeight;
+    limits.cropWidth = limits.keepWidth = m_nCropWidth;
+    limits.cropHeight = limits.keepHeight = m_nCropHeight;
     jpeg::DecodedImage decoded =
         jpeg::DecodeJpeg(data, limits, [this](int percent) { Progress(percent); });
     auto image = std::make_unique<CImageObject>();

@@ -28,7 +28,8 @@ public:
     double m_dXDensity = 100.0;
     double m_dYDensity = 100.0;
     int m_nRestartInterval = 0;
-    // When set, a sequential frame too large to read whole gives its top-left part this size.
+    // When set, at most the top-left part of this size is decoded, from a frame of any size; a
+    // sequential frame too large to read whole then gives that part instead of being refused.
     int m_nCropWidth = 0;
     int m_nCropHeight = 0;
 
@@ -46,7 +47,8 @@ bool WritePictureJpeg(const CPicture& picture, const std::filesystem::path& path
 
 // The display bitmap of a JPEG file (or of a Windows bitmap that carries a JPEG name), read
 // through a codec manager with the bitmap codec first. Raises EFatalError when no codec can
-// read it. With a crop size, a frame too large to read whole gives its top-left part.
+// read it. With a crop size, only the top-left part of that size is decoded: the rest of a
+// larger frame is passed over, and a frame too large to read whole gives that part too.
 Surface LoadJpegBitmap(const std::filesystem::path& path, int cropWidth = 0, int cropHeight = 0);
 
 } // namespace pixelon

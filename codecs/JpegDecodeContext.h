@@ -24,6 +24,7 @@ struct FrameComponent {
     int blocksHigh = 0;
     int usedWide = 0; // blocks that hold the component's own samples
     int usedHigh = 0;
+    int outWide = 0;                // blocks that hold samples of the part output
     std::vector<std::int16_t> coef; // 64 a block, natural order, block rows of blocksWide
     bool quantLatched = false;
     std::array<std::uint16_t, 64> quant{};
@@ -70,6 +71,8 @@ struct DecodeContext {
     int vMax = 1;
     int mcusWide = 0;
     int mcusHigh = 0;
+    // MCU rows that hold the part output; scans stop after them.
+    int mcusHighOut = 0;
     bool coefficientsAllocated = false;
     // A sequential frame whose first scan holds every component is output MCU row by MCU row
     // as it is decoded, holding one row of coefficients; later scans are ignored.

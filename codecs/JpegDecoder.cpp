@@ -98,6 +98,10 @@ void readFrame(DecodeContext& ctx, int code, Segment s) {
     ctx.cropped = kept->cropped;
     ctx.outWidth = int(kept->width);
     ctx.outHeight = int(kept->height);
+    if (ctx.limits.keepWidth > 0)
+        ctx.outWidth = std::min(ctx.outWidth, ctx.limits.keepWidth);
+    if (ctx.limits.keepHeight > 0)
+        ctx.outHeight = std::min(ctx.outHeight, ctx.limits.keepHeight);
     int count = s.Byte();
     if (count != 1 && count != 3 && count != 4)
         fatal("unsupported number of components");
@@ -119,13 +123,17 @@ void readFrame(DecodeContext& ctx, int code, Segment s) {
     }
     ctx.mcusWide = (ctx.width + 8 * ctx.hMax - 1) / (8 * ctx.hMax);
     ctx.mcusHigh = (ctx.height + 8 * ctx.vMax - 1) / (8 * ctx.vMax);
+    ctx.mcusHighOut = (ctx.outHeight + 8 * ctx.vMax - 1) / (8 * ctx.vMax);
     for (FrameComponent& c : ctx.components) {
         c.blocksWide = ctx.mcusWide * c.h;
-        c.blocksHigh = ctx.mcusHigh * c.v;
+        c.blocksHigh = ctx.mcusHighOut * c.v;
         int w = (ctx.width * c.h + ctx.hMax - 1) / ctx.hMax;
         int h = (ctx.height * c.v + ctx.vMax - 1) / ctx.vMax;
         c.usedWide = (w + 7) / 8;
         c.usedHigh = (h + 7) / 8;
+        // Samples are widened by replication, so output column x takes sample x * h / hMax.
+        int outW = (ctx.outWidth * c.h + ctx.hMax - 1) / ctx.hMax;
+        c.outWide = std::min(c.usedWide, (outW + 7) / 8);
     }
     ctx.haveFrame = true;
 }
@@ -335,10 +343,10 @@ void inverseTransformRow(const DecodeContext& ctx, FrameComponent& c, const Jpeg
         std::uint8_t* out = strip.data() + std::size_t(r) * 8 * stride;
         if (quant) {
             // The blocks of a block row lie one after another.
-            kernels.inverseDctInt(c.Block(0, by), quant->data(), c.usedWide, out, stride);
+            kernels.inverseDctInt(c.Block(0, by), quant->data(), c.outWide, out, stride);
             continue;
         }
-        for (int bx = 0; bx < c.usedWide; ++bx)
+        for (int bx = 0; bx < c.outWide; ++bx)
             kernels.inverseDct(c.Block(bx, by), multipliers.data(), out + std::size_t(bx) * 8,
                                stride, centre, maxValue, shift);
     }

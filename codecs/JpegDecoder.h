@@ -16,6 +16,11 @@ struct DecodeLimits {
     // top-left part of this size, without holding the rest.
     int cropWidth = 0;
     int cropHeight = 0;
+    // When set, at most the top-left part of this size is output, from a frame of any size.
+    // Only the MCU rows that part needs are decoded and only their coefficients held (across
+    // the whole width: a progressive refinement needs what each block's earlier scans gave).
+    int keepWidth = 0;
+    int keepHeight = 0;
 };
 
 // A decoded frame: 1 sample a pixel (grey) or 3 (red, green, blue), row after row.

@@ -154,7 +154,10 @@ public:
         const bool single = m_scan.components.size() == 1;
         FrameComponent& first = m_ctx.components[std::size_t(m_scan.components[0])];
         const int mcusWide = single ? first.usedWide : m_ctx.mcusWide;
-        const int mcusHigh = single ? first.usedHigh : m_ctx.mcusHigh;
+        // Rows below the part output are not decoded: the data after them is passed over to
+        // the next marker.
+        const int mcusHigh =
+            single ? std::min(first.usedHigh, m_ctx.mcusHighOut * first.v) : m_ctx.mcusHighOut;
         const long long total = (long long)mcusWide * mcusHigh;
         const int interval = m_ctx.restartInterval;
         ResetPredictions();

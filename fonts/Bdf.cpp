@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -56,7 +57,8 @@ bool validCode(long long code) {
 // Reads a whole font file in blocks, so that a device or a pipe without end stops at a bound
 // instead of filling the memory: at the first NUL (a BDF file is text), at a line longer than
 // MaxLineLength or when the whole exceeds MaxFileSize. False with the reason otherwise.
-bool readBounded(const std::filesystem::path& path, std::string& text, std::string& failure) {
+bool readBounded(const std::filesystem::path& path, std::string& text, std::string& failure,
+                 std::size_t maxSize) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         failure = fileErrorTextFromErrno(errno);
@@ -75,20 +77,31 @@ bool readBounded(const std::filesystem::path& path, std::string& text, std::stri
         return "Unsupported data: a line longer than " + std::to_string(CBDF::MaxLineLength) +
                " characters";
     };
-    const auto tooLarge = [] {
-        return "Unsupported data: a file larger than " + std::to_string(CBDF::MaxFileSize) +
-               " bytes";
+    const auto tooLarge = [maxSize] {
+        return "Unsupported data: a file larger than " + std::to_string(maxSize) + " bytes";
     };
     constexpr std::size_t Block = 1 << 20;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        if (std::uint64_t(info.st_size) > CBDF::MaxFileSize)
+        if (std::uint64_t(info.st_size) > maxSize)
             return fail(tooLarge());
         text.reserve(std::size_t(info.st_size) + Block);
     }
     std::size_t lineStart = 0;
     for (;;) {
         const std::size_t have = text.size();
+        // A pipe, or a file that grew while read, has no size to reserve: the buffer takes
+        // room for the bound and one block at once. Growing it by doubling would reach twice
+        // the bound, with the old copy alive besides, before the bound refuses the source;
+        // this way only the pages read are touched and nothing is copied.
+        if (text.capacity() < have + Block) {
+            try {
+                text.reserve(maxSize + Block);
+            } catch (const std::bad_alloc&) {
+                // Where the system will not promise that much at once, the buffer grows as
+                // it fills.
+            }
+        }
         text.resize(have + Block);
         ssize_t got;
         do
@@ -119,7 +132,7 @@ bool readBounded(const std::filesystem::path& path, std::string& text, std::stri
                 1;
         if (text.size() - lineStart > CBDF::MaxLineLength)
             return fail(longLine());
-        if (text.size() > CBDF::MaxFileSize)
+        if (text.size() > maxSize)
             return fail(tooLarge());
     }
 }
@@ -380,9 +393,9 @@ int CBDF::Parse(std::string_view text, int& flags, const Progress& progress) {
 }
 
 bool CBDF::ParseFile(const std::filesystem::path& path, int& flags, const Progress& progress,
-                     std::string* failure) {
+                     std::string* failure, std::size_t maxSize) {
     std::string text, reason;
-    if (!readBounded(path, text, reason)) {
+    if (!readBounded(path, text, reason, maxSize)) {
         if (failure)
             *failure = reason;
         return false;

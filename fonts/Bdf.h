@@ -93,15 +93,16 @@ public:
 
     // Parses a whole BDF text; returns the number of glyphs read and sets `flags`.
     int Parse(std::string_view text, int& flags, const Progress& progress = {});
-    // Reads the file and parses it; false (nothing parsed) when it cannot be read or is not a
-    // BDF text within the bounds below, with the reason in `failure` when given.
-    bool ParseFile(const std::filesystem::path& path, int& flags, const Progress& progress = {},
-                   std::string* failure = nullptr);
-
     // Bounds of what ParseFile reads: a BDF line is a keyword and a few numbers, or a bitmap
     // row of at most 16,384 digits.
     static constexpr std::size_t MaxLineLength = 1 << 20;
     static constexpr std::size_t MaxFileSize = std::size_t(256) << 20;
+
+    // Reads the file and parses it; false (nothing parsed) when it cannot be read or is not a
+    // BDF text within the bounds above (or `maxSize` bytes), with the reason in `failure` when
+    // given. Reading a source without end holds little more than `maxSize` bytes at once.
+    bool ParseFile(const std::filesystem::path& path, int& flags, const Progress& progress = {},
+                   std::string* failure = nullptr, std::size_t maxSize = MaxFileSize);
 
     int GlyphCount() const { return int(m_glyphs.size()); }
     const BdfGlyph* Glyph(int index) const;

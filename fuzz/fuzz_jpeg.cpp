@@ -23,5 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)sink;
     } catch (const pixelon::EFatalError&) {
     }
+    // The import's way: only a top-left part is decoded, its size taken from the input.
+    pixelon::jpeg::DecodeLimits keep = limits;
+    keep.keepWidth = 1 + int(size % 61);
+    keep.keepHeight = 1 + int(size / 61 % 47);
+    try {
+        const pixelon::jpeg::DecodedImage part =
+            pixelon::jpeg::DecodeJpeg(std::span<const std::uint8_t>(data, size), keep);
+        if (part.width > keep.keepWidth || part.height > keep.keepHeight ||
+            part.samples.size() !=
+                std::size_t(part.width) * std::size_t(part.height) * std::size_t(part.channels))
+            __builtin_trap();
+    } catch (const pixelon::EFatalError&) {
+    }
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QListWidget>
+#include <QStatusTipEvent>
 
 #include <algorithm>
 #include <deque>
@@ -190,6 +191,45 @@ private slots:
         app.view().selectOnly(0);
         app.view().runCommand(ID_CROP_HEIGHT);
         QCOMPARE(asked, 1);
+    }
+
+    void theSelectionNoteGoesOnceTheUserDoesSomethingElse() {
+        OperationsFixture f;
+        CGlyphonApp& app = f.startWith(f.writePortfolio("set.pfo", {1, 2, 3}));
+        CMainFrame& frame = app.frame();
+        const QString note("Select the pictures to change first");
+        const auto noteAfter = [&](int id) {
+            app.view().list()->clearSelection();
+            app.view().runCommand(id);
+            return frame.statusPrompt() == note;
+        };
+        // Selecting pictures, with the mouse or the keyboard, answers the note.
+        QVERIFY(noteAfter(ID_ENLARGE_HEIGHT));
+        app.view().list()->item(1)->setSelected(true);
+        QCOMPARE(frame.statusPrompt(), QString("Ready"));
+        QVERIFY(noteAfter(ID_SHIFT_VERTICALLY));
+        app.view().selectAll();
+        QCOMPARE(frame.statusPrompt(), QString("Ready"));
+
+        // So does any other command, and a change of the document.
+        QVERIFY(noteAfter(ID_CROP_HEIGHT));
+        app.view().runCommand(ID_NEXT_PANE);
+        QCOMPARE(frame.statusPrompt(), QString("Ready"));
+        QVERIFY(noteAfter(ID_CROP_HEIGHT));
+        app.view().documentChanged();
+        QCOMPARE(frame.statusPrompt(), QString("Ready"));
+
+        // The same command again says it again; a menu prompt replaces the note and stays
+        // while the selection changes under it.
+        QVERIFY(noteAfter(ID_CROP_HEIGHT));
+        QVERIFY(noteAfter(ID_CROP_HEIGHT));
+        QStatusTipEvent tip("Crops the selected pictures");
+        QCoreApplication::sendEvent(&frame, &tip);
+        app.view().selectOnly(2);
+        QCOMPARE(frame.statusPrompt(), QString("Crops the selected pictures"));
+        QStatusTipEvent leave("");
+        QCoreApplication::sendEvent(&frame, &leave);
+        QCOMPARE(frame.statusPrompt(), QString("Ready"));
     }
 
     void mergeThroughTheChooserAndTheDialog() {
