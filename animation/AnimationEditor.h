@@ -7,26 +7,17 @@
 #include <string_view>
 #include <vector>
 
-#include "animation/Playback.h"
+#include "animation/AnimationLists.h"
+#include "animation/PreviewPlayback.h"
 #include "core/Animation.h"
 #include "platform/Surface.h"
 
 namespace pixelon {
 
-struct AnimationSize;
 class CPicture;
 class CPortfolio;
 class Feedback;
 class FileChooser;
-
-// The preview's one-shot timer. The window runs a real one and calls
-// AnimationEditor::timerFired when it runs out; tests run a fake and fire it themselves.
-class PreviewTimer {
-public:
-    virtual ~PreviewTimer() = default;
-    virtual void start(int milliseconds) = 0;
-    virtual void stop() = 0;
-};
 
 // What the editor asks of the rest of the program. Unset prompts answer "cancel".
 struct AnimationEditorServices {
@@ -49,10 +40,12 @@ enum class LoopChoice { PlayOnce, Loop, Forever };
 // The Animation Editor without its window: working copies of the portfolio's animations, the
 // selections of its lists, the frame and loop controls, the preview and its playback. Picture
 // commands act on the portfolio at once; animation edits reach it only through accept().
+// The editor owns one part per concern (the lists with their selections and frame edits, the
+// preview with its playback) and runs the buttons and dialogs over them.
 class AnimationEditor {
 public:
-    static constexpr int StoryboardSize = 32; // the thumbnails' box, in pixels
-    static constexpr int NoFrameDelay = 100;
+    static constexpr int StoryboardSize = PreviewPlayback::StoryboardSize;
+    static constexpr int NoFrameDelay = PreviewPlayback::NoFrameDelay;
 
     AnimationEditor(CPortfolio& portfolio, AnimationEditorServices services, bool zoom = false,
                     double viewRatio = 1.0);
@@ -61,12 +54,12 @@ public:
     AnimationEditor& operator=(const AnimationEditor&) = delete;
 
     // Lists.
-    const std::vector<Animation>& animations() const { return m_animations; }
+    const std::vector<Animation>& animations() const { return m_lists.animations(); }
     std::vector<std::string> animationNames() const;
     std::vector<std::string> imageLabels() const; // the portfolio's pictures, "%05d"
     std::vector<std::string> frameLabels() const; // the current animation's frames, "%05d"
-    int currentIndex() const { return m_current; }
-    const Animation* current() const;
+    int currentIndex() const { return m_lists.currentIndex(); }
+    const Animation* current() const { return m_lists.current(); }
     std::string title() const;
     CPortfolio& portfolio() { return m_portfolio; }
     bool picturesModified() const { return m_modified; }
@@ -74,10 +67,10 @@ public:
     // Selections, as the lists report them (indices into the lists).
     void selectAnimation(int index); // -1: none
     void setSelectedImages(std::vector<int> indices);
-    const std::vector<int>& selectedImages() const { return m_selectedImages; }
+    const std::vector<int>& selectedImages() const { return m_lists.selectedImages(); }
     void setSelectedFrames(std::vector<int> indices, int focused = -1);
-    const std::vector<int>& selectedFrames() const { return m_selectedFrames; }
-    int focusedFrame() const { return m_focused; }
+    const std::vector<int>& selectedFrames() const { return m_lists.selectedFrames(); }
+    int focusedFrame() const { return m_lists.focusedFrame(); }
 
     // Animation buttons.
     void newAnimation();
@@ -110,7 +103,7 @@ public:
     void setFrameDelay(std::optional<int> delay);
     void setFrameDisposal(int disposal); // 0 opaque, 1 transparent, else unchanged
     // The parameter fields' values: the focused frame's (or the first selected one's).
-    const AnimationFrame* shownFrame() const;
+    const AnimationFrame* shownFrame() const { return m_lists.shownFrame(); }
 
     // Loop settings.
     void playOnce();
@@ -129,20 +122,21 @@ public:
 
     // Preview and playback.
     void setPreviewSize(int width, int height);
-    const Surface& preview() const { return m_preview; }
-    double previewScale() const;
+    const Surface& preview() const { return m_preview.surface(); }
+    double previewScale() const { return m_preview.scale(); }
     // The part of the preview that shows the animation's screen; the rest is background.
-    Rect previewScreen() const;
+    Rect previewScreen() const { return m_preview.screen(); }
     void setZoom(bool zoom);
-    bool zoom() const { return m_zoom; }
+    bool zoom() const { return m_preview.zoom(); }
     void setAnimate(bool on);
-    bool animating() const { return m_animating; }
+    bool animating() const { return m_preview.animating(); }
     void timerFired();
     void scrollTo(int position);
-    int framePosition() const { return m_position; }
-    int scrollMaximum() const; // nframes - 1, 0 without frames
+    int framePosition() const { return m_preview.position(); }
+    // nframes - 1, 0 without frames.
+    int scrollMaximum() const { return m_preview.scrollMaximum(); }
     // A frame's picture scaled down (never up) to fit the storyboard box; empty when missing.
-    Surface thumbnail(int frame) const;
+    Surface thumbnail(int frame) const { return m_preview.thumbnail(frame); }
 
     // OK: the working copies become the portfolio's animations; true when that changed them.
     // Cancel just drops the copies.
@@ -152,23 +146,9 @@ public:
     std::function<void()> onChanged;
 
 private:
-    // How the preview shows the current animation: its scale along each axis and the part of
-    // the preview that is the animation's screen.
-    struct PreviewGeometry {
-        double sx = 1.0;
-        double sy = 1.0;
-        Rect screen;
-    };
-    PreviewGeometry previewGeometry() const;
-    double scaleFor(const AnimationSize& screen) const;
-    Animation* currentMutable();
     CPicture* pictureOfFrame(int frame);
     void changed();
     void loopSettingsChanged();
-    void restartPlayback();
-    void stopPlayback();
-    void showFrame(int frame);
-    void drawFrame(const AnimationFrame& frame);
     void picturesChanged();
     void removeFramesOf(int id);
     void adoptNewAnimations(std::size_t before);
@@ -176,17 +156,8 @@ private:
 
     CPortfolio& m_portfolio;
     AnimationEditorServices m_services;
-    std::vector<Animation> m_animations;
-    int m_current = -1;
-    std::vector<int> m_selectedImages;
-    std::vector<int> m_selectedFrames;
-    int m_focused = -1;
-    int m_position = 0;
-    bool m_zoom;
-    double m_viewRatio;
-    bool m_animating = false;
-    PlaybackCursor m_cursor;
-    Surface m_preview;
+    AnimationLists m_lists;
+    PreviewPlayback m_preview;
     bool m_modified = false;
 };
 

@@ -4,185 +4,25 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QCloseEvent>
-#include <QFileDialog>
-#include <QFontDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 #include <QWindow>
 
 #include "core/Portfolio.h"
-#include "editing/PixelFont.h"
 #include "editing/ui/EditorDialogs.h"
-#include "editing/ui/GlyphFontFile.h"
 #include "editing/ui/PaletteButton.h"
 #include "platform/Registry.h"
 #include "platform/qt/SurfaceImage.h"
 
 namespace pixelon::ui {
-
-namespace {
-
-// A system font rendered by Qt without smoothing, so every pixel is ink or background.
-class QtTextFont : public TextFont {
-public:
-    QtTextFont(QFont font, Colour colour) : m_font(std::move(font)), m_colour(colour) {
-        m_font.setStyleStrategy(QFont::NoAntialias);
-    }
-    Surface renderWord(std::string_view word) const override {
-        const QString text = QString::fromUtf8(word.data(), qsizetype(word.size()));
-        const QFontMetrics metrics(m_font);
-        const int w = std::max(1, metrics.horizontalAdvance(text)),
-                  h = std::max(1, metrics.height());
-        QImage image(w, h, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        painter.setFont(m_font);
-        painter.setPen(Qt::black);
-        painter.drawText(0, metrics.ascent(), text);
-        painter.end();
-        return fromQImage(image);
-    }
-    int blankWidth() const override { return QFontMetrics(m_font).horizontalAdvance(' '); }
-    int lineHeight() const override { return std::max(1, QFontMetrics(m_font).height()); }
-    std::optional<Colour> colour() const override { return m_colour; }
-
-private:
-    QFont m_font;
-    Colour m_colour;
-};
-
-MouseButton buttonOf(Qt::MouseButton b) {
-    return b == Qt::RightButton ? MouseButton::Right : MouseButton::Left;
-}
-
-Modifiers modifiersOf(Qt::KeyboardModifiers m) {
-    return {bool(m & Qt::ShiftModifier), bool(m & Qt::ControlModifier)};
-}
-
-// The system font last chosen with Fon&t, offered first the next time.
-QFont& lastSystemFont() {
-    static QFont font;
-    return font;
-}
-
-// The eight files last used as glyph fonts, newest first, for the rest of the run.
-QStringList& recentGlyphFonts() {
-    static QStringList recent;
-    return recent;
-}
-
-} // namespace
-
-CanvasView::CanvasView(PictureEditor& editor, QWidget* parent) : QWidget(parent), m_editor(editor) {
-    setMouseTracking(true);
-    setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(200, 160);
-    setObjectName("canvas");
-}
-
-void CanvasView::resizeEvent(QResizeEvent*) {
-    m_editor.setViewSize(width(), height());
-    emit changed();
-}
-
-void CanvasView::paintEvent(QPaintEvent*) {
-    Surface view;
-    m_editor.renderView(view);
-    QPainter(this).drawImage(0, 0, toQImage(view));
-}
-
-std::pair<int, int> CanvasView::pictureAt(QPoint p) const {
-    return m_editor.viewToPicture(p.x(), p.y());
-}
-
-void CanvasView::wheelEvent(QWheelEvent* event) {
-    // One notch scrolls 40 view pixels; Shift or a sideways wheel scrolls across.
-    const QPoint delta = event->angleDelta();
-    int dx = -delta.x() * 40 / 120, dy = -delta.y() * 40 / 120;
-    if (event->modifiers() & Qt::ShiftModifier)
-        std::swap(dx, dy);
-    m_editor.setScroll(m_editor.scrollX() + dx, m_editor.scrollY() + dy);
-    update();
-    emit changed();
-}
-
-void CanvasView::mousePressEvent(QMouseEvent* event) {
-    setFocus();
-    const auto [x, y] = pictureAt(event->position().toPoint());
-    m_editor.mouseDown(buttonOf(event->button()), x, y, modifiersOf(event->modifiers()));
-    update();
-    emit changed();
-}
-
-void CanvasView::mouseMoveEvent(QMouseEvent* event) {
-    const auto [x, y] = pictureAt(event->position().toPoint());
-    m_editor.mouseMove(x, y, modifiersOf(event->modifiers()));
-    update();
-    emit changed();
-}
-
-void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
-    const auto [x, y] = pictureAt(event->position().toPoint());
-    m_editor.mouseUp(buttonOf(event->button()), x, y, modifiersOf(event->modifiers()));
-    update();
-    emit changed();
-}
-
-void CanvasView::leaveEvent(QEvent*) {
-    m_editor.pointerLeft();
-    emit changed();
-}
-
-void CanvasView::keyPressEvent(QKeyEvent* event) {
-    if (!m_editor.placingText())
-        return QWidget::keyPressEvent(event);
-    if (event->key() == Qt::Key_Backspace)
-        m_editor.backspace();
-    else if (!event->text().isEmpty() && event->text().at(0).isPrint())
-        m_editor.typeText(event->text().toStdString());
-    else
-        return QWidget::keyPressEvent(event);
-    update();
-}
-
-EasyPaletteWindow::EasyPaletteWindow(QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_model(EasyPaletteModel::fromFile(defaultPalettePath())) {
-    setWindowTitle("EasyPalette");
-    setFixedSize(EasyPaletteModel::WindowWidth, EasyPaletteModel::WindowHeight);
-}
-
-void EasyPaletteWindow::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    for (int cell = 0; cell < EasyPaletteModel::Cells; ++cell) {
-        const Rect r = m_model.cellRect(cell);
-        painter.fillRect(r.left, r.top, r.width(), r.height(), toQColor(m_model.colour(cell)));
-    }
-}
-
-void EasyPaletteWindow::mouseReleaseEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
-    const int cell = m_model.cellAt(p.x(), p.y());
-    if (cell >= 0)
-        emit colourChosen(m_model.colour(cell), event->button() != Qt::RightButton);
-}
-
-void EasyPaletteWindow::closeEvent(QCloseEvent* event) {
-    emit closed();
-    QWidget::closeEvent(event);
-}
 
 EditorWindow::EditorWindow(CPicture& picture, Feedback& feedback, EditorOptions options,
                            QWidget* parent)
@@ -518,47 +358,6 @@ void EditorWindow::paste() {
     if (image.isNull())
         return;
     command([&] { m_editor.paste(fromQImage(image)); });
-}
-
-void EditorWindow::font() {
-    FontColourDialog dialog(this, lastSystemFont(), fontDialogStartColour(m_editor.leftColour()));
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    lastSystemFont() = dialog.font();
-    m_editor.chooseFont(std::make_shared<QtTextFont>(dialog.font(), dialog.colour()));
-    refresh(); // checks the Text tool the font choice selected
-}
-
-void EditorWindow::rebuildGlyphMenu() {
-    m_glyphMenu->clear();
-    m_glyphMenu->addAction("&Open Portfolio or Picture as Font...", this, [this] {
-        const QString path =
-            QFileDialog::getOpenFileName(this, "Glyph Font", QString(), GlyphFontFilter);
-        if (!path.isEmpty())
-            glyphFont(path);
-    });
-    const QStringList& recent = recentGlyphFonts();
-    if (!recent.isEmpty())
-        m_glyphMenu->addSeparator();
-    for (int i = 0; i < recent.size(); ++i) {
-        const QString path = recent[i];
-        m_glyphMenu->addAction(QString("&%1 %2").arg(i + 1).arg(path), this,
-                               [this, path] { glyphFont(path); });
-    }
-}
-
-void EditorWindow::glyphFont(const QString& path) {
-    auto portfolio = loadGlyphFontFile(path.toStdString(), m_feedback);
-    if (!portfolio)
-        return;
-    QStringList& recent = recentGlyphFonts();
-    recent.removeAll(path);
-    recent.prepend(path);
-    while (recent.size() > 8)
-        recent.removeLast();
-    rebuildGlyphMenu();
-    m_editor.chooseFont(std::make_shared<GlyphFont>(std::move(portfolio)));
-    refresh(); // checks the Text tool the font choice selected
 }
 
 void EditorWindow::colour() {
