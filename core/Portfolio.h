@@ -60,11 +60,31 @@ public:
     // ReadFile over any line source; `length` is the progress range, `shownPath` its text.
     bool ReadFrom(LineReader& file, std::uint64_t length, std::string_view shownPath,
                   Feedback& feedback, const std::function<void()>& onName = {});
+
+    // Takes each picture as it is read, in file order; false stops the reading, which then
+    // returns false without a message.
+    using PictureSink = std::function<bool(std::unique_ptr<CPicture>)>;
+    // Reads the file as ReadFile does, with the same checks and messages, but hands every
+    // picture to `sink` instead of keeping it, so that memory does not grow with the pictures:
+    // the portfolio keeps its name, notes, metrics and animations. The pictures come in file
+    // order, which ReadFile sorts by ID. `progressTitle` heads the progress window.
+    bool StreamFile(const std::filesystem::path& path, Feedback& feedback, const PictureSink& sink,
+                    std::string_view progressTitle = ReadingTitle);
+    bool StreamFrom(LineReader& file, std::uint64_t length, std::string_view shownPath,
+                    Feedback& feedback, const PictureSink& sink,
+                    std::string_view progressTitle = ReadingTitle);
+
+    static constexpr std::string_view ReadingTitle = "Opening file...";
     // The whole file text; throws EString. `progress` (optional) advances once per picture.
     void WriteTo(LineWriter& file, std::string_view shownPath, ProgressWindow* progress = nullptr);
 
 private:
     void ReadAnimation(LineReader& file, std::string_view line);
+    bool readLines(LineReader& file, std::uint64_t length, std::string_view shownPath,
+                   Feedback& feedback, const std::function<void()>& onName, const PictureSink& sink,
+                   std::string_view progressTitle);
+    bool openAndRead(const std::filesystem::path& path, Feedback& feedback,
+                     const std::function<bool(LineReader&, std::uint64_t)>& read);
 
     std::uint64_t m_nFailedLine = 0;
 };

@@ -254,6 +254,25 @@ std::string CPicture::ReadItem(LineReader& file, const std::string& typeLine,
 
 bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_view shownPath,
                           Feedback& feedback, const std::function<void()>& onName) {
+    const PictureSink keep = [this](std::unique_ptr<CPicture> picture) {
+        m_pictures.push_back(std::move(picture));
+        return true;
+    };
+    if (!readLines(file, length, shownPath, feedback, onName, keep, ReadingTitle))
+        return false;
+    SortById();
+    return true;
+}
+
+bool CPortfolio::StreamFrom(LineReader& file, std::uint64_t length, std::string_view shownPath,
+                            Feedback& feedback, const PictureSink& sink,
+                            std::string_view progressTitle) {
+    return readLines(file, length, shownPath, feedback, {}, sink, progressTitle);
+}
+
+bool CPortfolio::readLines(LineReader& file, std::uint64_t length, std::string_view shownPath,
+                           Feedback& feedback, const std::function<void()>& onName,
+                           const PictureSink& sink, std::string_view progressTitle) {
     m_nFailedLine = 0;
     m_strNotes.clear();
     m_nAscent = 0;
@@ -264,10 +283,12 @@ bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_vi
     m_animations.clear();
 
     ProgressWindow& progress = feedback.progress();
-    progress.Open("Opening file...", shownPath, 0, clampToInt(length));
+    progress.Open(progressTitle, shownPath, 0, clampToInt(length));
     const std::uint64_t pixelBudget = BasePixelBudget + std::min(length, UINT64_MAX / 32) * 16;
     std::uint64_t pixels = 0;
     std::uint64_t lineNumber = 0;
+    // Pictures handed to the sink, which may keep them anywhere.
+    std::uint64_t pictureCount = 0;
     try {
         bool inNotes = false;
         std::string pending;
@@ -315,15 +336,18 @@ bool CPortfolio::ReadFrom(LineReader& file, std::uint64_t length, std::string_vi
                 // The budget is checked before the pixels are allocated.
                 pending = picture->ReadItem(file, std::string(line), pixelBudget - pixels);
                 pixels += std::uint64_t(picture->m_nWidth) * std::uint64_t(picture->m_nHeight);
-                m_pictures.push_back(std::move(picture));
+                ++pictureCount;
+                if (!sink(std::move(picture))) {
+                    m_nFailedLine = file.lineNumber();
+                    progress.Close();
+                    return false;
+                }
                 usePending = true;
             } else if (line.starts_with("END")) {
                 progress.Close();
-                if (m_pictures.empty())
+                if (pictureCount == 0 && m_pictures.empty())
                     feedback.message("This file contains no font information!",
                                      MessageIcon::Exclamation);
-                else
-                    SortById();
                 return true;
             } else {
                 throw EString("Unsupported data: \"" + std::string(line) + "\"");
@@ -381,6 +405,20 @@ void CPortfolio::ReadAnimation(LineReader& file, std::string_view line) {
 
 bool CPortfolio::ReadFile(const std::filesystem::path& path, Feedback& feedback,
                           const std::function<void()>& onName) {
+    return openAndRead(path, feedback, [&](LineReader& reader, std::uint64_t length) {
+        return ReadFrom(reader, length, path.string(), feedback, onName);
+    });
+}
+
+bool CPortfolio::StreamFile(const std::filesystem::path& path, Feedback& feedback,
+                            const PictureSink& sink, std::string_view progressTitle) {
+    return openAndRead(path, feedback, [&](LineReader& reader, std::uint64_t length) {
+        return StreamFrom(reader, length, path.string(), feedback, sink, progressTitle);
+    });
+}
+
+bool CPortfolio::openAndRead(const std::filesystem::path& path, Feedback& feedback,
+                             const std::function<bool(LineReader&, std::uint64_t)>& read) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info {};
     if (fd >= 0 && (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode))) {
@@ -393,7 +431,13 @@ bool CPortfolio::ReadFile(const std::filesystem::path& path, Feedback& feedback,
         return false;
     }
     LineReader reader(fd);
-    bool ok = ReadFrom(reader, std::uint64_t(info.st_size), path.string(), feedback, onName);
+    bool ok = false;
+    try {
+        ok = read(reader, std::uint64_t(info.st_size));
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
     ::close(fd);
     return ok;
 }

@@ -21,33 +21,42 @@ bool CanZoom(std::span<const PictureSize> pictures) {
     });
 }
 
+FlowCursor::FlowCursor(Rect bounds, int horizontalGap, int verticalGap, int zoom)
+    : m_bounds(bounds), m_horizontalGap(horizontalGap), m_verticalGap(verticalGap), m_zoom(zoom),
+      m_x(bounds.left), m_y(bounds.top) {}
+
+Rect FlowCursor::Place(PictureSize picture) {
+    const long long cellWidth = m_zoom * std::max(picture.width, MinCellWidth);
+    const long long height = m_zoom * picture.height;
+    if (m_x > m_bounds.left && m_x + cellWidth > m_bounds.right) {
+        m_y = add(add(m_y, m_verticalGap), m_rowHeight);
+        m_x = m_bounds.left;
+        m_rowHeight = 0;
+    }
+    if (m_y > m_bounds.top && m_y + height > m_bounds.bottom) {
+        m_y = m_bounds.top;
+        m_x = m_bounds.left;
+        m_rowHeight = 0;
+    }
+    const Rect placed{m_x, m_y, add(m_x, m_zoom * picture.width), add(m_y, height)};
+    m_x = add(add(m_x, m_horizontalGap), cellWidth);
+    m_rowHeight = int(std::clamp<long long>(std::max<long long>(m_rowHeight, height), 0, INT_MAX));
+    return placed;
+}
+
+int FlowCursor::UsedHeight() const {
+    return add(m_y, m_rowHeight);
+}
+
 FlowLayoutResult FlowLayout(std::span<const PictureSize> pictures, Rect bounds, int horizontalGap,
                             int verticalGap, bool zoomRequested) {
     FlowLayoutResult result;
     result.zoom = zoomRequested && CanZoom(pictures) ? 2 : 1;
-    const long long zoom = result.zoom;
     result.rects.reserve(pictures.size());
-    int x = bounds.left;
-    int y = bounds.top;
-    int rowHeight = 0;
-    for (const PictureSize& picture : pictures) {
-        const long long cellWidth = zoom * std::max(picture.width, MinCellWidth);
-        const long long height = zoom * picture.height;
-        if (x > bounds.left && x + cellWidth > bounds.right) {
-            y = add(add(y, verticalGap), rowHeight);
-            x = bounds.left;
-            rowHeight = 0;
-        }
-        if (y > bounds.top && y + height > bounds.bottom) {
-            y = bounds.top;
-            x = bounds.left;
-            rowHeight = 0;
-        }
-        result.rects.push_back({x, y, add(x, zoom * picture.width), add(y, height)});
-        x = add(add(x, horizontalGap), cellWidth);
-        rowHeight = int(std::clamp<long long>(std::max<long long>(rowHeight, height), 0, INT_MAX));
-    }
-    result.usedHeight = add(y, rowHeight);
+    FlowCursor cursor(bounds, horizontalGap, verticalGap, result.zoom);
+    for (const PictureSize& picture : pictures)
+        result.rects.push_back(cursor.Place(picture));
+    result.usedHeight = cursor.UsedHeight();
     return result;
 }
 

@@ -29,6 +29,26 @@ inline constexpr int MinCellWidth = 14;
 // The largest picture side that may be magnified two times.
 inline constexpr int MaxZoomedSide = 16;
 
+// Places pictures one at a time exactly as FlowLayout does, for a caller that does not hold
+// them all at once.
+class FlowCursor {
+public:
+    FlowCursor(Rect bounds, int horizontalGap, int verticalGap, int zoom = 1);
+    // The next picture's rectangle.
+    Rect Place(PictureSize picture);
+    // The last row's top plus its height.
+    int UsedHeight() const;
+
+private:
+    Rect m_bounds;
+    int m_horizontalGap;
+    int m_verticalGap;
+    long long m_zoom;
+    int m_x;
+    int m_y;
+    int m_rowHeight = 0;
+};
+
 // Lays pictures out; `bounds.bottom` INT_MAX means no page breaks.
 FlowLayoutResult FlowLayout(std::span<const PictureSize> pictures, Rect bounds, int horizontalGap,
                             int verticalGap, bool zoomRequested);

@@ -140,8 +140,18 @@ std::pair<int, int> PrintJob::PagePictures(int page) const {
     return {first, end};
 }
 
+PortfolioHeading HeadingOf(const CPortfolio& portfolio) {
+    PortfolioHeading heading;
+    heading.title = "Character Bitmaps for Portfolio: " + portfolio.m_strName;
+    heading.notes = "Description: " + portfolio.m_strNotes;
+    for (char& ch : heading.notes)
+        if (std::uint8_t(ch) <= 27)
+            ch = ' ';
+    return heading;
+}
+
 std::string PrintJob::TitleText() const {
-    return "Character Bitmaps for Portfolio: " + m_portfolio.m_strName;
+    return HeadingOf(m_portfolio).title;
 }
 
 std::string PrintJob::VersionText(const FileStamp& s, int page) {
@@ -150,72 +160,36 @@ std::string PrintJob::VersionText(const FileStamp& s, int page) {
 }
 
 std::string PrintJob::NotesText() const {
-    std::string notes = "Description: " + m_portfolio.m_strNotes;
-    for (char& ch : notes)
-        if (std::uint8_t(ch) <= 27)
-            ch = ' ';
-    return notes;
+    return HeadingOf(m_portfolio).notes;
+}
+
+PageRect PictureRectOf(const PageMetrics& metrics, const Rect& r) {
+    const double c = metrics.pixel;
+    return {r.left * c, r.top * c, r.right * c, r.bottom * c};
 }
 
 PageRect PrintJob::PictureRect(int index) const {
-    const Rect& r = m_layout.rects[std::size_t(index)];
-    const double c = m_metrics.pixel;
-    return {r.left * c, r.top * c, r.right * c, r.bottom * c};
+    return PictureRectOf(m_metrics, m_layout.rects[std::size_t(index)]);
+}
+
+PixelSpan PrintJob::VisiblePixels(int index, const PageRect& visible) const {
+    return VisiblePixelsOf(m_metrics, m_layout.rects[std::size_t(index)], visible);
 }
 
 bool PrintJob::DrawPage(PagePainter& painter, int page, const PageHeader& header,
                         const PageOptions& options, Feedback& feedback) const {
-    const PageMetrics& m = m_metrics;
-    const double s = m.scale;
-    const PageFont titleFont{"MS Sans Serif", 120 / s, 600, true};
-    const PageFont textFont{"MS Sans Serif", 90 / s, 600, false};
-    const PageFont captionFont{"MS Sans Serif", 70 / s, 600, false};
-    const double right = m.pageWidth - m.margin;
-
-    if (!painter.setFont(titleFont)) {
-        feedback.message(FontFailedText, MessageIcon::Exclamation);
-        return false;
-    }
-    painter.drawText({m.margin, m.margin, right, m.margin + m.lineUnit}, TitleText(),
-                     TextAlign::Left);
-
-    const Surface& bitmap = HeaderPicture();
-    const double bitmapTop = m.margin + m.lineUnit;
-    const double bitmapWidth = m.headerBitmapHeight * bitmap.width() / bitmap.height();
-    painter.drawBitmap(
-        {m.margin, bitmapTop, m.margin + bitmapWidth, bitmapTop + m.headerBitmapHeight}, bitmap);
-
-    if (!painter.setFont(textFont)) {
-        feedback.message(FontFailedText, MessageIcon::Exclamation);
-        return false;
-    }
-    const double textLeft = m.margin + bitmapWidth + 60 / s;
-    const double lineStep = 80 / s;
-    auto line = [&](int n) {
-        const double top = bitmapTop + n * lineStep;
-        return PageRect{textLeft, top, right, top + textFont.height};
-    };
-    painter.drawText(line(0), "Document: " + header.documentTitle, TextAlign::Left);
-    painter.drawText(line(1), VersionText(header.stamp, page), TextAlign::Left);
-    painter.drawText(line(2), ElideText(painter, NotesText(), right - textLeft), TextAlign::Left);
-
     const auto [first, end] = PagePictures(page);
-    if (first >= end)
-        return true;
-    if (!painter.setFont(captionFont)) {
-        feedback.message(FontFailedText, MessageIcon::Exclamation);
-        return false;
-    }
-    const bool grid = options.printing && options.showGrid;
+    std::vector<PlacedPicture> pictures;
+    pictures.reserve(std::size_t(std::max(0, end - first)));
     for (int i = first; i < end; ++i)
-        drawPicture(painter, m_portfolio.Picture(i), i, grid);
-    return true;
+        pictures.push_back({&m_portfolio.Picture(i), m_layout.rects[std::size_t(i)]});
+    return DrawPrintedPage(painter, m_metrics, HeadingOf(m_portfolio), page, pictures, header,
+                           options, feedback);
 }
 
-PixelSpan PrintJob::VisiblePixels(int index, const PageRect& visible) const {
-    const Rect& r = m_layout.rects[std::size_t(index)];
-    const PageRect target = PictureRect(index);
-    const double c = m_metrics.pixel;
+PixelSpan VisiblePixelsOf(const PageMetrics& metrics, const Rect& r, const PageRect& visible) {
+    const PageRect target = PictureRectOf(metrics, r);
+    const double c = metrics.pixel;
     // Whole picture pixels that meet the visible area, clamped to the picture.
     auto first = [c](double from, double edge, int count) {
         return int(std::clamp(std::floor((edge - from) / c), 0.0, double(count)));
@@ -232,13 +206,16 @@ PixelSpan PrintJob::VisiblePixels(int index, const PageRect& visible) const {
     return span;
 }
 
-void PrintJob::drawPicture(PagePainter& painter, const CPicture& picture, int index,
-                           bool grid) const {
-    const PageRect target = PictureRect(index);
-    const double c = m_metrics.pixel;
+namespace {
+
+void drawPicture(PagePainter& painter, const PageMetrics& metrics, const PlacedPicture& placed,
+                 bool grid) {
+    const CPicture& picture = *placed.picture;
+    const PageRect target = PictureRectOf(metrics, placed.place);
+    const double c = metrics.pixel;
     // Only the part of the picture on the page is handed to the painter: a picture many pages
     // tall makes a bitmap no larger than the page, and nothing drawn is thrown away.
-    const PixelSpan part = VisiblePixels(index, painter.visibleArea());
+    const PixelSpan part = VisiblePixelsOf(metrics, placed.place, painter.visibleArea());
     const bool hasPixels = picture.m_nWidth > 0 && picture.m_nHeight > 0 &&
                            picture.m_pixels.size() >=
                                std::size_t(picture.m_nWidth) * std::size_t(picture.m_nHeight) * 2;
@@ -259,10 +236,60 @@ void PrintJob::drawPicture(PagePainter& painter, const CPicture& picture, int in
         for (int row = part.top; row <= part.bottom; ++row)
             painter.drawLine(left, target.top + row * c, right, target.top + row * c);
     }
-    const double s = m_metrics.scale;
+    const double s = metrics.scale;
     const double captionTop = target.bottom + 26 / s;
     painter.drawText({target.left, captionTop, target.right, captionTop + 144 / s},
                      IdText(picture.m_nId), TextAlign::Centre);
+}
+
+} // namespace
+
+bool DrawPrintedPage(PagePainter& painter, const PageMetrics& m, const PortfolioHeading& heading,
+                     int page, std::span<const PlacedPicture> pictures, const PageHeader& header,
+                     const PageOptions& options, Feedback& feedback) {
+    const double s = m.scale;
+    const PageFont titleFont{"MS Sans Serif", 120 / s, 600, true};
+    const PageFont textFont{"MS Sans Serif", 90 / s, 600, false};
+    const PageFont captionFont{"MS Sans Serif", 70 / s, 600, false};
+    const double right = m.pageWidth - m.margin;
+
+    if (!painter.setFont(titleFont)) {
+        feedback.message(FontFailedText, MessageIcon::Exclamation);
+        return false;
+    }
+    painter.drawText({m.margin, m.margin, right, m.margin + m.lineUnit}, heading.title,
+                     TextAlign::Left);
+
+    const Surface& bitmap = HeaderPicture();
+    const double bitmapTop = m.margin + m.lineUnit;
+    const double bitmapWidth = m.headerBitmapHeight * bitmap.width() / bitmap.height();
+    painter.drawBitmap(
+        {m.margin, bitmapTop, m.margin + bitmapWidth, bitmapTop + m.headerBitmapHeight}, bitmap);
+
+    if (!painter.setFont(textFont)) {
+        feedback.message(FontFailedText, MessageIcon::Exclamation);
+        return false;
+    }
+    const double textLeft = m.margin + bitmapWidth + 60 / s;
+    const double lineStep = 80 / s;
+    auto line = [&](int n) {
+        const double top = bitmapTop + n * lineStep;
+        return PageRect{textLeft, top, right, top + textFont.height};
+    };
+    painter.drawText(line(0), "Document: " + header.documentTitle, TextAlign::Left);
+    painter.drawText(line(1), PrintJob::VersionText(header.stamp, page), TextAlign::Left);
+    painter.drawText(line(2), ElideText(painter, heading.notes, right - textLeft), TextAlign::Left);
+
+    if (pictures.empty())
+        return true;
+    if (!painter.setFont(captionFont)) {
+        feedback.message(FontFailedText, MessageIcon::Exclamation);
+        return false;
+    }
+    const bool grid = options.printing && options.showGrid;
+    for (const PlacedPicture& placed : pictures)
+        drawPicture(painter, m, placed, grid);
+    return true;
 }
 
 } // namespace pixelon

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -98,6 +99,34 @@ struct PageOptions {
 inline constexpr std::string_view FontFailedText =
     "Failed to create font 'MS Sans Serif'.\nPlease load this font into your system.";
 
+// A picture of a printed page and its place in the layout, in picture pixels.
+struct PlacedPicture {
+    const CPicture* picture = nullptr;
+    Rect place;
+};
+
+// What every printed page shows of its portfolio: the title line and the notes line, before
+// the notes are cut to fit.
+struct PortfolioHeading {
+    std::string title;
+    std::string notes;
+    friend bool operator==(const PortfolioHeading&, const PortfolioHeading&) = default;
+};
+PortfolioHeading HeadingOf(const CPortfolio& portfolio);
+
+// A picture's rectangle on the page, in device units, from its place in the layout.
+PageRect PictureRectOf(const PageMetrics& metrics, const Rect& place);
+// The picture pixels of a picture placed at `place` that meet `visible` (page units); empty when
+// none.
+PixelSpan VisiblePixelsOf(const PageMetrics& metrics, const Rect& place, const PageRect& visible);
+
+// Draws printed page `page`: the header, then `pictures`, laid out for `metrics`. False (after
+// telling the user) when the fonts cannot be made.
+bool DrawPrintedPage(PagePainter& painter, const PageMetrics& metrics,
+                     const PortfolioHeading& heading, int page,
+                     std::span<const PlacedPicture> pictures, const PageHeader& header,
+                     const PageOptions& options, Feedback& feedback);
+
 // The portfolio laid out on printed pages, and the drawing of one page.
 class PrintJob {
 public:
@@ -124,8 +153,6 @@ public:
     PixelSpan VisiblePixels(int index, const PageRect& visible) const;
 
 private:
-    void drawPicture(PagePainter& painter, const CPicture& picture, int index, bool grid) const;
-
     const CPortfolio& m_portfolio;
     PageMetrics m_metrics;
     FlowLayoutResult m_layout;

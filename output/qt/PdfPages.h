@@ -34,4 +34,16 @@ struct PdfRequest {
 bool WritePortfolioPdf(const CPortfolio& portfolio, const std::filesystem::path& path,
                        const PdfRequest& request, Feedback& feedback);
 
+// Prints the portfolio file at `portfolioPath` as WritePortfolioPdf prints the portfolio it holds,
+// reading one picture at a time: each page is drawn as soon as its pictures are read and they
+// are dropped once it is, so memory does not grow with the number of pictures. `folio` gets the
+// portfolio's name, notes and metrics but no pictures; its FailedLine() tells where a failed
+// read stopped. The reader's messages go to `readFeedback`, the others to `feedback`.
+// A file whose pictures are out of ID order, or whose name or notes change after the first
+// page, is printed again from the whole portfolio read into memory, as the reader sorts it.
+// A file that fails to read leaves the previous PDF as it was.
+bool PrintPortfolioFile(const std::filesystem::path& portfolioPath, CPortfolio& folio,
+                        const std::filesystem::path& pdfPath, const PdfRequest& request,
+                        Feedback& feedback, Feedback& readFeedback);
+
 } // namespace pixelon

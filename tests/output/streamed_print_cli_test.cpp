@@ -1,0 +1,175 @@
+// pixelon print reads the portfolio picture by picture; a file whose pictures are out of order
+// is read whole and printed from memory. Both must give the same pages, and a file that fails
+// late must leave no PDF behind.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "OutputTestUtil.h"
+#include "core/Portfolio.h"
+#include "platform/Feedback.h"
+#include "tests/codecs/codec_test_util.h"
+#include "tests/support/PixelonProgram.h"
+
+namespace pixelon {
+namespace {
+
+using test::haveTool;
+using test::readBytes;
+using test::run;
+using test::ScratchDir;
+
+std::string text(const std::vector<std::uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class StreamedPrint : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program = test::builtPixelon();
+        if (program.empty())
+            GTEST_SKIP() << "pixelon not built";
+    }
+    int pixelon(const std::string& arguments) {
+        return test::runPixelon(program, dir.path(), arguments);
+    }
+    std::string p(const std::string& name) const { return (dir / name).string(); }
+    std::string errors() const { return text(readBytes(dir / "err.txt")); }
+    // Writes the portfolio to `name` with its pictures in the order given.
+    void save(CPortfolio& portfolio, const std::string& name) {
+        std::filesystem::create_directories((dir / name).parent_path());
+        RecordingFeedback feedback;
+        ASSERT_TRUE(portfolio.WriteFile(dir / name, feedback));
+        // The page header shows the file's time: both copies get the same one.
+        std::filesystem::last_write_time(dir / name, stamp);
+    }
+    // Every page of `pdf` rendered at `dpi`, as PPM bytes.
+    std::vector<std::vector<std::uint8_t>> pages(const std::string& pdf, int dpi) {
+        const std::filesystem::path folder = dir / (pdf + ".pages");
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        std::vector<std::vector<std::uint8_t>> result;
+        if (!run("pdftoppm -r " + std::to_string(dpi) + " " + p(pdf) + " " +
+                 (folder / "page").string()))
+            return result;
+        std::map<std::string, std::filesystem::path> sorted;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            sorted[entry.path().filename().string()] = entry.path();
+        for (const auto& [name, path] : sorted)
+            result.push_back(readBytes(path));
+        return result;
+    }
+
+    std::string program;
+    ScratchDir dir;
+    std::filesystem::file_time_type stamp =
+        std::filesystem::file_time_type::clock::now() - std::chrono::hours(30);
+};
+
+// Pictures of many sizes and colours, in ascending ID order: several rows and pages at every
+// resolution, one picture taller than a page and one wider than it.
+CPortfolio varied() {
+    CPortfolio portfolio;
+    portfolio.m_strName = "Varied";
+    portfolio.m_strNotes = "Pictures of every size\nfor the streamed print";
+    const int sizes[][2] = {{16, 16}, {120, 100}, {40, 7},  {3, 700},   {90, 60}, {300, 20},
+                            {1, 1},   {64, 64},   {25, 90}, {128, 160}, {8, 8},   {77, 33}};
+    for (int i = 0; i < 30; ++i) {
+        const auto& size = sizes[i % 12];
+        auto picture = test::solidPicture(0x100 + i * 3, size[0], size[1],
+                                          rgb(i * 37 % 256, i * 91 % 256, i * 53 % 256));
+        for (int y = 0; y < picture->m_nHeight; y += 3)
+            for (int x = y % 5; x < picture->m_nWidth; x += 7)
+                picture->SetPixel(x, y, std::uint16_t(x * 2048 + y * 33 + i));
+        portfolio.m_pictures.push_back(std::move(picture));
+    }
+    return portfolio;
+}
+
+TEST_F(StreamedPrint, PagesAreThoseOfTheWholePortfolioPrintedFromMemory) {
+    if (!haveTool("pdftoppm"))
+        GTEST_SKIP() << "poppler-utils missing";
+    CPortfolio portfolio = varied();
+    save(portfolio, "ascending/book.pfo");
+    // Written in descending order, the file is read whole and sorted before printing.
+    std::reverse(portfolio.m_pictures.begin(), portfolio.m_pictures.end());
+    save(portfolio, "descending/book.pfo");
+    for (const char* options : {"--resolution 0", "--resolution 1 --grid", "--resolution 2"}) {
+        SCOPED_TRACE(options);
+        ASSERT_EQ(pixelon("print " + p("ascending/book.pfo") + " -o " + p("streamed.pdf") + " " +
+                          options),
+                  0);
+        ASSERT_EQ(
+            pixelon("print " + p("descending/book.pfo") + " -o " + p("whole.pdf") + " " + options),
+            0);
+        const auto streamed = pages("streamed.pdf", 40);
+        const auto whole = pages("whole.pdf", 40);
+        EXPECT_GE(streamed.size(), 3u);
+        ASSERT_EQ(streamed.size(), whole.size());
+        for (std::size_t i = 0; i < streamed.size(); ++i)
+            EXPECT_TRUE(streamed[i] == whole[i]) << "page " << i + 1;
+    }
+}
+
+TEST_F(StreamedPrint, AFaultLateInTheFileIsReportedAsReadingDoesAndLeavesNoPdf) {
+    CPortfolio portfolio;
+    // Two a page at 600 dpi: a hundred pages are written before the fault.
+    for (int i = 0; i < 201; ++i)
+        portfolio.m_pictures.push_back(test::solidPicture(i, 120, 100, rgb(200, 0, 0)));
+    save(portfolio, "late.pfo");
+    std::string file = text(readBytes(dir / "late.pfo"));
+    const std::size_t last = file.rfind("\n00C8\r\n");
+    ASSERT_NE(last, std::string::npos);
+    file.insert(last + 1, "1"); // ID 100C8: beyond 16 bits
+    test::writeBytes(dir / "late.pfo", {file.begin(), file.end()});
+
+    std::filesystem::create_directory(dir / "out");
+    test::writeBytes(dir / "out" / "old.pdf", {'o', 'l', 'd'});
+    ASSERT_EQ(pixelon("info " + p("late.pfo")), 1);
+    const std::string readingSays = errors();
+    EXPECT_NE(readingSays.find("late.pfo:"), std::string::npos);
+    EXPECT_NE(readingSays.find("outside 0000 to FFFF"), std::string::npos);
+
+    EXPECT_EQ(pixelon("print " + p("late.pfo") + " -o " + p("out/old.pdf") + " --resolution 1"), 1);
+    EXPECT_EQ(errors(), readingSays);
+    EXPECT_EQ(readBytes(dir / "out" / "old.pdf").size(), 3u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "out"),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file is left";
+    EXPECT_EQ(pixelon("print " + p("late.pfo") + " -o " + p("out/new.pdf")), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "out" / "new.pdf"));
+}
+
+TEST_F(StreamedPrint, NotesAfterThePicturesAndDuplicateIdsAreTheWholeFilesToo) {
+    CPortfolio portfolio;
+    portfolio.m_strName = "Late";
+    portfolio.m_strNotes = "Early note";
+    for (int i = 0; i < 9; ++i)
+        portfolio.m_pictures.push_back(test::solidPicture(i / 3 + 1, 120, 100, rgb(0, 0, 200)));
+    save(portfolio, "late.pfo");
+    std::string file = text(readBytes(dir / "late.pfo"));
+    // A comment after the pictures still belongs to the notes the first page shows.
+    const std::size_t end = file.rfind("END");
+    ASSERT_NE(end, std::string::npos);
+    file.insert(end, "//\t\tLate note\r\n");
+    test::writeBytes(dir / "late.pfo", {file.begin(), file.end()});
+
+    ASSERT_EQ(pixelon("print " + p("late.pfo") + " -o " + p("late.pdf") + " --resolution 1"), 0);
+    const std::string warned = errors();
+    const std::size_t warning = warned.find("Duplicate Portfolio IDs defined in Late");
+    ASSERT_NE(warning, std::string::npos);
+    EXPECT_EQ(warned.find("Duplicate Portfolio IDs", warning + 1), std::string::npos)
+        << "warned once";
+    EXPECT_NE(warned.find("#: 0002 (00002)"), std::string::npos);
+    if (!haveTool("pdftotext"))
+        return;
+    ASSERT_TRUE(run("pdftotext -f 1 -l 1 " + p("late.pdf") + " " + p("page1.txt")));
+    const std::string page = text(readBytes(dir / "page1.txt"));
+    EXPECT_NE(page.find("Early note Late note"), std::string::npos) << page;
+}
+
+} // namespace
+} // namespace pixelon
