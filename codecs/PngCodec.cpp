@@ -61,6 +61,49 @@ void keepRow(PngImage& image, const std::uint8_t* row, bool sixteen, int y) {
     }
 }
 
+// The file with only the chunks the decoding needs: the critical ones (the header, palette, image
+// data, end, and any unknown critical chunk, which the library refuses) and tRNS. The other
+// ancillary chunks change nothing in the pixels this reader gives, and some are compressed
+// (zTXt, iTXt, iCCP): the library would inflate each whole, so a few kilobytes of them could
+// take gigabytes and minutes. Dropping them also lets a damaged one pass, as other readers let it.
+// A chunk whose length runs past the end is kept with the rest of the file, for the library to
+// report it damaged. Empty when nothing is dropped, the bytes then being used as they are.
+std::vector<std::uint8_t> withoutAncillaryChunks(std::span<const std::uint8_t> bytes) {
+    auto keptType = [](const std::uint8_t* type) {
+        const bool critical = (type[0] & 0x20) == 0;
+        return critical || std::memcmp(type, "tRNS", 4) == 0;
+    };
+    auto lengthAt = [&](std::size_t at) {
+        return (std::size_t(bytes[at]) << 24) | (std::size_t(bytes[at + 1]) << 16) |
+               (std::size_t(bytes[at + 2]) << 8) | std::size_t(bytes[at + 3]);
+    };
+    // The first pass only looks for a chunk to drop, so most files are not copied.
+    bool dropsSome = false;
+    for (std::size_t at = 8; at + 8 <= bytes.size() && !dropsSome;) {
+        const std::size_t whole = 12 + lengthAt(at);
+        if (whole > bytes.size() - at)
+            break;
+        dropsSome = !keptType(bytes.data() + at + 4);
+        at += whole;
+    }
+    std::vector<std::uint8_t> kept;
+    if (!dropsSome)
+        return kept;
+    kept.assign(bytes.begin(), bytes.begin() + 8);
+    std::size_t at = 8;
+    while (at + 8 <= bytes.size()) {
+        const std::size_t whole = 12 + lengthAt(at);
+        if (whole > bytes.size() - at)
+            break;
+        if (keptType(bytes.data() + at + 4))
+            kept.insert(kept.end(), bytes.begin() + std::ptrdiff_t(at),
+                        bytes.begin() + std::ptrdiff_t(at + whole));
+        at += whole;
+    }
+    kept.insert(kept.end(), bytes.begin() + std::ptrdiff_t(at), bytes.end());
+    return kept;
+}
+
 } // namespace
 
 bool HasPngSignature(std::span<const std::uint8_t> bytes) {
@@ -72,6 +115,9 @@ std::variant<PngImage, PngError> DecodePng(std::span<const std::uint8_t> bytes,
                                            const PngReadLimits& limits) {
     if (!HasPngSignature(bytes))
         return PngError::NotPng;
+    const std::vector<std::uint8_t> needed = withoutAncillaryChunks(bytes);
+    if (!needed.empty())
+        bytes = needed;
     Context ctx(spng_ctx_new(0));
     if (!ctx)
         return PngError::TooLarge;

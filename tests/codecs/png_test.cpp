@@ -149,6 +149,45 @@ TEST(PngCodec, SizesAreCheckedBeforeAnythingIsDecoded) {
     EXPECT_NE(DecodePng(huge).index(), 0u);
 }
 
+TEST(PngCodec, AncillaryChunksNeitherStopNorBurdenTheDecoding) {
+    // A palette picture with a transparent pixel, so the kept tRNS chunk is seen to apply.
+    PngPicture picture;
+    picture.colours = pattern(6, 4, 3);
+    picture.opaque.assign(24, 1);
+    picture.opaque[5] = 0;
+    const auto plain = encoded(picture);
+    // After the header: 2000 text chunks (more than the library counts before it gives up),
+    // 2 MB of text, a compressed text whose stream is garbage, a colour profile whose stream
+    // claims far more than it holds, and a text chunk with a wrong checksum.
+    std::vector<std::uint8_t> extra;
+    for (int i = 0; i < 2000; ++i)
+        appendChunk(extra, "tEXt", {'k', 0, std::uint8_t('0' + i % 10)});
+    std::vector<std::uint8_t> text(std::size_t(2) << 20, 'a');
+    text[1] = 0;
+    appendChunk(extra, "tEXt", text);
+    appendChunk(extra, "zTXt", {'k', 0, 0, 0x78, 0x9C, 0xFF, 0xFF, 0x12, 0x34});
+    appendChunk(extra, "iCCP", {'p', 0, 0, 0x78, 0x9C, 0x4B, 0x4C, 0x1C, 0x05});
+    std::vector<std::uint8_t> badCrc;
+    appendChunk(badCrc, "tEXt", {'k', 0, 'v'});
+    badCrc.back() ^= 1;
+    extra.insert(extra.end(), badCrc.begin(), badCrc.end());
+    auto png = plain;
+    png.insert(png.begin() + 33, extra.begin(), extra.end());
+    const PngImage back = decoded(png);
+    EXPECT_EQ(back.colours.width(), 6);
+    for (int i = 0; i < 24; ++i) {
+        EXPECT_EQ(back.transparentAt(i % 6, i / 6), i == 5) << i;
+        if (i != 5) {
+            EXPECT_EQ(back.colours.pixels()[std::size_t(i)],
+                      picture.colours.pixels()[std::size_t(i)]);
+        }
+    }
+    // A damaged critical chunk still fails, whatever surrounds it.
+    auto damaged = png;
+    damaged[damaged.size() - 20] ^= 0x40;
+    EXPECT_EQ(failure(damaged), PngError::Damaged);
+}
+
 TEST(PngCodec, ImportKeepsTheTopLeftOfAHugePlainImage) {
     PngPicture picture;
     picture.colours = pattern(20000, 3, 5);
