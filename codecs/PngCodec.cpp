@@ -17,6 +17,9 @@ struct ContextDeleter {
 };
 using Context = std::unique_ptr<spng_ctx, ContextDeleter>;
 
+// The widest row a crop decodes: 32 MB once expanded to 16-bit RGBA.
+constexpr std::uint32_t MaxCroppedRowPixels = std::uint32_t(4) << 20;
+
 PngError errorOf(int code) {
     switch (code) {
     case SPNG_ESIGNATURE:
@@ -139,6 +142,13 @@ std::variant<PngImage, PngError> DecodePng(std::span<const std::uint8_t> bytes,
     if (!kept || (kept->cropped && ihdr.interlace_method != 0))
         return PngError::TooLarge;
     if (std::uint64_t(kept->width) * std::uint64_t(kept->height) > limits.maxTotalPixels)
+        return PngError::TooLarge;
+    // A crop still inflates and unfilters its rows at their full width, and the buffers hold
+    // whole rows: the rows decoded are bounded as a whole image's pixels are, and each row too,
+    // else a 64 KB file of a few very wide rows takes a minute and gigabytes.
+    if (kept->cropped &&
+        (ihdr.width > MaxCroppedRowPixels ||
+         std::uint64_t(ihdr.width) * std::uint64_t(kept->height) > limits.maxTotalPixels))
         return PngError::TooLarge;
 
     const bool sixteen = ihdr.bit_depth == 16;

@@ -143,6 +143,13 @@ TEST(PngCodec, SizesAreCheckedBeforeAnythingIsDecoded) {
     EXPECT_EQ(failure(headerOnly(16000, 16000)), PngError::TooLarge);
     EXPECT_EQ(failure(headerOnly(16000, 16000), ImportPngLimits), PngError::TooLarge);
     EXPECT_EQ(failure(headerOnly(0, 4)), PngError::Damaged);
+    // A crop decodes its rows at full width: a few rows of hundreds of millions of pixels, or
+    // a crop's full height of rows as wide as a whole image's pixels, are refused before any
+    // decoding; a tall narrow image is not, as its rows are short.
+    EXPECT_EQ(failure(headerOnly(400'000'000, 2), ImportPngLimits), PngError::TooLarge);
+    EXPECT_EQ(failure(headerOnly(70'000, 5000), ImportPngLimits), PngError::TooLarge);
+    EXPECT_EQ(failure(headerOnly(1, 0x7FFFFFFF), ImportPngLimits), PngError::Damaged);
+    EXPECT_EQ(failure(headerOnly(60'000, 5000), ImportPngLimits), PngError::Damaged);
     // A chunk that claims 2 GB.
     auto huge = headerOnly(4, 4);
     huge.insert(huge.end(), {0x7F, 0xFF, 0xFF, 0xF0, 't', 'E', 'X', 't', 0, 0, 0, 0});
