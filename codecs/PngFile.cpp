@@ -21,9 +21,10 @@ PngPicture PicturePng(const CPicture& picture) {
             if (masked && !picture.GetMask(x, y))
                 png.opaque[std::size_t(y) * std::size_t(picture.m_nWidth) + std::size_t(x)] = 0;
         }
-    png.paletteBits = picture.m_nDepth <= 2   ? std::max(picture.m_nDepth, 1)
-                      : picture.m_nDepth <= 8 ? 8
-                                              : 16;
+    // A picture read from a portfolio, or edited, holds its colours at 16 bits whatever depth it
+    // is saved at: its depth is then the one it would be saved at (an empty picture's 0 as 1).
+    const int depth = picture.m_nDepth <= 8 ? picture.m_nDepth : picture.DepthClass();
+    png.paletteBits = depth <= 2 ? std::max(depth, 1) : depth <= 8 ? 8 : 16;
     return png;
 }
 
