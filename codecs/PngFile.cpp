@@ -1,5 +1,6 @@
 #include "codecs/PngFile.h"
 
+#include <cerrno>
 #include <fstream>
 
 #include "codecs/FileBytes.h"
@@ -43,10 +44,14 @@ bool WritePicturePng(const CPicture& picture, const std::filesystem::path& path,
 
 std::variant<PngImage, PngError> ReadPngFile(const std::filesystem::path& path,
                                              const PngReadLimits& limits, int* error) {
-    // A PNG holds its pixels compressed; a file beyond 256 MB is not one this program keeps.
-    auto bytes = ReadFileBytes(path, std::uintmax_t(256) << 20, error);
+    // A PNG holds its pixels compressed; a file beyond 256 MB (or a pipe that never ends) is
+    // not one this program keeps, and is too large rather than a failure of the disk.
+    int readError = 0;
+    auto bytes = ReadFileBytes(path, MaxPngFileSize, &readError);
+    if (error)
+        *error = readError == EFBIG ? 0 : readError;
     if (!bytes)
-        return PngError::Damaged;
+        return readError == EFBIG ? PngError::TooLarge : PngError::Damaged;
     return DecodePng(*bytes, limits);
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "codec_test_util.h"
 #include "codecs/FileType.h"
 #include "codecs/PngCodec.h"
@@ -338,6 +340,22 @@ TEST(PngPeers, EveryFileWeWriteReadsTheSameInImageMagickAndPngcheck) {
     EXPECT_EQ(headerOf(test::readBytes(dir / "cube.png")), std::make_pair(8, 3));
     EXPECT_EQ(headerOf(test::readBytes(dir / "direct.png")), std::make_pair(8, 2));
     EXPECT_EQ(headerOf(test::readBytes(dir / "colour-icon.png")), std::make_pair(8, 6));
+}
+
+TEST(PngFile, AFileBeyondTheLimitIsTooLargeNotAFailureOfTheDisk) {
+    ScratchDir dir;
+    const auto file = dir / "huge.png";
+    test::writeBytes(file, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+    std::filesystem::resize_file(file, MaxPngFileSize + 1); // sparse: no disk taken
+    int error = -1;
+    auto read = ReadPngFile(file, {}, &error);
+    ASSERT_TRUE(std::holds_alternative<PngError>(read));
+    EXPECT_EQ(std::get<PngError>(read), PngError::TooLarge);
+    EXPECT_EQ(error, 0);
+    read = ReadPngFile(dir / "missing.png", {}, &error);
+    ASSERT_TRUE(std::holds_alternative<PngError>(read));
+    EXPECT_EQ(std::get<PngError>(read), PngError::Damaged);
+    EXPECT_EQ(error, ENOENT);
 }
 
 TEST(PngFile, AFailedWriteKeepsThePreviousFile) {
