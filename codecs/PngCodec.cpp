@@ -194,6 +194,53 @@ struct Entry {
     bool transparent;
 };
 
+// Rows of `bits`-bit indices packed for the file, the leftmost pixel in the high bits.
+template <class IndexAt>
+std::vector<std::uint8_t> packIndices(int width, int height, int bits, IndexAt indexAt) {
+    const std::size_t rowBytes = (std::size_t(width) * std::size_t(bits) + 7) / 8;
+    std::vector<std::uint8_t> raw(rowBytes * std::size_t(height), 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned v = indexAt(std::size_t(y) * std::size_t(width) + std::size_t(x));
+            const std::size_t bit = std::size_t(x) * std::size_t(bits);
+            raw[std::size_t(y) * rowBytes + bit / 8] |=
+                std::uint8_t(v << (8 - bits - int(bit % 8)));
+        }
+    return raw;
+}
+
+// The PNG file of packed rows: a palette image when `plte` is given, with `trns` when it has
+// entries.
+std::variant<std::vector<std::uint8_t>, PngError>
+writePng(spng_ihdr& ihdr, std::vector<std::uint8_t>& raw, spng_plte* plte, spng_trns* trns) {
+    Context ctx(spng_ctx_new(SPNG_CTX_ENCODER));
+    if (!ctx)
+        return PngError::Encoder;
+    spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
+    if (spng_set_ihdr(ctx.get(), &ihdr) != 0)
+        return PngError::Encoder;
+    if (plte) {
+        if (spng_set_plte(ctx.get(), plte) != 0)
+            return PngError::Encoder;
+        if (trns->n_type3_entries > 0 && spng_set_trns(ctx.get(), trns) != 0)
+            return PngError::Encoder;
+    }
+    if (spng_encode_image(ctx.get(), raw.data(), raw.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) !=
+        0)
+        return PngError::Encoder;
+    std::size_t length = 0;
+    int error = 0;
+    void* buffer = spng_get_png_buffer(ctx.get(), &length, &error);
+    if (!buffer || error != 0) {
+        std::free(buffer);
+        return PngError::Encoder;
+    }
+    std::vector<std::uint8_t> file(static_cast<std::uint8_t*>(buffer),
+                                   static_cast<std::uint8_t*>(buffer) + length);
+    std::free(buffer);
+    return file;
+}
+
 int bitsFor(std::size_t count, int atLeast) {
     int bits = 1;
     while (bits < 8 && (std::size_t(1) << bits) < count)
@@ -243,22 +290,13 @@ std::variant<std::vector<std::uint8_t>, PngError> EncodePng(const PngPicture& pi
     ihdr.width = std::uint32_t(width);
     ihdr.height = std::uint32_t(height);
     std::vector<std::uint8_t> raw;
-    std::size_t rowBytes = 0;
     spng_plte plte{};
     spng_trns trns{};
     if (usePalette) {
         const int bits = bitsFor(palette.size(), std::clamp(picture.paletteBits, 1, 8));
         ihdr.color_type = SPNG_COLOR_TYPE_INDEXED;
         ihdr.bit_depth = std::uint8_t(bits);
-        rowBytes = (std::size_t(width) * std::size_t(bits) + 7) / 8;
-        raw.assign(rowBytes * std::size_t(height), 0);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                const unsigned v = indices[std::size_t(y) * std::size_t(width) + std::size_t(x)];
-                const std::size_t bit = std::size_t(x) * std::size_t(bits);
-                raw[std::size_t(y) * rowBytes + bit / 8] |=
-                    std::uint8_t(v << (8 - bits - int(bit % 8)));
-            }
+        raw = packIndices(width, height, bits, [&](std::size_t i) { return indices[i]; });
         plte.n_entries = std::uint32_t(palette.size());
         for (std::size_t i = 0; i < palette.size(); ++i) {
             plte.entries[i].red = std::uint8_t(redOf(palette[i].colour));
@@ -276,8 +314,7 @@ std::variant<std::vector<std::uint8_t>, PngError> EncodePng(const PngPicture& pi
         ihdr.color_type =
             anyTransparent ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA : SPNG_COLOR_TYPE_TRUECOLOR;
         ihdr.bit_depth = 8;
-        rowBytes = std::size_t(width) * std::size_t(channels);
-        raw.resize(rowBytes * std::size_t(height));
+        raw.resize(std::size_t(width) * std::size_t(channels) * std::size_t(height));
         std::uint8_t* out = raw.data();
         for (std::size_t i = 0; i < count; ++i) {
             const Colour c = colours.pixels()[i];
@@ -289,32 +326,33 @@ std::variant<std::vector<std::uint8_t>, PngError> EncodePng(const PngPicture& pi
         }
     }
 
-    Context ctx(spng_ctx_new(SPNG_CTX_ENCODER));
-    if (!ctx)
+    return writePng(ihdr, raw, usePalette ? &plte : nullptr, &trns);
+}
+
+std::variant<std::vector<std::uint8_t>, PngError> EncodeIndexedPng(const PngIndexed& image) {
+    const int width = image.width, height = image.height, bits = image.bits;
+    if (width <= 0 || height <= 0 || (bits != 1 && bits != 2 && bits != 4 && bits != 8) ||
+        image.palette.empty() || image.palette.size() > (std::size_t(1) << bits) ||
+        image.indices.size() != std::size_t(width) * std::size_t(height))
         return PngError::Encoder;
-    spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
-    if (spng_set_ihdr(ctx.get(), &ihdr) != 0)
-        return PngError::Encoder;
-    if (usePalette) {
-        if (spng_set_plte(ctx.get(), &plte) != 0)
-            return PngError::Encoder;
-        if (trns.n_type3_entries > 0 && spng_set_trns(ctx.get(), &trns) != 0)
-            return PngError::Encoder;
+    spng_ihdr ihdr{};
+    ihdr.width = std::uint32_t(width);
+    ihdr.height = std::uint32_t(height);
+    ihdr.color_type = SPNG_COLOR_TYPE_INDEXED;
+    ihdr.bit_depth = std::uint8_t(bits);
+    // An index beyond the palette is written as its last entry.
+    const std::uint8_t last = std::uint8_t(image.palette.size() - 1);
+    std::vector<std::uint8_t> raw = packIndices(
+        width, height, bits, [&](std::size_t i) { return std::min(image.indices[i], last); });
+    spng_plte plte{};
+    plte.n_entries = std::uint32_t(image.palette.size());
+    for (std::size_t i = 0; i < image.palette.size(); ++i) {
+        plte.entries[i].red = std::uint8_t(redOf(image.palette[i]));
+        plte.entries[i].green = std::uint8_t(greenOf(image.palette[i]));
+        plte.entries[i].blue = std::uint8_t(blueOf(image.palette[i]));
     }
-    if (spng_encode_image(ctx.get(), raw.data(), raw.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) !=
-        0)
-        return PngError::Encoder;
-    std::size_t length = 0;
-    int error = 0;
-    void* buffer = spng_get_png_buffer(ctx.get(), &length, &error);
-    if (!buffer || error != 0) {
-        std::free(buffer);
-        return PngError::Encoder;
-    }
-    std::vector<std::uint8_t> file(static_cast<std::uint8_t*>(buffer),
-                                   static_cast<std::uint8_t*>(buffer) + length);
-    std::free(buffer);
-    return file;
+    spng_trns none{};
+    return writePng(ihdr, raw, &plte, &none);
 }
 
 } // namespace pixelon

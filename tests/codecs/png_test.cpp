@@ -122,6 +122,36 @@ TEST(PngCodec, TransparentPixelsShareOnePaletteEntryOrGetAlpha) {
     }
 }
 
+TEST(PngCodec, IndexedImagesKeepTheirPaletteAndDepth) {
+    const std::vector<Colour> palette = {rgb(9, 8, 7), rgb(250, 0, 3), rgb(0, 255, 0)};
+    std::vector<std::uint8_t> indices(13 * 5);
+    for (std::size_t i = 0; i < indices.size(); ++i)
+        indices[i] = std::uint8_t(i * 7 % 3);
+    indices[4] = 200; // beyond the palette: its last entry
+    for (int bits : {2, 4, 8}) {
+        PngIndexed image{13, 5, indices, palette, bits};
+        auto result = EncodeIndexedPng(image);
+        ASSERT_TRUE(std::holds_alternative<std::vector<std::uint8_t>>(result)) << bits;
+        const auto& png = std::get<std::vector<std::uint8_t>>(result);
+        EXPECT_EQ(headerOf(png), std::make_pair(bits, 3));
+        // The palette as given: PLTE follows the 25-byte header chunk.
+        EXPECT_EQ(png.at(33 + 3), 3 * 3);
+        EXPECT_EQ(png.at(33 + 8 + 3), 250);
+        const PngImage back = decoded(png);
+        for (std::size_t i = 0; i < indices.size(); ++i)
+            EXPECT_EQ(back.colours.pixels()[i], palette[std::min<std::size_t>(indices[i], 2)]) << i;
+    }
+    // Too many colours for the depth, a wrong count of indices, no palette, an odd depth.
+    EXPECT_TRUE(
+        std::holds_alternative<PngError>(EncodeIndexedPng(PngIndexed{13, 5, indices, palette, 1})));
+    EXPECT_TRUE(
+        std::holds_alternative<PngError>(EncodeIndexedPng(PngIndexed{13, 4, indices, palette, 8})));
+    EXPECT_TRUE(
+        std::holds_alternative<PngError>(EncodeIndexedPng(PngIndexed{13, 5, indices, {}, 8})));
+    EXPECT_TRUE(
+        std::holds_alternative<PngError>(EncodeIndexedPng(PngIndexed{13, 5, indices, palette, 3})));
+}
+
 TEST(PngCodec, RefusesWhatIsNotPngOrBroken) {
     PngPicture picture;
     picture.colours = pattern(64, 64, 256 * 3);
