@@ -45,12 +45,14 @@ std::uint8_t alphaTo8(std::uint16_t v) {
     return std::uint8_t(255 - (65535 - v) / 257);
 }
 
-// Copies the first `width` pixels of a decoded row into the image's row `y`.
-void keepRow(PngImage& image, const std::uint8_t* row, bool sixteen, int y) {
+// Copies the pixels of a decoded row within the image's width into the image's row `y`: every
+// pixel, or those of an interlaced pass's columns (`first`, then every `step`).
+void keepRow(PngImage& image, const std::uint8_t* row, bool sixteen, int y, int first = 0,
+             int step = 1) {
     const int width = image.colours.width();
     auto colours = image.colours.row(y);
     std::uint8_t* alpha = image.alpha.data() + std::size_t(y) * std::size_t(width);
-    for (int x = 0; x < width; ++x) {
+    for (int x = first; x < width; x += step) {
         if (sixteen) {
             std::uint16_t s[4];
             std::memcpy(s, row + std::size_t(x) * 8, sizeof s);
@@ -159,23 +161,32 @@ std::variant<PngImage, PngError> DecodePng(std::span<const std::uint8_t> bytes,
     image.colours = Surface(int(kept->width), int(kept->height), 0);
     image.alpha.assign(std::size_t(kept->width) * std::size_t(kept->height), 255);
 
-    if (ihdr.interlace_method != 0) {
-        // Interlaced passes fill the whole image at once; the limits above bound its size.
-        std::size_t size = 0;
-        if (int e = spng_decoded_image_size(ctx.get(), format, &size))
-            return errorOf(e);
-        std::vector<std::uint8_t> all(size);
-        if (int e = spng_decode_image(ctx.get(), all.data(), all.size(), format, SPNG_DECODE_TRNS))
-            return errorOf(e);
-        for (int y = 0; y < image.colours.height(); ++y)
-            keepRow(image, all.data() + std::size_t(y) * rowBytes, sixteen, y);
-        return image;
-    }
-
     if (int e = spng_decode_image(ctx.get(), nullptr, 0, format,
                                   SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE))
         return errorOf(e);
     std::vector<std::uint8_t> row(rowBytes);
+
+    if (ihdr.interlace_method != 0) {
+        // The passes' rows come one at a time, each with its pixels at their own columns; they
+        // go straight into the image, with no whole image at 8 bytes a pixel beside it.
+        static constexpr int firstColumn[7] = {0, 4, 0, 2, 0, 1, 0};
+        static constexpr int columnStep[7] = {8, 8, 4, 4, 2, 2, 1};
+        for (;;) {
+            spng_row_info info{};
+            if (int e = spng_get_row_info(ctx.get(), &info))
+                return e == SPNG_EOI ? PngError::Damaged : errorOf(e);
+            const int e = spng_decode_row(ctx.get(), row.data(), row.size());
+            if (e != 0 && e != SPNG_EOI)
+                return errorOf(e);
+            if (info.pass < 0 || info.pass > 6 || info.row_num >= ihdr.height)
+                return PngError::Damaged;
+            keepRow(image, row.data(), sixteen, int(info.row_num), firstColumn[info.pass],
+                    columnStep[info.pass]);
+            if (e == SPNG_EOI)
+                return image;
+        }
+    }
+
     for (int y = 0; y < image.colours.height(); ++y) {
         const int e = spng_decode_row(ctx.get(), row.data(), row.size());
         if (e != 0 && e != SPNG_EOI)
