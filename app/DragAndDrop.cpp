@@ -1,10 +1,12 @@
 #include "app/DragAndDrop.h"
 
 #include <QDir>
+#include <QFile>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QUrl>
 
-#include <unistd.h>
+#include <memory>
 
 #include "app/GlyphonApp.h"
 #include "app/GlyphonView.h"
@@ -69,6 +71,22 @@ void openDroppedFiles(CGlyphonApp& app, const std::vector<std::string>& paths) {
     app.picturesChanged(doc.m_portfolio.Count() > before ? before : -1);
 }
 
+namespace {
+
+// The folder of dragged pictures' files: one a run, made afresh with a random name and only
+// its owner's access (a fixed name in the shared temporary folder could be made beforehand by
+// another user, or be a link elsewhere). It goes when the program ends; empty when it could not
+// be made.
+QString dragFolder() {
+    static const std::unique_ptr<QTemporaryDir> folder = [] {
+        auto made = std::make_unique<QTemporaryDir>(QDir::temp().filePath("pixelon-drag-XXXXXX"));
+        return made->isValid() ? std::move(made) : nullptr;
+    }();
+    return folder ? folder->path() : QString();
+}
+
+} // namespace
+
 QMimeData* pictureMimeData(const CPicture& picture, const QImage& shown, bool withFile) {
     auto* data = new QMimeData;
     data->setImageData(shown);
@@ -79,13 +97,12 @@ QMimeData* pictureMimeData(const CPicture& picture, const QImage& shown, bool wi
     data->setData("image/png", QByteArray(reinterpret_cast<const char*>(bytes->data()),
                                           qsizetype(bytes->size())));
     if (withFile) {
-        // One folder a run, named after the process, so runs do not write over each other.
-        const QString folder =
-            QDir::temp().filePath(QStringLiteral("pixelon-drag-%1").arg(qint64(::getpid())));
-        QDir().mkpath(folder);
+        const QString folder = dragFolder();
+        if (folder.isEmpty())
+            return data;
         const QString file = QDir(folder).filePath(
             QStringLiteral("picture-%1.png").arg(picture.m_nId, 5, 10, QChar('0')));
-        if (WriteFileAtomically(file.toStdString(), *bytes))
+        if (WriteFileAtomically(QFile::encodeName(file).toStdString(), *bytes))
             data->setUrls({QUrl::fromLocalFile(file)});
     }
     return data;

@@ -22,9 +22,10 @@ new portfolio named "MyPortfolio" when the file does not exist) and saves it,
 to OUT when given. Each file becomes a picture with the next free ID after the
 highest one; a GIF with several images becomes one picture per image and an
 animation "New_Animation". A PNG is known by its content, whatever its name;
-its fully transparent pixels become the picture's mask (an Icon). Pictures are at most 1280 x 1024; larger images
-give their top-left part. Colours are taken through the current palette map,
-which reading a portfolio sets from its last picture's depth.
+its fully transparent pixels become the picture's mask (an Icon). Pictures are
+at most 1280 x 1024; larger images give their top-left part. Colours are taken
+through the current palette map, which reading a portfolio sets from its last
+picture's depth.
 
 Files whose names carry none of the picture extensions, and files that cannot
 be decoded, are skipped and make the exit status 1; the portfolio is saved

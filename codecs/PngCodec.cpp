@@ -17,6 +17,9 @@ struct ContextDeleter {
 };
 using Context = std::unique_ptr<spng_ctx, ContextDeleter>;
 
+// The widest row a crop decodes: 32 MB once expanded to 16-bit RGBA.
+constexpr std::uint32_t MaxCroppedRowPixels = std::uint32_t(4) << 20;
+
 PngError errorOf(int code) {
     switch (code) {
     case SPNG_ESIGNATURE:
@@ -42,12 +45,14 @@ std::uint8_t alphaTo8(std::uint16_t v) {
     return std::uint8_t(255 - (65535 - v) / 257);
 }
 
-// Copies the first `width` pixels of a decoded row into the image's row `y`.
-void keepRow(PngImage& image, const std::uint8_t* row, bool sixteen, int y) {
+// Copies the pixels of a decoded row within the image's width into the image's row `y`: every
+// pixel, or those of an interlaced pass's columns (`first`, then every `step`).
+void keepRow(PngImage& image, const std::uint8_t* row, bool sixteen, int y, int first = 0,
+             int step = 1) {
     const int width = image.colours.width();
     auto colours = image.colours.row(y);
     std::uint8_t* alpha = image.alpha.data() + std::size_t(y) * std::size_t(width);
-    for (int x = 0; x < width; ++x) {
+    for (int x = first; x < width; x += step) {
         if (sixteen) {
             std::uint16_t s[4];
             std::memcpy(s, row + std::size_t(x) * 8, sizeof s);
@@ -61,6 +66,49 @@ void keepRow(PngImage& image, const std::uint8_t* row, bool sixteen, int y) {
     }
 }
 
+// The file with only the chunks the decoding needs: the critical ones (the header, palette, image
+// data, end, and any unknown critical chunk, which the library refuses) and tRNS. The other
+// ancillary chunks change nothing in the pixels this reader gives, and some are compressed
+// (zTXt, iTXt, iCCP): the library would inflate each whole, so a few kilobytes of them could
+// take gigabytes and minutes. Dropping them also lets a damaged one pass, as other readers let it.
+// A chunk whose length runs past the end is kept with the rest of the file, for the library to
+// report it damaged. Empty when nothing is dropped, the bytes then being used as they are.
+std::vector<std::uint8_t> withoutAncillaryChunks(std::span<const std::uint8_t> bytes) {
+    auto keptType = [](const std::uint8_t* type) {
+        const bool critical = (type[0] & 0x20) == 0;
+        return critical || std::memcmp(type, "tRNS", 4) == 0;
+    };
+    auto lengthAt = [&](std::size_t at) {
+        return (std::size_t(bytes[at]) << 24) | (std::size_t(bytes[at + 1]) << 16) |
+               (std::size_t(bytes[at + 2]) << 8) | std::size_t(bytes[at + 3]);
+    };
+    // The first pass only looks for a chunk to drop, so most files are not copied.
+    bool dropsSome = false;
+    for (std::size_t at = 8; at + 8 <= bytes.size() && !dropsSome;) {
+        const std::size_t whole = 12 + lengthAt(at);
+        if (whole > bytes.size() - at)
+            break;
+        dropsSome = !keptType(bytes.data() + at + 4);
+        at += whole;
+    }
+    std::vector<std::uint8_t> kept;
+    if (!dropsSome)
+        return kept;
+    kept.assign(bytes.begin(), bytes.begin() + 8);
+    std::size_t at = 8;
+    while (at + 8 <= bytes.size()) {
+        const std::size_t whole = 12 + lengthAt(at);
+        if (whole > bytes.size() - at)
+            break;
+        if (keptType(bytes.data() + at + 4))
+            kept.insert(kept.end(), bytes.begin() + std::ptrdiff_t(at),
+                        bytes.begin() + std::ptrdiff_t(at + whole));
+        at += whole;
+    }
+    kept.insert(kept.end(), bytes.begin() + std::ptrdiff_t(at), bytes.end());
+    return kept;
+}
+
 } // namespace
 
 bool HasPngSignature(std::span<const std::uint8_t> bytes) {
@@ -72,6 +120,9 @@ std::variant<PngImage, PngError> DecodePng(std::span<const std::uint8_t> bytes,
                                            const PngReadLimits& limits) {
     if (!HasPngSignature(bytes))
         return PngError::NotPng;
+    const std::vector<std::uint8_t> needed = withoutAncillaryChunks(bytes);
+    if (!needed.empty())
+        bytes = needed;
     Context ctx(spng_ctx_new(0));
     if (!ctx)
         return PngError::TooLarge;
@@ -94,6 +145,13 @@ std::variant<PngImage, PngError> DecodePng(std::span<const std::uint8_t> bytes,
         return PngError::TooLarge;
     if (std::uint64_t(kept->width) * std::uint64_t(kept->height) > limits.maxTotalPixels)
         return PngError::TooLarge;
+    // A crop still inflates and unfilters its rows at their full width, and the buffers hold
+    // whole rows: the rows decoded are bounded as a whole image's pixels are, and each row too,
+    // else a 64 KB file of a few very wide rows takes a minute and gigabytes.
+    if (kept->cropped &&
+        (ihdr.width > MaxCroppedRowPixels ||
+         std::uint64_t(ihdr.width) * std::uint64_t(kept->height) > limits.maxTotalPixels))
+        return PngError::TooLarge;
 
     const bool sixteen = ihdr.bit_depth == 16;
     const int format = sixteen ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
@@ -103,23 +161,32 @@ std::variant<PngImage, PngError> DecodePng(std::span<const std::uint8_t> bytes,
     image.colours = Surface(int(kept->width), int(kept->height), 0);
     image.alpha.assign(std::size_t(kept->width) * std::size_t(kept->height), 255);
 
-    if (ihdr.interlace_method != 0) {
-        // Interlaced passes fill the whole image at once; the limits above bound its size.
-        std::size_t size = 0;
-        if (int e = spng_decoded_image_size(ctx.get(), format, &size))
-            return errorOf(e);
-        std::vector<std::uint8_t> all(size);
-        if (int e = spng_decode_image(ctx.get(), all.data(), all.size(), format, SPNG_DECODE_TRNS))
-            return errorOf(e);
-        for (int y = 0; y < image.colours.height(); ++y)
-            keepRow(image, all.data() + std::size_t(y) * rowBytes, sixteen, y);
-        return image;
-    }
-
     if (int e = spng_decode_image(ctx.get(), nullptr, 0, format,
                                   SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE))
         return errorOf(e);
     std::vector<std::uint8_t> row(rowBytes);
+
+    if (ihdr.interlace_method != 0) {
+        // The passes' rows come one at a time, each with its pixels at their own columns; they
+        // go straight into the image, with no whole image at 8 bytes a pixel beside it.
+        static constexpr int firstColumn[7] = {0, 4, 0, 2, 0, 1, 0};
+        static constexpr int columnStep[7] = {8, 8, 4, 4, 2, 2, 1};
+        for (;;) {
+            spng_row_info info{};
+            if (int e = spng_get_row_info(ctx.get(), &info))
+                return e == SPNG_EOI ? PngError::Damaged : errorOf(e);
+            const int e = spng_decode_row(ctx.get(), row.data(), row.size());
+            if (e != 0 && e != SPNG_EOI)
+                return errorOf(e);
+            if (info.pass < 0 || info.pass > 6 || info.row_num >= ihdr.height)
+                return PngError::Damaged;
+            keepRow(image, row.data(), sixteen, int(info.row_num), firstColumn[info.pass],
+                    columnStep[info.pass]);
+            if (e == SPNG_EOI)
+                return image;
+        }
+    }
+
     for (int y = 0; y < image.colours.height(); ++y) {
         const int e = spng_decode_row(ctx.get(), row.data(), row.size());
         if (e != 0 && e != SPNG_EOI)
@@ -137,6 +204,53 @@ struct Entry {
     Colour colour;
     bool transparent;
 };
+
+// Rows of `bits`-bit indices packed for the file, the leftmost pixel in the high bits.
+template <class IndexAt>
+std::vector<std::uint8_t> packIndices(int width, int height, int bits, IndexAt indexAt) {
+    const std::size_t rowBytes = (std::size_t(width) * std::size_t(bits) + 7) / 8;
+    std::vector<std::uint8_t> raw(rowBytes * std::size_t(height), 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned v = indexAt(std::size_t(y) * std::size_t(width) + std::size_t(x));
+            const std::size_t bit = std::size_t(x) * std::size_t(bits);
+            raw[std::size_t(y) * rowBytes + bit / 8] |=
+                std::uint8_t(v << (8 - bits - int(bit % 8)));
+        }
+    return raw;
+}
+
+// The PNG file of packed rows: a palette image when `plte` is given, with `trns` when it has
+// entries.
+std::variant<std::vector<std::uint8_t>, PngError>
+writePng(spng_ihdr& ihdr, std::vector<std::uint8_t>& raw, spng_plte* plte, spng_trns* trns) {
+    Context ctx(spng_ctx_new(SPNG_CTX_ENCODER));
+    if (!ctx)
+        return PngError::Encoder;
+    spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
+    if (spng_set_ihdr(ctx.get(), &ihdr) != 0)
+        return PngError::Encoder;
+    if (plte) {
+        if (spng_set_plte(ctx.get(), plte) != 0)
+            return PngError::Encoder;
+        if (trns->n_type3_entries > 0 && spng_set_trns(ctx.get(), trns) != 0)
+            return PngError::Encoder;
+    }
+    if (spng_encode_image(ctx.get(), raw.data(), raw.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) !=
+        0)
+        return PngError::Encoder;
+    std::size_t length = 0;
+    int error = 0;
+    void* buffer = spng_get_png_buffer(ctx.get(), &length, &error);
+    if (!buffer || error != 0) {
+        std::free(buffer);
+        return PngError::Encoder;
+    }
+    std::vector<std::uint8_t> file(static_cast<std::uint8_t*>(buffer),
+                                   static_cast<std::uint8_t*>(buffer) + length);
+    std::free(buffer);
+    return file;
+}
 
 int bitsFor(std::size_t count, int atLeast) {
     int bits = 1;
@@ -187,22 +301,13 @@ std::variant<std::vector<std::uint8_t>, PngError> EncodePng(const PngPicture& pi
     ihdr.width = std::uint32_t(width);
     ihdr.height = std::uint32_t(height);
     std::vector<std::uint8_t> raw;
-    std::size_t rowBytes = 0;
     spng_plte plte{};
     spng_trns trns{};
     if (usePalette) {
         const int bits = bitsFor(palette.size(), std::clamp(picture.paletteBits, 1, 8));
         ihdr.color_type = SPNG_COLOR_TYPE_INDEXED;
         ihdr.bit_depth = std::uint8_t(bits);
-        rowBytes = (std::size_t(width) * std::size_t(bits) + 7) / 8;
-        raw.assign(rowBytes * std::size_t(height), 0);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                const unsigned v = indices[std::size_t(y) * std::size_t(width) + std::size_t(x)];
-                const std::size_t bit = std::size_t(x) * std::size_t(bits);
-                raw[std::size_t(y) * rowBytes + bit / 8] |=
-                    std::uint8_t(v << (8 - bits - int(bit % 8)));
-            }
+        raw = packIndices(width, height, bits, [&](std::size_t i) { return indices[i]; });
         plte.n_entries = std::uint32_t(palette.size());
         for (std::size_t i = 0; i < palette.size(); ++i) {
             plte.entries[i].red = std::uint8_t(redOf(palette[i].colour));
@@ -220,8 +325,7 @@ std::variant<std::vector<std::uint8_t>, PngError> EncodePng(const PngPicture& pi
         ihdr.color_type =
             anyTransparent ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA : SPNG_COLOR_TYPE_TRUECOLOR;
         ihdr.bit_depth = 8;
-        rowBytes = std::size_t(width) * std::size_t(channels);
-        raw.resize(rowBytes * std::size_t(height));
+        raw.resize(std::size_t(width) * std::size_t(channels) * std::size_t(height));
         std::uint8_t* out = raw.data();
         for (std::size_t i = 0; i < count; ++i) {
             const Colour c = colours.pixels()[i];
@@ -233,32 +337,33 @@ std::variant<std::vector<std::uint8_t>, PngError> EncodePng(const PngPicture& pi
         }
     }
 
-    Context ctx(spng_ctx_new(SPNG_CTX_ENCODER));
-    if (!ctx)
+    return writePng(ihdr, raw, usePalette ? &plte : nullptr, &trns);
+}
+
+std::variant<std::vector<std::uint8_t>, PngError> EncodeIndexedPng(const PngIndexed& image) {
+    const int width = image.width, height = image.height, bits = image.bits;
+    if (width <= 0 || height <= 0 || (bits != 1 && bits != 2 && bits != 4 && bits != 8) ||
+        image.palette.empty() || image.palette.size() > (std::size_t(1) << bits) ||
+        image.indices.size() != std::size_t(width) * std::size_t(height))
         return PngError::Encoder;
-    spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
-    if (spng_set_ihdr(ctx.get(), &ihdr) != 0)
-        return PngError::Encoder;
-    if (usePalette) {
-        if (spng_set_plte(ctx.get(), &plte) != 0)
-            return PngError::Encoder;
-        if (trns.n_type3_entries > 0 && spng_set_trns(ctx.get(), &trns) != 0)
-            return PngError::Encoder;
+    spng_ihdr ihdr{};
+    ihdr.width = std::uint32_t(width);
+    ihdr.height = std::uint32_t(height);
+    ihdr.color_type = SPNG_COLOR_TYPE_INDEXED;
+    ihdr.bit_depth = std::uint8_t(bits);
+    // An index beyond the palette is written as its last entry.
+    const std::uint8_t last = std::uint8_t(image.palette.size() - 1);
+    std::vector<std::uint8_t> raw = packIndices(
+        width, height, bits, [&](std::size_t i) { return std::min(image.indices[i], last); });
+    spng_plte plte{};
+    plte.n_entries = std::uint32_t(image.palette.size());
+    for (std::size_t i = 0; i < image.palette.size(); ++i) {
+        plte.entries[i].red = std::uint8_t(redOf(image.palette[i]));
+        plte.entries[i].green = std::uint8_t(greenOf(image.palette[i]));
+        plte.entries[i].blue = std::uint8_t(blueOf(image.palette[i]));
     }
-    if (spng_encode_image(ctx.get(), raw.data(), raw.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) !=
-        0)
-        return PngError::Encoder;
-    std::size_t length = 0;
-    int error = 0;
-    void* buffer = spng_get_png_buffer(ctx.get(), &length, &error);
-    if (!buffer || error != 0) {
-        std::free(buffer);
-        return PngError::Encoder;
-    }
-    std::vector<std::uint8_t> file(static_cast<std::uint8_t*>(buffer),
-                                   static_cast<std::uint8_t*>(buffer) + length);
-    std::free(buffer);
-    return file;
+    spng_trns none{};
+    return writePng(ihdr, raw, &plte, &none);
 }
 
 } // namespace pixelon

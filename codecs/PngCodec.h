@@ -71,4 +71,17 @@ struct PngPicture {
 // with one fully transparent entry (tRNS) when some pixel is transparent.
 std::variant<std::vector<std::uint8_t>, PngError> EncodePng(const PngPicture& picture);
 
+// A palette image given as its indices, one byte a pixel, row by row: large images whose
+// colours are already indexed are written without a copy of their pixels as colours.
+struct PngIndexed {
+    int width = 0;
+    int height = 0;
+    std::span<const std::uint8_t> indices;
+    std::span<const Colour> palette; // at most 2^bits entries
+    int bits = 8;                    // 1, 2, 4 or 8
+};
+
+// The PNG file's bytes, the palette in the order given; an index beyond it shows its last entry.
+std::variant<std::vector<std::uint8_t>, PngError> EncodeIndexedPng(const PngIndexed& image);
+
 } // namespace pixelon

@@ -1,5 +1,6 @@
 #include "codecs/PngFile.h"
 
+#include <cerrno>
 #include <fstream>
 
 #include "codecs/FileBytes.h"
@@ -21,9 +22,10 @@ PngPicture PicturePng(const CPicture& picture) {
             if (masked && !picture.GetMask(x, y))
                 png.opaque[std::size_t(y) * std::size_t(picture.m_nWidth) + std::size_t(x)] = 0;
         }
-    png.paletteBits = picture.m_nDepth <= 2   ? std::max(picture.m_nDepth, 1)
-                      : picture.m_nDepth <= 8 ? 8
-                                              : 16;
+    // A picture read from a portfolio, or edited, holds its colours at 16 bits whatever depth it
+    // is saved at: its depth is then the one it would be saved at (an empty picture's 0 as 1).
+    const int depth = picture.m_nDepth <= 8 ? picture.m_nDepth : picture.DepthClass();
+    png.paletteBits = depth <= 2 ? std::max(depth, 1) : depth <= 8 ? 8 : 16;
     return png;
 }
 
@@ -42,10 +44,22 @@ bool WritePicturePng(const CPicture& picture, const std::filesystem::path& path,
 
 std::variant<PngImage, PngError> ReadPngFile(const std::filesystem::path& path,
                                              const PngReadLimits& limits, int* error) {
-    // A PNG holds its pixels compressed; a file beyond 256 MB is not one this program keeps.
-    auto bytes = ReadFileBytes(path, std::uintmax_t(256) << 20, error);
+    // A PNG holds its pixels compressed; a file beyond 256 MB (or a pipe that never ends) is
+    // not one this program keeps, and is too large rather than a failure of the disk.
+    // A regular file's size tells at once; a pipe is read up to the limit.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec) &&
+        std::filesystem::file_size(path, ec) > MaxPngFileSize && !ec) {
+        if (error)
+            *error = 0;
+        return PngError::TooLarge;
+    }
+    int readError = 0;
+    auto bytes = ReadFileBytes(path, MaxPngFileSize, &readError);
+    if (error)
+        *error = readError == EFBIG ? 0 : readError;
     if (!bytes)
-        return PngError::Damaged;
+        return readError == EFBIG ? PngError::TooLarge : PngError::Damaged;
     return DecodePng(*bytes, limits);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <variant>
@@ -23,8 +24,11 @@ bool WritePicturePng(const CPicture& picture, const std::filesystem::path& path,
 bool WritePngFile(const PngPicture& picture, const std::filesystem::path& path,
                   int* error = nullptr);
 
+// The largest PNG file read.
+inline constexpr std::uintmax_t MaxPngFileSize = std::uintmax_t(256) << 20;
+
 // Reads and decodes a PNG file; a file that cannot be read is PngError::Damaged with `error`
-// set to its errno.
+// set to its errno, one beyond MaxPngFileSize PngError::TooLarge.
 std::variant<PngImage, PngError> ReadPngFile(const std::filesystem::path& path,
                                              const PngReadLimits& limits = {},
                                              int* error = nullptr);

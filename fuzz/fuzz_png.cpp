@@ -14,6 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PngReadLimits limits;
     limits.maxDimension = 2048;
     limits.maxTotalPixels = std::size_t(1) << 20;
+    // Half the inputs take the import's path for huge images: their top-left part.
+    if (size % 2) {
+        limits.cropWidth = 64;
+        limits.cropHeight = 48;
+    }
     auto decoded = DecodePng({data, size}, limits);
     auto* image = std::get_if<PngImage>(&decoded);
     if (!image)

@@ -222,14 +222,16 @@ bool ExportContactSheet(const CPortfolio& portfolio, const std::filesystem::path
 
 std::vector<std::uint8_t> ContactSheetPng(const ContactSheet& sheet) {
     // The GIF's colours and pixels, as a palette image of the sheet's depth.
+    // Written from the indices: a copy of a tall sheet as colours would double its memory.
     const std::vector<Colour> table = SheetColourTable(sheet.depth);
     const std::vector<std::uint8_t> indices = SheetIndices(sheet);
-    PngPicture png;
-    png.colours = Surface(sheet.bitmap.width(), sheet.bitmap.height(), 0);
-    for (std::size_t i = 0; i < indices.size() && i < png.colours.pixels().size(); ++i)
-        png.colours.pixels()[i] = indices[i] < table.size() ? table[indices[i]] : 0;
-    png.paletteBits = sheet.depth <= 2 ? sheet.depth : 8;
-    auto encoded = EncodePng(png);
+    PngIndexed png;
+    png.width = sheet.bitmap.width();
+    png.height = sheet.bitmap.height();
+    png.indices = indices;
+    png.palette = table;
+    png.bits = sheet.depth <= 2 ? std::max(sheet.depth, 1) : 8;
+    auto encoded = EncodeIndexedPng(png);
     auto* bytes = std::get_if<std::vector<std::uint8_t>>(&encoded);
     return bytes ? std::move(*bytes) : std::vector<std::uint8_t>{};
 }

@@ -1,8 +1,11 @@
 // Files dropped on the main window, pictures dragged out of the list and the clipboard's PNG.
 
 #include <QClipboard>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QMimeData>
@@ -162,6 +165,36 @@ private slots:
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), data->data("image/png"));
         written.remove();
+    }
+
+    void aDraggedPicturesFileIsInAPrivateFolderOfItsOwn() {
+        AppFixture f;
+        CGlyphonApp& app = f.start(f.writePortfolio("set.pfo", {3}));
+        // Another user's link, made beforehand, at a name derived from the process: nothing may
+        // be written through it.
+        QDir().mkpath(QString::fromStdString(f.path("elsewhere")));
+        const QString guessed = QDir::temp().filePath(
+            QStringLiteral("pixelon-drag-%1").arg(QCoreApplication::applicationPid()));
+        if (QFileInfo(guessed).isSymLink())
+            QFile::remove(guessed);
+        else
+            QDir(guessed).removeRecursively();
+        QVERIFY(QFile::link(QString::fromStdString(f.path("elsewhere")), guessed));
+        auto* list = dynamic_cast<PictureListWidget*>(app.view().list());
+        QVERIFY(list);
+        std::unique_ptr<QMimeData> data(list->dragData({list->item(0)}));
+        QFile::remove(guessed);
+        QVERIFY(data);
+        QCOMPARE(data->urls().size(), 1);
+        const QFileInfo file(data->urls().front().toLocalFile());
+        QVERIFY(file.exists());
+        QVERIFY(QDir(QString::fromStdString(f.path("elsewhere"))).isEmpty());
+        const QFileInfo folder(file.absolutePath());
+        QVERIFY(!folder.isSymLink());
+        QCOMPARE(folder.permissions() &
+                     (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                      QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther),
+                 QFileDevice::Permissions());
     }
 
     void copyPicturePutsItsPngOnTheClipboard() {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "codec_test_util.h"
 #include "codecs/FileType.h"
 #include "codecs/PngCodec.h"
@@ -120,6 +122,36 @@ TEST(PngCodec, TransparentPixelsShareOnePaletteEntryOrGetAlpha) {
     }
 }
 
+TEST(PngCodec, IndexedImagesKeepTheirPaletteAndDepth) {
+    const std::vector<Colour> palette = {rgb(9, 8, 7), rgb(250, 0, 3), rgb(0, 255, 0)};
+    std::vector<std::uint8_t> indices(13 * 5);
+    for (std::size_t i = 0; i < indices.size(); ++i)
+        indices[i] = std::uint8_t(i * 7 % 3);
+    indices[4] = 200; // beyond the palette: its last entry
+    for (int bits : {2, 4, 8}) {
+        PngIndexed image{13, 5, indices, palette, bits};
+        auto result = EncodeIndexedPng(image);
+        ASSERT_TRUE(std::holds_alternative<std::vector<std::uint8_t>>(result)) << bits;
+        const auto& png = std::get<std::vector<std::uint8_t>>(result);
+        EXPECT_EQ(headerOf(png), std::make_pair(bits, 3));
+        // The palette as given: PLTE follows the 25-byte header chunk.
+        EXPECT_EQ(png.at(33 + 3), 3 * 3);
+        EXPECT_EQ(png.at(33 + 8 + 3), 250);
+        const PngImage back = decoded(png);
+        for (std::size_t i = 0; i < indices.size(); ++i)
+            EXPECT_EQ(back.colours.pixels()[i], palette[std::min<std::size_t>(indices[i], 2)]) << i;
+    }
+    // Too many colours for the depth, a wrong count of indices, no palette, an odd depth.
+    EXPECT_TRUE(
+        std::holds_alternative<PngError>(EncodeIndexedPng(PngIndexed{13, 5, indices, palette, 1})));
+    EXPECT_TRUE(
+        std::holds_alternative<PngError>(EncodeIndexedPng(PngIndexed{13, 4, indices, palette, 8})));
+    EXPECT_TRUE(
+        std::holds_alternative<PngError>(EncodeIndexedPng(PngIndexed{13, 5, indices, {}, 8})));
+    EXPECT_TRUE(
+        std::holds_alternative<PngError>(EncodeIndexedPng(PngIndexed{13, 5, indices, palette, 3})));
+}
+
 TEST(PngCodec, RefusesWhatIsNotPngOrBroken) {
     PngPicture picture;
     picture.colours = pattern(64, 64, 256 * 3);
@@ -143,10 +175,56 @@ TEST(PngCodec, SizesAreCheckedBeforeAnythingIsDecoded) {
     EXPECT_EQ(failure(headerOnly(16000, 16000)), PngError::TooLarge);
     EXPECT_EQ(failure(headerOnly(16000, 16000), ImportPngLimits), PngError::TooLarge);
     EXPECT_EQ(failure(headerOnly(0, 4)), PngError::Damaged);
+    // A crop decodes its rows at full width: a few rows of hundreds of millions of pixels, or
+    // a crop's full height of rows as wide as a whole image's pixels, are refused before any
+    // decoding; a tall narrow image is not, as its rows are short.
+    EXPECT_EQ(failure(headerOnly(400'000'000, 2), ImportPngLimits), PngError::TooLarge);
+    EXPECT_EQ(failure(headerOnly(70'000, 5000), ImportPngLimits), PngError::TooLarge);
+    EXPECT_EQ(failure(headerOnly(1, 0x7FFFFFFF), ImportPngLimits), PngError::Damaged);
+    EXPECT_EQ(failure(headerOnly(60'000, 5000), ImportPngLimits), PngError::Damaged);
     // A chunk that claims 2 GB.
     auto huge = headerOnly(4, 4);
     huge.insert(huge.end(), {0x7F, 0xFF, 0xFF, 0xF0, 't', 'E', 'X', 't', 0, 0, 0, 0});
     EXPECT_NE(DecodePng(huge).index(), 0u);
+}
+
+TEST(PngCodec, AncillaryChunksNeitherStopNorBurdenTheDecoding) {
+    // A palette picture with a transparent pixel, so the kept tRNS chunk is seen to apply.
+    PngPicture picture;
+    picture.colours = pattern(6, 4, 3);
+    picture.opaque.assign(24, 1);
+    picture.opaque[5] = 0;
+    const auto plain = encoded(picture);
+    // After the header: 2000 text chunks (more than the library counts before it gives up),
+    // 2 MB of text, a compressed text whose stream is garbage, a colour profile whose stream
+    // claims far more than it holds, and a text chunk with a wrong checksum.
+    std::vector<std::uint8_t> extra;
+    for (int i = 0; i < 2000; ++i)
+        appendChunk(extra, "tEXt", {'k', 0, std::uint8_t('0' + i % 10)});
+    std::vector<std::uint8_t> text(std::size_t(2) << 20, 'a');
+    text[1] = 0;
+    appendChunk(extra, "tEXt", text);
+    appendChunk(extra, "zTXt", {'k', 0, 0, 0x78, 0x9C, 0xFF, 0xFF, 0x12, 0x34});
+    appendChunk(extra, "iCCP", {'p', 0, 0, 0x78, 0x9C, 0x4B, 0x4C, 0x1C, 0x05});
+    std::vector<std::uint8_t> badCrc;
+    appendChunk(badCrc, "tEXt", {'k', 0, 'v'});
+    badCrc.back() ^= 1;
+    extra.insert(extra.end(), badCrc.begin(), badCrc.end());
+    auto png = plain;
+    png.insert(png.begin() + 33, extra.begin(), extra.end());
+    const PngImage back = decoded(png);
+    EXPECT_EQ(back.colours.width(), 6);
+    for (int i = 0; i < 24; ++i) {
+        EXPECT_EQ(back.transparentAt(i % 6, i / 6), i == 5) << i;
+        if (i != 5) {
+            EXPECT_EQ(back.colours.pixels()[std::size_t(i)],
+                      picture.colours.pixels()[std::size_t(i)]);
+        }
+    }
+    // A damaged critical chunk still fails, whatever surrounds it.
+    auto damaged = png;
+    damaged[damaged.size() - 20] ^= 0x40;
+    EXPECT_EQ(failure(damaged), PngError::Damaged);
 }
 
 TEST(PngCodec, ImportKeepsTheTopLeftOfAHugePlainImage) {
@@ -292,6 +370,22 @@ TEST(PngPeers, EveryFileWeWriteReadsTheSameInImageMagickAndPngcheck) {
     EXPECT_EQ(headerOf(test::readBytes(dir / "cube.png")), std::make_pair(8, 3));
     EXPECT_EQ(headerOf(test::readBytes(dir / "direct.png")), std::make_pair(8, 2));
     EXPECT_EQ(headerOf(test::readBytes(dir / "colour-icon.png")), std::make_pair(8, 6));
+}
+
+TEST(PngFile, AFileBeyondTheLimitIsTooLargeNotAFailureOfTheDisk) {
+    ScratchDir dir;
+    const auto file = dir / "huge.png";
+    test::writeBytes(file, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+    std::filesystem::resize_file(file, MaxPngFileSize + 1); // sparse: no disk taken
+    int error = -1;
+    auto read = ReadPngFile(file, {}, &error);
+    ASSERT_TRUE(std::holds_alternative<PngError>(read));
+    EXPECT_EQ(std::get<PngError>(read), PngError::TooLarge);
+    EXPECT_EQ(error, 0);
+    read = ReadPngFile(dir / "missing.png", {}, &error);
+    ASSERT_TRUE(std::holds_alternative<PngError>(read));
+    EXPECT_EQ(std::get<PngError>(read), PngError::Damaged);
+    EXPECT_EQ(error, ENOENT);
 }
 
 TEST(PngFile, AFailedWriteKeepsThePreviousFile) {

@@ -135,6 +135,57 @@ TEST_F(Export, APngIsThePictureItselfAndLeavesTheLastKind) {
     EXPECT_EQ(feedback.messages().back().text, ExportFailedText);
 }
 
+TEST_F(Export, APngIsAtTheDepthThePictureIsSavedAt) {
+    // Pictures read from a portfolio hold 16-bit colours; their PNG still takes the depth the
+    // file gives them: black and white in 1 bit, four greys in 2, a stored 8-bit picture's
+    // colours as a palette, other colours as RGB.
+    CPicture greys = greyPicture();
+    greys.SetPixel(1, 1, toRgb565(GreyMap.colours[1]));
+    greys.SetPixel(2, 2, toRgb565(GreyMap.colours[2]));
+    CPicture cube = redSquare(5);
+    cube.m_nStoredDepth = 8;
+    CPicture icon = greyPicture();
+    icon.m_bMasked = true;
+    icon.m_mask.assign(16, 1);
+    icon.SetMask(0, 0, 0);
+    struct Case {
+        const char* name;
+        const CPicture* picture;
+        int bits, type;
+    } cases[] = {{"mono", nullptr, 1, 3},
+                 {"greys", &greys, 2, 3},
+                 {"cube", &cube, 8, 3},
+                 {"colour", nullptr, 8, 2},
+                 {"icon", &icon, 2, 3}};
+    const CPicture mono = greyPicture(), colour = redSquare(6);
+    cases[0].picture = &mono;
+    cases[3].picture = &colour;
+    for (const Case& c : cases) {
+        ExportRequest png{dir / (std::string(c.name) + ".png"),
+                          ExportType::Png,
+                          0,
+                          ApplicationType::Kinetto,
+                          {},
+                          {}};
+        ASSERT_TRUE(ExportPicture(*c.picture, png, feedback)) << c.name;
+        const auto bytes = test::readBytes(png.path);
+        ASSERT_GT(bytes.size(), 25u);
+        EXPECT_EQ(bytes[24], c.bits) << c.name;
+        EXPECT_EQ(bytes[25], c.type) << c.name;
+        auto read = ReadPngFile(png.path);
+        ASSERT_TRUE(std::holds_alternative<PngImage>(read)) << c.name;
+        const PngImage& back = std::get<PngImage>(read);
+        for (int y = 0; y < c.picture->m_nHeight; ++y)
+            for (int x = 0; x < c.picture->m_nWidth; ++x) {
+                const bool transparent = c.picture->m_bMasked && !c.picture->GetMask(x, y);
+                EXPECT_EQ(back.transparentAt(x, y), transparent) << c.name;
+                if (!transparent) {
+                    EXPECT_EQ(back.colours.pixel(x, y), c.picture->PixelColour(x, y)) << c.name;
+                }
+            }
+    }
+}
+
 TEST_F(Export, FailuresAreReported) {
     const CPicture picture = redSquare(5);
     ExportRequest gif{dir / "none" / "a.gif", ExportType::Gif, 0, ApplicationType::Kinetto, {}, {}};
