@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <map>
 
+#include <sys/stat.h>
+
 #include "OutputTestUtil.h"
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
@@ -111,6 +113,33 @@ TEST_F(StreamedPrint, PagesAreThoseOfTheWholePortfolioPrintedFromMemory) {
         for (std::size_t i = 0; i < streamed.size(); ++i)
             EXPECT_TRUE(streamed[i] == whole[i]) << "page " << i + 1;
     }
+}
+
+// A pipe can be read only once, so a portfolio that must be printed whole cannot be read a
+// second time from it: the pages must still be those of the same file read from the disk.
+TEST_F(StreamedPrint, APortfolioFromAPipeIsPrintedWholeEvenOutOfOrder) {
+    if (!haveTool("pdftoppm"))
+        GTEST_SKIP() << "poppler-utils missing";
+    CPortfolio portfolio = varied();
+    // The last two pictures swapped: out of order only at the very end.
+    std::swap(portfolio.m_pictures[28], portfolio.m_pictures[29]);
+    save(portfolio, "book.pfo");
+    ASSERT_EQ(pixelon("print " + p("book.pfo") + " -o " + p("file.pdf")), 0);
+    // The header shows the name and time of the file it was given: the pipe has both alike.
+    std::filesystem::create_directory(dir / "pipe");
+    ASSERT_EQ(::mkfifo((dir / "pipe" / "book.pfo").c_str(), 0600), 0);
+    std::filesystem::last_write_time(dir / "pipe" / "book.pfo", stamp);
+    ASSERT_EQ(test::runPixelon(program, dir.path(),
+                               "print " + p("pipe/book.pfo") + " -o " + p("piped.pdf"),
+                               "(cat " + p("book.pfo") + " >" + p("pipe/book.pfo") + " &) ;"),
+              0)
+        << errors();
+    const auto fromFile = pages("file.pdf", 40);
+    const auto fromPipe = pages("piped.pdf", 40);
+    EXPECT_GE(fromFile.size(), 2u);
+    ASSERT_EQ(fromPipe.size(), fromFile.size());
+    for (std::size_t i = 0; i < fromFile.size(); ++i)
+        EXPECT_TRUE(fromPipe[i] == fromFile[i]) << "page " << i + 1;
 }
 
 TEST_F(StreamedPrint, AFaultLateInTheFileIsReportedAsReadingDoesAndLeavesNoPdf) {
