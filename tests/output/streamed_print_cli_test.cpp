@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <map>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "OutputTestUtil.h"
 #include "core/Portfolio.h"
@@ -170,6 +173,48 @@ TEST_F(StreamedPrint, AFaultLateInTheFileIsReportedAsReadingDoesAndLeavesNoPdf) 
         << "no temporary file is left";
     EXPECT_EQ(pixelon("print " + p("late.pfo") + " -o " + p("out/new.pdf")), 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "out" / "new.pdf"));
+}
+
+// The pages stream into a hidden file beside the PDF for as long as the print runs: Ctrl+C or
+// kill meanwhile must leave the previous PDF and no hidden file.
+TEST_F(StreamedPrint, AnInterruptedPrintLeavesThePreviousPdfAndNoHiddenFile) {
+    CPortfolio portfolio;
+    // Long enough to be caught while it writes: about 500 pages, a second or more.
+    for (int i = 0; i < 30000; ++i)
+        portfolio.m_pictures.push_back(test::solidPicture(i, 16, 16, rgb(0, 0, 0)));
+    save(portfolio, "long.pfo");
+    std::filesystem::create_directory(dir / "out");
+    test::writeBytes(dir / "out" / "old.pdf", {'o', 'l', 'd'});
+    const std::string pdf = p("out/old.pdf");
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::signal(SIGINT, SIG_DFL); // as a terminal's foreground program has it
+            ::execl(program.c_str(), program.c_str(), "print", p("long.pfo").c_str(), "-o",
+                    pdf.c_str(), "--quiet", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Waits for the hidden file to appear: the print is then under way.
+        bool writing = false;
+        for (int waited = 0; waited < 60000 && !writing; ++waited) {
+            for (const auto& entry : std::filesystem::directory_iterator(dir / "out"))
+                writing = writing || entry.path().filename() != "old.pdf";
+            if (!writing)
+                ::usleep(1000);
+        }
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(writing) << "the print never began writing";
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the print finished before it was interrupted";
+        EXPECT_EQ(WTERMSIG(status), signal);
+        EXPECT_EQ(readBytes(dir / "out" / "old.pdf").size(), 3u);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "out"),
+                                std::filesystem::directory_iterator()),
+                  1)
+            << "no hidden file is left";
+    }
 }
 
 TEST_F(StreamedPrint, NotesAfterThePicturesAndDuplicateIdsAreTheWholeFilesToo) {
