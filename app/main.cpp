@@ -11,6 +11,7 @@
 
 #include "app/DisplayCheck.h"
 #include "app/GlyphonApp.h"
+#include "core/TemporaryFiles.h"
 #include "platform/Version.h"
 
 namespace {
@@ -27,6 +28,8 @@ void usage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Ctrl+C or kill during a save leaves the previous file and no half-written one.
+    pixelon::RemoveTemporaryFilesOnSignals();
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
             usage();

@@ -9,6 +9,7 @@
 #include "cli/Args.h"
 #include "cli/Commands.h"
 #include "cli/Report.h"
+#include "core/TemporaryFiles.h"
 #include "platform/Version.h"
 
 namespace pixelon::cli {
@@ -60,6 +61,8 @@ int notBuilt(const char* name) {
 
 int main(int argc, char** argv) {
     using namespace pixelon::cli;
+    // Ctrl+C or kill during a save leaves the previous file and no half-written one.
+    pixelon::RemoveTemporaryFilesOnSignals();
     if (argc < 2) {
         usage(stderr);
         return 1;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/TemporaryFiles.h"
 #include "platform/FileError.h"
 
 namespace pixelon {
@@ -179,6 +180,8 @@ AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarg
         fail(error == ENOENT ? ENOTDIR : error);
     }
     m_temporary = name.data();
+    // A signal that ends the program before the rename removes the file too.
+    m_recorded = RecordTemporaryFile(name.data());
     if (exists) {
         // The owner can only be kept by a privileged user; the group by any member of it.
         if (::fchown(m_fd, existing.st_uid, existing.st_gid) != 0)
@@ -269,6 +272,7 @@ AtomicFile::~AtomicFile() {
         ::close(m_fd);
     if (!m_committed && !m_temporary.empty())
         ::unlink(m_temporary.c_str());
+    ForgetTemporaryFile(m_recorded);
 }
 
 void AtomicFile::write(std::span<const std::uint8_t> bytes) {
@@ -302,6 +306,8 @@ void AtomicFile::commit() {
     if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
         fail(errno);
     m_committed = true;
+    ForgetTemporaryFile(m_recorded);
+    m_recorded = -1;
     // Make the rename itself durable; a failure here no longer endangers either file.
     syncFolder(m_target.parent_path());
 }

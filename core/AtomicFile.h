@@ -88,6 +88,8 @@ private:
     bool m_committed = false;
     bool m_inPlace = false;
     bool m_direct = false;
+    // The temporary file's place among those a terminating signal removes, or -1.
+    int m_recorded = -1;
 };
 
 } // namespace pixelon

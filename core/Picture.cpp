@@ -47,6 +47,13 @@ void CPicture::CopyFrom(const CPicture& other) {
 
 namespace {
 
+// The bands of `perByte` rows that `height` rows fill, the last one perhaps partly. Counted
+// without adding first, so that a height near the largest int (a picture without width holds
+// no pixels and may be that tall) cannot overflow.
+int bandsOf(int height, int perByte) {
+    return height <= 0 ? 0 : (height - 1) / perByte + 1;
+}
+
 bool isDarkGrey(Colour c) {
     if (c == 0x515151 || c == 0x6F6F6F)
         return true;
@@ -140,7 +147,7 @@ std::vector<std::uint8_t> CPicture::Pack(const PaletteMap&, const PaletteMap& ta
         return out;
     }
     const int perByte = 8 / bits;
-    const int bands = (height + perByte - 1) / perByte;
+    const int bands = bandsOf(height, perByte);
     out.assign(std::size_t(width) * bands, 0);
     std::size_t at = 0;
     for (int band = 0; band < bands; ++band) {
@@ -197,7 +204,7 @@ void CPicture::Unpack(const PaletteMap& sourceMap, const PaletteMap& targetMap,
         valueOf[std::size_t(code)] = std::uint16_t(mapIndex(c, targetMap));
     }
     const int perByte = 8 / bits;
-    const int bands = (height + perByte - 1) / perByte;
+    const int bands = bandsOf(height, perByte);
     const int codeMask = codes - 1;
     std::size_t at = 0;
     for (int band = 0; band < bands; ++band) {
@@ -215,8 +222,11 @@ void CPicture::Unpack(const PaletteMap& sourceMap, const PaletteMap& targetMap,
 }
 
 std::vector<std::uint8_t> CPicture::PackMask() const {
-    const int bands = (m_nHeight + 7) / 8;
-    std::vector<std::uint8_t> out(std::size_t(m_nWidth) * std::size_t(std::max(bands, 0)), 0);
+    // Without width there is nothing to pack, however many rows.
+    if (m_nWidth <= 0)
+        return {};
+    const int bands = bandsOf(m_nHeight, 8);
+    std::vector<std::uint8_t> out(std::size_t(m_nWidth) * std::size_t(bands), 0);
     std::size_t at = 0;
     for (int band = 0; band < bands; ++band)
         for (int x = 0; x < m_nWidth; ++x, ++at)
@@ -229,7 +239,9 @@ std::vector<std::uint8_t> CPicture::PackMask() const {
 }
 
 void CPicture::UnpackMask(std::span<const std::uint8_t> bytes) {
-    const int bands = (m_nHeight + 7) / 8;
+    if (m_nWidth <= 0)
+        return;
+    const int bands = bandsOf(m_nHeight, 8);
     std::size_t at = 0;
     for (int band = 0; band < bands; ++band)
         for (int x = 0; x < m_nWidth; ++x, ++at) {

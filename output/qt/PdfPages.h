@@ -41,6 +41,8 @@ bool WritePortfolioPdf(const CPortfolio& portfolio, const std::filesystem::path&
 // read stopped. The reader's messages go to `readFeedback`, the others to `feedback`.
 // A file whose pictures are out of ID order, or whose name or notes change after the first
 // page, is printed again from the whole portfolio read into memory, as the reader sorts it.
+// A source that is not a regular file (a pipe, a device) cannot be read twice and is read
+// whole from the start.
 // A file that fails to read leaves the previous PDF as it was.
 bool PrintPortfolioFile(const std::filesystem::path& portfolioPath, CPortfolio& folio,
                         const std::filesystem::path& pdfPath, const PdfRequest& request,

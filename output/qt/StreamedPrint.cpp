@@ -1,5 +1,6 @@
 // Printing a portfolio file page by page as it is read.
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,20 @@ bool PrintPortfolioFile(const std::filesystem::path& portfolioPath, CPortfolio& 
         feedback.message(FontFailedText, MessageIcon::Exclamation);
         return false;
     }
+    // The whole portfolio, read and printed from memory.
+    const auto printWhole = [&] {
+        folio.m_pictures.clear();
+        if (!folio.ReadFile(portfolioPath, readFeedback))
+            return false;
+        CheckDuplicateIds(folio, folio.m_strName, feedback, false);
+        return WritePortfolioPdf(folio, pdfPath, request, feedback);
+    };
+    // A pipe or a device gives its data only once: should its pictures turn out to need the
+    // whole portfolio, they could not be read again. Such a source is read whole at once.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(portfolioPath, error))
+        return printWhole();
+
     PdfFile pdf(pdfPath);
     const PageHeader header{request.documentTitle, request.stamp};
     const PageOptions options{true, request.grid};
@@ -73,11 +88,7 @@ bool PrintPortfolioFile(const std::filesystem::path& portfolioPath, CPortfolio& 
     if (restart != Restart::None) {
         // Pages already written may be wrong: the whole portfolio is read and printed instead.
         pdf.Abandon();
-        folio.m_pictures.clear();
-        if (!folio.ReadFile(portfolioPath, readFeedback))
-            return false;
-        CheckDuplicateIds(folio, folio.m_strName, feedback, false);
-        return WritePortfolioPdf(folio, pdfPath, request, feedback);
+        return printWhole();
     }
     if (!duplicates.empty())
         feedback.message(DuplicateIdsText(duplicates, folio.m_strName), MessageIcon::Exclamation);

@@ -73,6 +73,29 @@ TEST(PortfolioReader, PicturesOfAnySizeLoadWithinTheFilesBudget) {
     EXPECT_FALSE(readBody(body).ok);
 }
 
+TEST(PortfolioReader, NoWidthAndTheLargestHeightPackWithoutOverflow) {
+    // No pixels, so within any budget, but a height that the count of bands of rows must not
+    // overflow, at every depth and with a mask; what is read writes back the same.
+    for (const char* colours : {"2", "4", "256", "65536"}) {
+        SCOPED_TRACE(colours);
+        CPortfolio folio;
+        RecordingFeedback feedback;
+        ASSERT_TRUE(readText(folio,
+                             lines({"Icon", "0001", "0", "2147483647", colours, "0F", "mask", "1F",
+                                    "Glyph", "0002", "0", "2147483647", "0F", "END"}),
+                             feedback));
+        ASSERT_EQ(folio.Count(), 2);
+        EXPECT_EQ(folio.m_pictures[0]->m_nHeight, 2147483647);
+        LineWriter writer;
+        folio.WriteTo(writer, "tall.pfo");
+        CPortfolio again;
+        ASSERT_TRUE(readText(again, writer.text(), feedback));
+        ASSERT_EQ(again.Count(), 2);
+        EXPECT_EQ(again.m_pictures[0]->m_nHeight, 2147483647);
+        EXPECT_EQ(again.m_pictures[0]->m_nWidth, 0);
+    }
+}
+
 TEST(PortfolioReader, OnlyTheMarkerLineStartsTheNotes) {
     TempDir dir;
     const std::filesystem::path folder = dir / "FONT_DESCRIPTION files";

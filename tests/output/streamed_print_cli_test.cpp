@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <map>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "OutputTestUtil.h"
 #include "core/Portfolio.h"
@@ -113,6 +118,33 @@ TEST_F(StreamedPrint, PagesAreThoseOfTheWholePortfolioPrintedFromMemory) {
     }
 }
 
+// A pipe can be read only once, so a portfolio that must be printed whole cannot be read a
+// second time from it: the pages must still be those of the same file read from the disk.
+TEST_F(StreamedPrint, APortfolioFromAPipeIsPrintedWholeEvenOutOfOrder) {
+    if (!haveTool("pdftoppm"))
+        GTEST_SKIP() << "poppler-utils missing";
+    CPortfolio portfolio = varied();
+    // The last two pictures swapped: out of order only at the very end.
+    std::swap(portfolio.m_pictures[28], portfolio.m_pictures[29]);
+    save(portfolio, "book.pfo");
+    ASSERT_EQ(pixelon("print " + p("book.pfo") + " -o " + p("file.pdf")), 0);
+    // The header shows the name and time of the file it was given: the pipe has both alike.
+    std::filesystem::create_directory(dir / "pipe");
+    ASSERT_EQ(::mkfifo((dir / "pipe" / "book.pfo").c_str(), 0600), 0);
+    std::filesystem::last_write_time(dir / "pipe" / "book.pfo", stamp);
+    ASSERT_EQ(test::runPixelon(program, dir.path(),
+                               "print " + p("pipe/book.pfo") + " -o " + p("piped.pdf"),
+                               "(cat " + p("book.pfo") + " >" + p("pipe/book.pfo") + " &) ;"),
+              0)
+        << errors();
+    const auto fromFile = pages("file.pdf", 40);
+    const auto fromPipe = pages("piped.pdf", 40);
+    EXPECT_GE(fromFile.size(), 2u);
+    ASSERT_EQ(fromPipe.size(), fromFile.size());
+    for (std::size_t i = 0; i < fromFile.size(); ++i)
+        EXPECT_TRUE(fromPipe[i] == fromFile[i]) << "page " << i + 1;
+}
+
 TEST_F(StreamedPrint, AFaultLateInTheFileIsReportedAsReadingDoesAndLeavesNoPdf) {
     CPortfolio portfolio;
     // Two a page at 600 dpi: a hundred pages are written before the fault.
@@ -141,6 +173,48 @@ TEST_F(StreamedPrint, AFaultLateInTheFileIsReportedAsReadingDoesAndLeavesNoPdf) 
         << "no temporary file is left";
     EXPECT_EQ(pixelon("print " + p("late.pfo") + " -o " + p("out/new.pdf")), 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "out" / "new.pdf"));
+}
+
+// The pages stream into a hidden file beside the PDF for as long as the print runs: Ctrl+C or
+// kill meanwhile must leave the previous PDF and no hidden file.
+TEST_F(StreamedPrint, AnInterruptedPrintLeavesThePreviousPdfAndNoHiddenFile) {
+    CPortfolio portfolio;
+    // Long enough to be caught while it writes: about 500 pages, a second or more.
+    for (int i = 0; i < 30000; ++i)
+        portfolio.m_pictures.push_back(test::solidPicture(i, 16, 16, rgb(0, 0, 0)));
+    save(portfolio, "long.pfo");
+    std::filesystem::create_directory(dir / "out");
+    test::writeBytes(dir / "out" / "old.pdf", {'o', 'l', 'd'});
+    const std::string pdf = p("out/old.pdf");
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::signal(SIGINT, SIG_DFL); // as a terminal's foreground program has it
+            ::execl(program.c_str(), program.c_str(), "print", p("long.pfo").c_str(), "-o",
+                    pdf.c_str(), "--quiet", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Waits for the hidden file to appear: the print is then under way.
+        bool writing = false;
+        for (int waited = 0; waited < 60000 && !writing; ++waited) {
+            for (const auto& entry : std::filesystem::directory_iterator(dir / "out"))
+                writing = writing || entry.path().filename() != "old.pdf";
+            if (!writing)
+                ::usleep(1000);
+        }
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(writing) << "the print never began writing";
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the print finished before it was interrupted";
+        EXPECT_EQ(WTERMSIG(status), signal);
+        EXPECT_EQ(readBytes(dir / "out" / "old.pdf").size(), 3u);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "out"),
+                                std::filesystem::directory_iterator()),
+                  1)
+            << "no hidden file is left";
+    }
 }
 
 TEST_F(StreamedPrint, NotesAfterThePicturesAndDuplicateIdsAreTheWholeFilesToo) {

@@ -1,0 +1,76 @@
+#include "core/TemporaryFiles.h"
+
+#include <array>
+#include <atomic>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <unistd.h>
+
+namespace pixelon {
+
+namespace {
+
+// A place is free, being filled, or holds a path the handler may remove. Only lock-free
+// atomics and unlink are used from the handler, which may run at any point of a save.
+enum PlaceState : int { Free, Filling, Recorded };
+
+struct Place {
+    std::atomic<int> state{Free};
+    char path[PATH_MAX] = {};
+};
+
+// More than the saves the program ever has under way at once (a few nested at most).
+std::array<Place, 16> places;
+
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void removeAndEnd(int signal) {
+    for (Place& place : places)
+        if (place.state.load() == Recorded)
+            ::unlink(place.path);
+    // The default action ends the program once the handler returns, with the signal as its
+    // cause, as it would have ended without the handler.
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+} // namespace
+
+int RecordTemporaryFile(const char* path) noexcept {
+    const std::size_t length = std::strlen(path);
+    if (length >= PATH_MAX)
+        return -1;
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        int expected = Free;
+        if (!places[i].state.compare_exchange_strong(expected, Filling))
+            continue;
+        std::memcpy(places[i].path, path, length + 1);
+        places[i].state.store(Recorded);
+        return int(i);
+    }
+    return -1;
+}
+
+void ForgetTemporaryFile(int place) noexcept {
+    if (place >= 0 && std::size_t(place) < places.size())
+        places[std::size_t(place)].state.store(Free);
+}
+
+void RemoveTemporaryFilesOnSignals() noexcept {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action {};
+        action.sa_handler = removeAndEnd;
+        sigemptyset(&action.sa_mask);
+        // Another of these signals during the removal waits; it would only end the program.
+        sigaddset(&action.sa_mask, SIGINT);
+        sigaddset(&action.sa_mask, SIGTERM);
+        sigaddset(&action.sa_mask, SIGHUP);
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+} // namespace pixelon

@@ -1,0 +1,20 @@
+#pragma once
+
+namespace pixelon {
+
+// The hidden files that saves write before renaming them into place exist only while a save
+// is under way. A signal that ends the program meanwhile (Ctrl+C, kill, a closed terminal)
+// would leave them behind beside the user's files; these functions let it remove them first.
+
+// Records `path` as a file to remove should the program be ended by a signal. The place it
+// takes, to give back with ForgetTemporaryFile; -1 when none is free (a handful of saves at
+// once are recorded) or the path is too long, and then the file is simply not recorded.
+int RecordTemporaryFile(const char* path) noexcept;
+void ForgetTemporaryFile(int place) noexcept;
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the recorded files and then end the program as they
+// would have. A signal ignored when this is called (a program started under nohup) stays
+// ignored.
+void RemoveTemporaryFilesOnSignals() noexcept;
+
+} // namespace pixelon
