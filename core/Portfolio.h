@@ -79,7 +79,9 @@ public:
     void WriteTo(LineWriter& file, std::string_view shownPath, ProgressWindow* progress = nullptr);
 
 private:
-    void ReadAnimation(LineReader& file, std::string_view line);
+    // Reads one animation entry; returns what it charged to the reader's budget (throws
+    // EString beyond `budgetLeft`).
+    std::uint64_t ReadAnimation(LineReader& file, std::string_view line, std::uint64_t budgetLeft);
     bool readLines(LineReader& file, std::uint64_t length, std::string_view shownPath,
                    Feedback& feedback, const std::function<void()>& onName, const PictureSink& sink,
                    std::string_view progressTitle);

@@ -26,6 +26,11 @@ namespace {
 // pixels. The pictures of one file may hold this many pixels plus 16 for every byte of the file,
 // far more than any file that carries its pixel data needs.
 constexpr std::uint64_t BasePixelBudget = std::uint64_t(1) << 24;
+// Every picture and animation costs memory whatever its size, and every frame a little, so
+// each is charged to the same budget: an endless stream of empty entries (from a pipe, whose
+// size is unknown) stops there instead of growing without end.
+constexpr std::uint64_t EntryCharge = 64;
+constexpr std::uint64_t FrameCharge = 16;
 
 bool isBlank(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
@@ -330,8 +335,12 @@ bool CPortfolio::readLines(LineReader& file, std::uint64_t length, std::string_v
             } else if (line.starts_with("SPACING")) {
                 m_nSpacing = parseDecimal(from(line, 8));
             } else if (line.starts_with("ANIMATION")) {
-                ReadAnimation(file, line);
+                pixels += ReadAnimation(file, line, pixelBudget - pixels);
             } else if (line.starts_with("Glyph") || line.starts_with("Image") || line == "Icon") {
+                if (pixelBudget - pixels < EntryCharge)
+                    throw EString("Glyph data error: more pictures than a file of this size can "
+                                  "describe");
+                pixels += EntryCharge;
                 auto picture = std::make_unique<CPicture>();
                 // The budget is checked before the pixels are allocated.
                 pending = picture->ReadItem(file, std::string(line), pixelBudget - pixels);
@@ -366,7 +375,12 @@ bool CPortfolio::readLines(LineReader& file, std::uint64_t length, std::string_v
     return false;
 }
 
-void CPortfolio::ReadAnimation(LineReader& file, std::string_view line) {
+std::uint64_t CPortfolio::ReadAnimation(LineReader& file, std::string_view line,
+                                        std::uint64_t budgetLeft) {
+    std::uint64_t charged = EntryCharge;
+    if (charged > budgetLeft)
+        throw EString("Animation data error: more animations than a file of this size can "
+                      "describe");
     Animation animation;
     Tokens tokens(line);
     std::string_view token;
@@ -385,6 +399,10 @@ void CPortfolio::ReadAnimation(LineReader& file, std::string_view line) {
         std::string_view frameLine;
         if (!file.next(frameLine))
             break;
+        charged += FrameCharge;
+        if (charged > budgetLeft)
+            throw EString("Animation data error: " + animation.name +
+                          " has more frames than a file of this size can describe");
         AnimationFrame frame;
         Tokens frameTokens(frameLine);
         if (frameTokens.next(token)) {
@@ -401,6 +419,7 @@ void CPortfolio::ReadAnimation(LineReader& file, std::string_view line) {
         animation.frames.push_back(frame);
     }
     m_animations.push_back(std::move(animation));
+    return charged;
 }
 
 bool CPortfolio::ReadFile(const std::filesystem::path& path, Feedback& feedback,

@@ -307,6 +307,43 @@ TEST(PortfolioFile, ReaderErrorsAreReportedWithTheirLine) {
     EXPECT_THROW(p.ReadItem(empty, "Icxx"), EString);
 }
 
+// A pipe has no size, so only the base budget applies; empty entries cost memory too, and an
+// endless stream of them (or of animation frames) must stop rather than grow without end.
+TEST(PortfolioFile, EmptyEntriesFromASourceWithoutSizeStopAtTheBudget) {
+    std::string pictures;
+    for (int i = 0; i < 300000; ++i)
+        pictures += "Glyph\n0001\n0\n0\n";
+    CPortfolio folio;
+    RecordingFeedback feedback;
+    LineReader reader(pictures);
+    EXPECT_FALSE(folio.ReadFrom(reader, 0, "pipe", feedback));
+    EXPECT_LE(folio.Count(), 262144);
+    EXPECT_GT(folio.Count(), 200000) << "the charge must not refuse ordinary portfolios";
+    EXPECT_EQ(feedback.messages().back().text,
+              "Unable to open file:\nGlyph data error: more pictures than a file of this size "
+              "can describe");
+
+    std::string frames = "ANIMATION Walk 1 1 0 0 0 0 0 1100000\n";
+    for (int i = 0; i < 1100000; ++i)
+        frames += "0001\n";
+    CPortfolio animated;
+    RecordingFeedback animatedFeedback;
+    LineReader frameReader(frames);
+    EXPECT_FALSE(animated.ReadFrom(frameReader, 0, "pipe", animatedFeedback));
+    EXPECT_EQ(animatedFeedback.messages().back().text,
+              "Unable to open file:\nAnimation data error: Walk has more frames than a file of "
+              "this size can describe");
+
+    // The same frames in a file of their size are read whole.
+    CPortfolio sized;
+    RecordingFeedback sizedFeedback;
+    const std::string whole = frames + "END\n";
+    LineReader sizedReader(whole);
+    EXPECT_TRUE(sized.ReadFrom(sizedReader, whole.size(), "file", sizedFeedback));
+    ASSERT_EQ(sized.m_animations.size(), 1u);
+    EXPECT_EQ(sized.m_animations[0].frames.size(), 1100000u);
+}
+
 TEST(PortfolioFile, AFailedReadKeepsWhatWasReadBefore) {
     CPortfolio folio;
     RecordingFeedback feedback;
