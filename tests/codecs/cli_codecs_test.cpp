@@ -5,7 +5,7 @@
 #include "codecs/GifWriter.h"
 #include "codecs/RasterFile.h"
 #include "core/Picture.h"
-#include "tests/support/PixelonProgram.h"
+#include "tests/support/PixelonCommandTest.h"
 
 namespace pixelon {
 namespace {
@@ -13,23 +13,12 @@ namespace {
 using test::ScratchDir;
 
 // Runs the built pixelon; the exit status, with standard output and error in files.
-class PixelonCli : public ::testing::Test {
+class PixelonCli : public test::PixelonCommandTest {
 protected:
-    void SetUp() override {
-        program = test::builtPixelon();
-        if (program.empty())
-            GTEST_SKIP() << "pixelon not built";
-    }
-    int pixelon(const std::string& arguments) {
-        return test::runPixelon(program, dir.path(), arguments);
-    }
     std::string text(const char* name) {
         auto b = test::readBytes(dir / name);
         return {b.begin(), b.end()};
     }
-    std::string p(const char* name) const { return (dir / name).string(); }
-    std::string program;
-    ScratchDir dir;
 };
 
 TEST_F(PixelonCli, DecodeListAndFrames) {

@@ -8,7 +8,7 @@
 #include "output/PrintPage.h"
 #include "platform/Feedback.h"
 #include "tests/codecs/codec_test_util.h"
-#include "tests/support/PixelonProgram.h"
+#include "tests/support/PixelonCommandTest.h"
 
 namespace pixelon {
 namespace {
@@ -24,18 +24,13 @@ constexpr Colour Black = rgb(0, 0, 0);
 
 // Runs the built pixelon on portfolios written by the test, and reads its files back with
 // ImageMagick, netpbm and poppler.
-class OutputCli : public ::testing::Test {
+class OutputCli : public test::PixelonCommandTest {
 protected:
     void SetUp() override {
-        program = test::builtPixelon();
-        if (program.empty())
-            GTEST_SKIP() << "pixelon not built";
-        binaryDir = std::getenv("PIXELON_BINARY_DIR");
+        PixelonCommandTest::SetUp();
+        if (!program.empty())
+            binaryDir = std::getenv("PIXELON_BINARY_DIR");
     }
-    int pixelon(const std::string& arguments) {
-        return test::runPixelon(program, dir.path(), arguments);
-    }
-    std::string p(const std::string& name) const { return (dir / name).string(); }
     void save(CPortfolio& portfolio, const std::string& name) {
         RecordingFeedback feedback;
         ASSERT_TRUE(portfolio.WriteFile(dir / name, feedback));
@@ -46,9 +41,7 @@ protected:
             return std::nullopt;
         return readPpm(dir / "peer.ppm");
     }
-    std::string program;
     std::filesystem::path binaryDir;
-    ScratchDir dir;
 };
 
 // Checks a sheet read by a peer program: its size and one picture's pixels in its cell.

@@ -16,7 +16,7 @@
 #include "core/Portfolio.h"
 #include "platform/Feedback.h"
 #include "tests/codecs/codec_test_util.h"
-#include "tests/support/PixelonProgram.h"
+#include "tests/support/PixelonCommandTest.h"
 
 namespace pixelon {
 namespace {
@@ -30,17 +30,8 @@ std::string text(const std::vector<std::uint8_t>& bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-class StreamedPrint : public ::testing::Test {
+class StreamedPrint : public test::PixelonCommandTest {
 protected:
-    void SetUp() override {
-        program = test::builtPixelon();
-        if (program.empty())
-            GTEST_SKIP() << "pixelon not built";
-    }
-    int pixelon(const std::string& arguments) {
-        return test::runPixelon(program, dir.path(), arguments);
-    }
-    std::string p(const std::string& name) const { return (dir / name).string(); }
     std::string errors() const { return text(readBytes(dir / "err.txt")); }
     // Writes the portfolio to `name` with its pictures in the order given.
     void save(CPortfolio& portfolio, const std::string& name) {
@@ -67,8 +58,6 @@ protected:
         return result;
     }
 
-    std::string program;
-    ScratchDir dir;
     std::filesystem::file_time_type stamp =
         std::filesystem::file_time_type::clock::now() - std::chrono::hours(30);
 };
