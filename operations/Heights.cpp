@@ -17,6 +17,11 @@ std::uint16_t whiteOf(const CPicture& picture) {
     return picture.m_nDepth <= 2 ? 3 : 0xFFFF;
 }
 
+// An enlarged picture may hold at most this many pixels: every width up to 65535 at the largest
+// height, while a width read from a file whose picture has no rows cannot make the enlargement
+// claim gigabytes.
+constexpr std::uint64_t MaxEnlargedPixels = std::uint64_t(1) << 26;
+
 bool hasStorage(const CPicture& picture) {
     const std::size_t pixels =
         std::size_t(std::max(picture.m_nWidth, 0)) * std::size_t(std::max(picture.m_nHeight, 0));
@@ -88,6 +93,8 @@ bool EnlargePictureHeight(CPicture& picture, int top, int bottom) {
         return false;
     const long long height =
         std::min<long long>((long long)picture.m_nHeight + top + bottom, CPicture::MaxHeight);
+    if (std::uint64_t(picture.m_nWidth) * std::uint64_t(height) > MaxEnlargedPixels)
+        return false;
     remapRows(picture, int(height), top);
     return true;
 }

@@ -78,6 +78,27 @@ TEST(HeightCommands, EnlargeStopsAtThePictureLimit) {
     EXPECT_EQ(p->m_pixels.size(), std::size_t(CPicture::MaxHeight * 2));
 }
 
+// A file may hold a very wide picture without rows; giving it rows must not claim gigabytes.
+TEST(HeightCommands, EnlargeLeavesPicturesTooWideForRowsAsTheyAre) {
+    CPortfolio portfolio;
+    portfolio.m_pictures.push_back(rowsPicture(1, 0, 0));
+    portfolio.Picture(0).m_nWidth = 355555555;
+    // One row of the widest picture a GIF can hold, built directly (Create caps the width).
+    auto wide = std::make_unique<CPicture>();
+    wide->m_nWidth = 65535;
+    wide->m_nHeight = 1;
+    wide->m_pixels.assign(65535 * 2, 0);
+    wide->m_mask.assign(65535, 1);
+    portfolio.m_pictures.push_back(std::move(wide));
+    RecordingFeedback feedback;
+    const HeightReport report = EnlargeHeights(portfolio, {0, 1}, 0, 5, 100, feedback);
+    EXPECT_EQ(report.changed, 1);
+    EXPECT_EQ(report.unchanged, 1);
+    EXPECT_EQ(portfolio.Picture(0).m_nHeight, 0);
+    EXPECT_TRUE(portfolio.Picture(0).m_pixels.empty());
+    EXPECT_EQ(portfolio.Picture(1).m_nHeight, 6) << "the widest pictures still grow";
+}
+
 TEST(HeightCommands, ShiftKeepsHeightColoursAndMask) {
     // A grey map left behind by the last file read must not turn colours grey.
     const PaletteMap* before = CurrentMap;
