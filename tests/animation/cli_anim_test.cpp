@@ -12,6 +12,7 @@
 #include "tests/animation/AnimationTestUtil.h"
 #include "tests/codecs/codec_test_util.h"
 #include "tests/support/GifPeers.h"
+#include "tests/support/TestPictures.h"
 
 namespace pixelon {
 namespace {
@@ -112,17 +113,6 @@ TEST_F(AnimCommand, RefusalsAndMistakes) {
     r = pixelon(dir, "--help");
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.starts_with("Usage: pixelon anim")) << r.out;
-}
-
-// A picture of any size, beyond what Create allows, as a portfolio file may hold.
-std::unique_ptr<CPicture> sizedPicture(int id, int width, int height) {
-    auto p = std::make_unique<CPicture>();
-    p->m_nId = id;
-    p->m_nWidth = width;
-    p->m_nHeight = height;
-    p->m_nDepth = p->m_nStoredDepth = 16;
-    p->ResizeStorage();
-    return p;
 }
 
 // Animations a GIF cannot hold: each export is refused with a text naming the animation and

@@ -9,30 +9,18 @@
 #include "codec_test_util.h"
 #include "codecs/ImportLimits.h"
 #include "codecs/JpegDecoder.h"
-#include "tests/support/PixelonProgram.h"
+#include "tests/support/PixelonCommandTest.h"
 
 namespace pixelon {
 namespace {
 
-using test::ScratchDir;
-
-class DecodeJpegCli : public ::testing::Test {
+class DecodeJpegCli : public test::PixelonCommandTest {
 protected:
     void SetUp() override {
-        program = test::builtPixelon();
-        if (program.empty())
-            GTEST_SKIP() << "pixelon not built";
-        if (!test::haveTool("cjpeg"))
+        PixelonCommandTest::SetUp();
+        if (!IsSkipped() && !test::haveTool("cjpeg"))
             GTEST_SKIP() << "cjpeg not installed";
     }
-    int pixelon(const std::string& arguments) {
-        return test::runPixelon(program, dir.path(), arguments);
-    }
-    std::string err() {
-        auto b = test::readBytes(dir / "err.txt");
-        return {b.begin(), b.end()};
-    }
-    std::string p(const std::string& name) const { return (dir / name).string(); }
     // cjpeg's file of a test pattern.
     std::vector<std::uint8_t> makeJpeg(const std::string& name, int w, int h,
                                        const std::string& options) {
@@ -54,9 +42,6 @@ protected:
             ppm.insert(ppm.end(), img.channels == 1 ? 3 : 1, v);
         return ppm;
     }
-
-    std::string program;
-    ScratchDir dir;
 };
 
 TEST_F(DecodeJpegCli, WritesTheDecodedPixelsForEveryLayout) {

@@ -8,20 +8,10 @@
 #include "platform/Feedback.h"
 #include "tests/support/PixelonProgram.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestPictures.h"
 
 namespace pixelon {
 namespace {
-
-// A black picture of any size, beyond what Create allows, as a portfolio file may hold.
-std::unique_ptr<CPicture> blackPicture(int id, int width, int height) {
-    auto p = std::make_unique<CPicture>();
-    p->m_nId = id;
-    p->m_nWidth = width;
-    p->m_nHeight = height;
-    p->m_nDepth = p->m_nStoredDepth = 16;
-    p->ResizeStorage();
-    return p;
-}
 
 class FntLimits : public ::testing::Test {
 protected:
@@ -60,8 +50,8 @@ protected:
 // refused naming the picture, and no file is left.
 TEST_F(FntLimits, RefusesWhatTheSixteenBitFieldsCannotHold) {
     std::vector<std::unique_ptr<CPicture>> tall;
-    tall.push_back(blackPicture(0x41, 4, 8));
-    tall.push_back(blackPicture(0x42, 1, 70000));
+    tall.push_back(sizedPicture(0x41, 4, 8));
+    tall.push_back(sizedPicture(0x42, 1, 70000));
     save("tall.pfo", std::move(tall));
     EXPECT_EQ(fnt("tall.pfo"), 1);
     EXPECT_NE(err.find("Picture 00066 is 70000 pixels high; a Windows font is at most 65535 "
@@ -80,14 +70,14 @@ TEST_F(FntLimits, RefusesWhatTheSixteenBitFieldsCannotHold) {
     std::filesystem::remove(dir.path / "f.fnt");
 
     std::vector<std::unique_ptr<CPicture>> w;
-    w.push_back(blackPicture(0x43, 70000, 1));
+    w.push_back(sizedPicture(0x43, 70000, 1));
     save("wide.pfo", std::move(w));
     EXPECT_EQ(fnt("wide.pfo"), 1);
     EXPECT_NE(err.find("Picture 00067 is 70000 pixels wide"), std::string::npos) << err;
     EXPECT_FALSE(std::filesystem::exists(dir.path / "f.fnt"));
 
     std::vector<std::unique_ptr<CPicture>> a;
-    a.push_back(blackPicture(0x44, 8, 8));
+    a.push_back(sizedPicture(0x44, 8, 8));
     save("ascent.pfo", std::move(a), -2);
     EXPECT_EQ(fnt("ascent.pfo"), 1);
     EXPECT_NE(err.find("The portfolio's ascent -2 is outside 0 to 65535"), std::string::npos)

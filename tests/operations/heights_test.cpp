@@ -5,6 +5,7 @@
 #include "core/Portfolio.h"
 #include "operations/Heights.h"
 #include "platform/Feedback.h"
+#include "tests/support/TestPictures.h"
 
 namespace pixelon {
 namespace {
@@ -83,13 +84,8 @@ TEST(HeightCommands, EnlargeLeavesPicturesTooWideForRowsAsTheyAre) {
     CPortfolio portfolio;
     portfolio.m_pictures.push_back(rowsPicture(1, 0, 0));
     portfolio.Picture(0).m_nWidth = 355555555;
-    // One row of the widest picture a GIF can hold, built directly (Create caps the width).
-    auto wide = std::make_unique<CPicture>();
-    wide->m_nWidth = 65535;
-    wide->m_nHeight = 1;
-    wide->m_pixels.assign(65535 * 2, 0);
-    wide->m_mask.assign(65535, 1);
-    portfolio.m_pictures.push_back(std::move(wide));
+    // One row of the widest picture a GIF can hold (Create caps the width).
+    portfolio.m_pictures.push_back(sizedPicture(2, 65535, 1));
     RecordingFeedback feedback;
     const HeightReport report = EnlargeHeights(portfolio, {0, 1}, 0, 5, 100, feedback);
     EXPECT_EQ(report.changed, 1);

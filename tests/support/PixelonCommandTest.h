@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tests/codecs/codec_test_util.h"
 #include "tests/support/PixelonProgram.h"
@@ -23,6 +25,11 @@ protected:
     int pixelon(const std::string& arguments) { return runPixelon(program, dir.path(), arguments); }
     // The path of `name` in the test's folder.
     std::string p(const std::string& name) const { return (dir / name).string(); }
+    // What the last command wrote on standard error.
+    std::string err() const {
+        const std::vector<std::uint8_t> bytes = readBytes(dir / "err.txt");
+        return {bytes.begin(), bytes.end()};
+    }
 
     std::string program;
     ScratchDir dir;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "core/Picture.h"
 
 namespace pixelon {
@@ -17,6 +19,18 @@ inline CPicture whitePicture(int w, int h) {
             p.SetPixel(x, y, 0xFFFF);
             p.SetMask(x, y, 1);
         }
+    return p;
+}
+
+// A 16-bit picture of any size, beyond what Create allows, as a portfolio file may hold; its
+// storage is as ResizeStorage makes it (black).
+inline std::unique_ptr<CPicture> sizedPicture(int id, int width, int height) {
+    auto p = std::make_unique<CPicture>();
+    p->m_nId = id;
+    p->m_nWidth = width;
+    p->m_nHeight = height;
+    p->m_nDepth = p->m_nStoredDepth = 16;
+    p->ResizeStorage();
     return p;
 }
 
