@@ -20,6 +20,18 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::pa
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes;
+    // A regular file's size tells at once whether it is over the limit, and how much room the
+    // bytes need; a pipe or device is read up to the limit.
+    struct stat info {};
+    if (::fstat(::fileno(f), &info) == 0 && S_ISREG(info.st_mode)) {
+        if (std::uintmax_t(info.st_size) > limit) {
+            std::fclose(f);
+            if (error)
+                *error = EFBIG;
+            return std::nullopt;
+        }
+        bytes.reserve(std::size_t(info.st_size));
+    }
     std::uint8_t chunk[65536];
     std::size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {

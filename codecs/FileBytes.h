@@ -9,7 +9,8 @@
 
 namespace pixelon {
 
-// Reads a whole file; nothing when it cannot be opened or is larger than `limit` bytes.
+// Reads a whole file; nothing when it cannot be opened or is larger than `limit` bytes (error
+// EFBIG, for a regular file known from its size before anything is read).
 std::optional<std::vector<std::uint8_t>>
 ReadFileBytes(const std::filesystem::path& path, std::uintmax_t limit = std::uintmax_t(1) << 30,
               int* error = nullptr);

@@ -46,14 +46,6 @@ std::variant<PngImage, PngError> ReadPngFile(const std::filesystem::path& path,
                                              const PngReadLimits& limits, int* error) {
     // A PNG holds its pixels compressed; a file beyond 256 MB (or a pipe that never ends) is
     // not one this program keeps, and is too large rather than a failure of the disk.
-    // A regular file's size tells at once; a pipe is read up to the limit.
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec) &&
-        std::filesystem::file_size(path, ec) > MaxPngFileSize && !ec) {
-        if (error)
-            *error = 0;
-        return PngError::TooLarge;
-    }
     int readError = 0;
     auto bytes = ReadFileBytes(path, MaxPngFileSize, &readError);
     if (error)
