@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/Utf8.h"
+
 #include "platform/Surface.h"
 
 namespace pixelon {
@@ -35,8 +37,5 @@ public:
 private:
     std::shared_ptr<const CPortfolio> m_portfolio;
 };
-
-// The code points of UTF-8 text; malformed bytes stand for themselves.
-std::u32string decodeUtf8(std::string_view text);
 
 } // namespace pixelon

@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
-    imagemagick netpbm libjpeg-turbo-progs gifsicle giflib-tools libgif-dev libspng-dev pngcheck
+    imagemagick netpbm libjpeg-turbo-progs gifsicle giflib-tools libgif-dev libspng-dev zlib1g-dev pngcheck
     openobex-apps socat iproute2 util-linux
     libfreetype-dev pcf2bdf xfonts-utils xfonts-base xfonts-unifont fontconfig fonts-dejavu-core
     poppler-utils hyperfine pkg-config x11-utils xdotool twm

@@ -1,79 +1,42 @@
 #include "output/qt/PdfFile.h"
 
-#include <QIODevice>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-
 #include <cerrno>
-#include <optional>
-#include <vector>
+#include <exception>
+#include <stdexcept>
 
 #include "codecs/FileBytes.h"
 #include "core/AtomicFile.h"
-#include "output/qt/QtPagePainter.h"
+#include "output/PdfDocument.h"
+#include "output/PdfPagePainter.h"
+#include "output/qt/QtTextRasterizer.h"
 #include "platform/Feedback.h"
 
 namespace pixelon {
 
-namespace {
-
-// The PDF writer's output, passed on to an AtomicFile in large blocks as the pages are drawn,
-// so that no page is kept in memory once written. A write error is kept and reported at the
-// end; Qt only sees that the write failed.
-class AtomicFileDevice : public QIODevice {
-public:
-    explicit AtomicFileDevice(AtomicFile& file) : m_file(file) { m_buffer.reserve(BlockSize); }
-
-    bool isSequential() const override { return true; }
-    // Writes what is still buffered; the errno of the first failed write, or 0.
-    int finish() {
-        flushBuffer();
-        return m_error;
-    }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 size) override {
-        if (m_error)
-            return -1;
-        m_buffer.insert(m_buffer.end(), reinterpret_cast<const std::uint8_t*>(data),
-                        reinterpret_cast<const std::uint8_t*>(data) + size);
-        if (m_buffer.size() >= BlockSize)
-            flushBuffer();
-        return m_error ? -1 : size;
-    }
-
-private:
-    static constexpr std::size_t BlockSize = 1 << 20;
-
-    void flushBuffer() {
-        if (!m_error && !m_buffer.empty()) {
-            try {
-                m_file.write(m_buffer);
-            } catch (const EFileError& e) {
-                m_error = e.Errno() ? e.Errno() : EIO;
-            }
-        }
-        m_buffer.clear();
-    }
-
-    AtomicFile& m_file;
-    std::vector<std::uint8_t> m_buffer;
-    int m_error = 0;
-};
-
-} // namespace
-
 // Declared in the order they are made; destroyed the other way round, the painter first.
 struct PdfFile::Open {
-    explicit Open(const std::filesystem::path& path) : file(path), device(file) {}
+    Open(const std::filesystem::path& path, int dotsPerInch)
+        : file(path), document([this](std::span<const std::uint8_t> bytes) { write(bytes); }),
+          painter(document, dotsPerInch, &rasterizer) {}
+
+    // The document's bytes go to the file; the first failure is kept for Finish and what
+    // follows it is dropped, so that drawing never meets an exception.
+    void write(std::span<const std::uint8_t> bytes) {
+        if (error)
+            return;
+        try {
+            file.write(bytes);
+        } catch (const EFileError& e) {
+            error = e.Errno() ? e.Errno() : EIO;
+        }
+    }
+
     AtomicFile file;
-    AtomicFileDevice device;
-    std::optional<QPdfWriter> writer;
-    QPainter painter;
-    std::optional<QtPagePainter> pagePainter;
+    int error = 0;
+    PdfDocument document;
+    QtTextRasterizer rasterizer;
+    PdfPagePainter painter;
+    std::string title;
 };
 
 PdfFile::PdfFile(std::filesystem::path path) : m_path(std::move(path)) {}
@@ -82,55 +45,46 @@ PdfFile::~PdfFile() = default;
 
 bool PdfFile::Begin(int dotsPerInch, const std::string& title, Feedback& feedback) {
     try {
-        m_open = std::make_unique<Open>(m_path);
+        m_open = std::make_unique<Open>(m_path, dotsPerInch);
     } catch (const EFileError& e) {
         feedback.message(SaveFailureText(e.Errno()), MessageIcon::Stop);
         return false;
     }
-    Open& open = *m_open;
-    open.device.open(QIODevice::WriteOnly);
-    QPdfWriter& writer = open.writer.emplace(&open.device);
-    writer.setResolution(dotsPerInch);
-    writer.setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    writer.setTitle(QString::fromStdString(title));
-    writer.setCreator(QStringLiteral("Pixelon"));
-    if (!open.painter.begin(&writer)) {
-        m_open.reset();
-        feedback.message("The printer could not be opened.", MessageIcon::Stop);
-        return false;
-    }
-    open.pagePainter.emplace(open.painter, double(writer.logicalDpiX()) / dotsPerInch);
+    m_open->title = title;
     m_firstPage = true;
     return true;
 }
 
 PagePainter& PdfFile::NextPage() {
-    if (!m_firstPage)
-        m_open->writer->newPage();
+    m_open->painter.StartPage();
     m_firstPage = false;
-    return *m_open->pagePainter;
+    return m_open->painter;
 }
 
 bool PdfFile::Finish(Feedback& feedback) {
     if (!m_open)
         return false;
-    m_open->pagePainter.reset();
-    m_open->painter.end();
-    m_open->writer.reset();
+    Open& open = *m_open;
+    // A document always has a page, as a printer always gives one sheet.
+    if (m_firstPage)
+        open.painter.StartPage();
+    open.painter.EndPage();
+    int error = 0;
     try {
-        if (const int error = m_open->device.finish()) {
-            m_open.reset();
-            feedback.message(SaveFailureText(error), MessageIcon::Stop);
-            return false;
-        }
-        m_open->file.commit();
+        open.document.Finish(open.title, "Pixelon");
+        error = open.error;
+        if (!error)
+            open.file.commit();
     } catch (const EFileError& e) {
-        m_open.reset();
-        feedback.message(SaveFailureText(e.Errno()), MessageIcon::Stop);
-        return false;
+        error = e.Errno() ? e.Errno() : EIO;
+    } catch (const std::length_error&) {
+        error = EFBIG;
     }
     m_open.reset();
+    if (error) {
+        feedback.message(SaveFailureText(error), MessageIcon::Stop);
+        return false;
+    }
     return true;
 }
 

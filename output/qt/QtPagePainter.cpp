@@ -42,20 +42,25 @@ QtPagePainter::QtPagePainter(QPainter& painter, double devicePerUnit)
     m_painter.setRenderHint(QPainter::LosslessImageRendering, true);
 }
 
-bool QtPagePainter::setFont(const PageFont& font) {
-    if (!AnyFontAvailable())
-        return false;
+QFont QtFontFor(const PageFont& font, const QPaintDevice* device, double devicePerUnit) {
     QFont f(QString::fromStdString(font.family));
     // The page asks for a character cell height (ascent plus descent); Qt sizes fonts by
     // their em, so the cell height of a 100-pixel em gives the ratio between the two.
     QFont reference(f);
     reference.setPixelSize(100);
-    const double cell = QFontMetricsF(reference, m_painter.device()).height();
+    const double cell =
+        device ? QFontMetricsF(reference, device).height() : QFontMetricsF(reference).height();
     const double em = cell > 0 ? font.height * 100 / cell : font.height;
-    f.setPixelSize(std::max(1, int(std::lround(em * m_scale))));
+    f.setPixelSize(std::max(1, int(std::lround(em * devicePerUnit))));
     f.setWeight(QFont::Weight(font.weight));
     f.setUnderline(font.underline);
-    m_painter.setFont(f);
+    return f;
+}
+
+bool QtPagePainter::setFont(const PageFont& font) {
+    if (!AnyFontAvailable())
+        return false;
+    m_painter.setFont(QtFontFor(font, m_painter.device(), m_scale));
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "output/PagePainter.h"
 
+class QPaintDevice;
 class QPainter;
 
 namespace pixelon {
@@ -26,6 +27,10 @@ private:
     QPainter& m_painter;
     double m_scale;
 };
+
+// The Qt font of `font` for a device with `devicePerUnit` device pixels a page unit; its metrics
+// are taken on `device` (the default screen when none).
+QFont QtFontFor(const PageFont& font, const QPaintDevice* device, double devicePerUnit);
 
 // Whether Qt can make any font at all (fontconfig substitutes missing families silently).
 bool AnyFontAvailable();

@@ -168,7 +168,8 @@ TEST_F(StreamedPrint, AFaultLateInTheFileIsReportedAsReadingDoesAndLeavesNoPdf) 
 // kill meanwhile must leave the previous PDF and no hidden file.
 TEST_F(StreamedPrint, AnInterruptedPrintLeavesThePreviousPdfAndNoHiddenFile) {
     CPortfolio portfolio;
-    // Long enough to be caught while it writes: about 500 pages, a second or more.
+    // Long enough to be caught while it writes: about 500 pages, with the grid (34 lines a
+    // picture) a few seconds.
     for (int i = 0; i < 30000; ++i)
         portfolio.m_pictures.push_back(test::solidPicture(i, 16, 16, rgb(0, 0, 0)));
     save(portfolio, "long.pfo");
@@ -181,7 +182,7 @@ TEST_F(StreamedPrint, AnInterruptedPrintLeavesThePreviousPdfAndNoHiddenFile) {
         if (child == 0) {
             ::signal(SIGINT, SIG_DFL); // as a terminal's foreground program has it
             ::execl(program.c_str(), program.c_str(), "print", p("long.pfo").c_str(), "-o",
-                    pdf.c_str(), "--quiet", static_cast<char*>(nullptr));
+                    pdf.c_str(), "--grid", "--quiet", static_cast<char*>(nullptr));
             ::_exit(127);
         }
         // Waits for the hidden file to appear: the print is then under way.

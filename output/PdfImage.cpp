@@ -1,0 +1,286 @@
+#include "output/PdfImage.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <span>
+
+#include "output/PdfDocument.h"
+
+namespace pixelon {
+
+namespace {
+
+// The distinct colours of a bitmap while there are at most 256 of them, and each colour's
+// place among them.
+class ColourTable {
+public:
+    static constexpr std::size_t Limit = 256;
+
+    explicit ColourTable(const Surface& bitmap) {
+        m_keys.fill(Empty);
+        Colour last = InvalidColour;
+        for (const Colour c : bitmap.pixels()) {
+            if (c == last)
+                continue;
+            last = c;
+            if (Find(c) < 0) {
+                if (m_colours.size() == Limit) {
+                    m_fits = false;
+                    return;
+                }
+                Insert(c);
+            }
+        }
+    }
+
+    bool Fits() const { return m_fits; }
+    const std::vector<Colour>& Colours() const { return m_colours; }
+    bool AllGrey() const {
+        for (const Colour c : m_colours)
+            if (redOf(c) != greenOf(c) || greenOf(c) != blueOf(c))
+                return false;
+        return true;
+    }
+    int Find(Colour c) const {
+        for (std::size_t slot = Hash(c);; slot = (slot + 1) % Slots) {
+            if (m_keys[slot] == c)
+                return m_index[slot];
+            if (m_keys[slot] == Empty)
+                return -1;
+        }
+    }
+
+private:
+    static constexpr std::size_t Slots = 1024; // at most a quarter full
+    static constexpr std::uint32_t Empty = 0xFFFFFFFF;
+
+    static std::size_t Hash(Colour c) { return (c * 2654435761u) >> 22; }
+    void Insert(Colour c) {
+        std::size_t slot = Hash(c);
+        while (m_keys[slot] != Empty)
+            slot = (slot + 1) % Slots;
+        m_keys[slot] = c;
+        m_index[slot] = std::uint8_t(m_colours.size());
+        m_colours.push_back(c);
+    }
+
+    std::array<std::uint32_t, Slots> m_keys;
+    std::array<std::uint8_t, Slots> m_index{};
+    std::vector<Colour> m_colours;
+    bool m_fits = true;
+};
+
+enum class ImageKind { Indexed, Grey, Rgb };
+
+// How a bitmap's pixels are stored: the kind, its bits a sample, its palette.
+struct Layout {
+    ImageKind kind = ImageKind::Rgb;
+    int bits = 8;
+    std::vector<Colour> palette;
+    int components() const { return kind == ImageKind::Rgb ? 3 : 1; }
+    bool predicted() const { return kind != ImageKind::Indexed; }
+};
+
+Layout LayoutOf(const ColourTable& table) {
+    if (!table.Fits())
+        return {};
+    const std::size_t n = table.Colours().size();
+    if (n > 16 && table.AllGrey())
+        return {ImageKind::Grey, 8, {}};
+    const int bits = n <= 2 ? 1 : n <= 4 ? 2 : n <= 16 ? 4 : 8;
+    return {ImageKind::Indexed, bits, table.Colours()};
+}
+
+std::size_t RowBytes(const Surface& bitmap, const Layout& layout) {
+    return (std::size_t(bitmap.width()) * std::size_t(layout.bits * layout.components()) + 7) / 8;
+}
+
+// The samples of row `y`, packed as the layout says.
+void PackRow(const Surface& bitmap, int y, const Layout& layout, const ColourTable& table,
+             std::uint8_t* out) {
+    const auto row = bitmap.row(y);
+    switch (layout.kind) {
+    case ImageKind::Rgb:
+        for (const Colour c : row) {
+            *out++ = std::uint8_t(redOf(c));
+            *out++ = std::uint8_t(greenOf(c));
+            *out++ = std::uint8_t(blueOf(c));
+        }
+        return;
+    case ImageKind::Grey:
+        for (const Colour c : row)
+            *out++ = std::uint8_t(redOf(c));
+        return;
+    case ImageKind::Indexed: {
+        const int perByte = 8 / layout.bits;
+        std::fill(out, out + RowBytes(bitmap, layout), 0);
+        for (std::size_t x = 0; x < row.size(); ++x) {
+            const int shift = 8 - layout.bits * (int(x % std::size_t(perByte)) + 1);
+            out[x / std::size_t(perByte)] |= std::uint8_t(table.Find(row[x]) << shift);
+        }
+        return;
+    }
+    }
+}
+
+std::uint8_t Paeth(int a, int b, int c) {
+    const int p = a + b - c;
+    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    return std::uint8_t(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
+}
+
+// How far a filtered byte is from zero, the byte taken as signed.
+inline unsigned Size(int difference) {
+    const int v = std::int8_t(std::uint8_t(difference));
+    return unsigned(v < 0 ? -v : v);
+}
+
+// `row` filtered with PNG filter `filter` (0 none, 1 sub, 2 up, 3 average, 4 Paeth) against
+// `previous`, into `out`.
+void Filter(int filter, const std::uint8_t* row, const std::uint8_t* previous, std::size_t n,
+            std::size_t pixelBytes, std::uint8_t* out) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const int a = i >= pixelBytes ? row[i - pixelBytes] : 0;
+        const int b = previous[i];
+        const int c = i >= pixelBytes ? previous[i - pixelBytes] : 0;
+        const int predicted = filter == 1   ? a
+                              : filter == 2 ? b
+                              : filter == 3 ? (a + b) / 2
+                              : filter == 4 ? Paeth(a, b, c)
+                                            : 0;
+        out[i] = std::uint8_t(row[i] - predicted);
+    }
+}
+
+// Appends `row` PNG-filtered against `previous` (zeros for the first row) with the filter
+// whose output looks smallest (least sum of the bytes taken as signed), as PNG encoders
+// choose.
+void AppendPredicted(std::span<const std::uint8_t> row, std::span<const std::uint8_t> previous,
+                     std::size_t pixelBytes, std::vector<std::uint8_t>& out) {
+    const std::size_t n = row.size();
+    const std::uint8_t* x = row.data();
+    const std::uint8_t* up = previous.data();
+    std::array<unsigned, 5> cost{};
+    for (std::size_t i = 0; i < n; ++i) {
+        const int a = i >= pixelBytes ? x[i - pixelBytes] : 0;
+        const int b = up[i];
+        const int c = i >= pixelBytes ? up[i - pixelBytes] : 0;
+        cost[0] += Size(x[i]);
+        cost[1] += Size(x[i] - a);
+        cost[2] += Size(x[i] - b);
+        cost[3] += Size(x[i] - (a + b) / 2);
+        cost[4] += Size(x[i] - Paeth(a, b, c));
+    }
+    const int best = int(std::min_element(cost.begin(), cost.end()) - cost.begin());
+    const std::size_t start = out.size();
+    out.resize(start + 1 + n);
+    out[start] = std::uint8_t(best);
+    Filter(best, x, up, n, pixelBytes, out.data() + start + 1);
+}
+
+// The samples of the whole bitmap, predicted when the layout asks for it.
+std::vector<std::uint8_t> Samples(const Surface& bitmap, const Layout& layout,
+                                  const ColourTable& table) {
+    const std::size_t rowBytes = RowBytes(bitmap, layout);
+    std::vector<std::uint8_t> out;
+    if (!layout.predicted()) {
+        out.resize(rowBytes * std::size_t(bitmap.height()));
+        for (int y = 0; y < bitmap.height(); ++y)
+            PackRow(bitmap, y, layout, table, out.data() + std::size_t(y) * rowBytes);
+        return out;
+    }
+    out.reserve((rowBytes + 1) * std::size_t(bitmap.height()));
+    std::vector<std::uint8_t> previous(rowBytes, 0), current(rowBytes);
+    for (int y = 0; y < bitmap.height(); ++y) {
+        PackRow(bitmap, y, layout, table, current.data());
+        AppendPredicted(current, previous, std::size_t(layout.components()), out);
+        previous.swap(current);
+    }
+    return out;
+}
+
+std::string HexOf(std::span<const std::uint8_t> bytes) {
+    static constexpr char Hex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2 + bytes.size() / 32 + 1);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        out.push_back(Hex[bytes[i] >> 4]);
+        out.push_back(Hex[bytes[i] & 0xF]);
+        if (i % 32 == 31)
+            out.push_back('\n');
+    }
+    return out;
+}
+
+std::string PaletteHex(const std::vector<Colour>& palette) {
+    std::vector<std::uint8_t> bytes;
+    for (const Colour c : palette) {
+        bytes.push_back(std::uint8_t(redOf(c)));
+        bytes.push_back(std::uint8_t(greenOf(c)));
+        bytes.push_back(std::uint8_t(blueOf(c)));
+    }
+    return "<" + HexOf(bytes) + ">";
+}
+
+// The colour space as an image object (`brief` false) or an inline image writes it.
+std::string ColourSpace(const Layout& layout, bool brief) {
+    switch (layout.kind) {
+    case ImageKind::Rgb:
+        return brief ? "/RGB" : "/DeviceRGB";
+    case ImageKind::Grey:
+        return brief ? "/G" : "/DeviceGray";
+    case ImageKind::Indexed:
+        break;
+    }
+    return std::string(brief ? "[/I /RGB " : "[/Indexed /DeviceRGB ") +
+           std::to_string(layout.palette.size() - 1) + " " + PaletteHex(layout.palette) + "]";
+}
+
+std::string PredictorParameters(const Surface& bitmap, const Layout& layout) {
+    return "<< /Predictor 15 /Colors " + std::to_string(layout.components()) +
+           " /BitsPerComponent 8 /Columns " + std::to_string(bitmap.width()) + " >>";
+}
+
+} // namespace
+
+PdfImage EncodeImageObject(const Surface& bitmap, Deflater& deflater) {
+    const ColourTable table(bitmap);
+    const Layout layout = LayoutOf(table);
+    PdfImage image;
+    deflater.Compress(Samples(bitmap, layout, table), image.data);
+    image.entries = "/Type /XObject /Subtype /Image /Width " + std::to_string(bitmap.width()) +
+                    " /Height " + std::to_string(bitmap.height()) + " /ColorSpace " +
+                    ColourSpace(layout, false) + " /BitsPerComponent " +
+                    std::to_string(layout.bits) + " /Filter /FlateDecode";
+    if (layout.predicted())
+        image.entries += " /DecodeParms " + PredictorParameters(bitmap, layout);
+    return image;
+}
+
+std::string EncodeInlineImage(const Surface& bitmap) {
+    const ColourTable table(bitmap);
+    // Inline, the rows are not predicted: the content around them is compressed as a whole.
+    const Layout layout = LayoutOf(table);
+    if (RowBytes(bitmap, layout) * std::size_t(bitmap.height()) > InlineImageLimit)
+        return {};
+    std::vector<std::uint8_t> samples(RowBytes(bitmap, layout) * std::size_t(bitmap.height()));
+    for (int y = 0; y < bitmap.height(); ++y)
+        PackRow(bitmap, y, layout, table,
+                samples.data() + std::size_t(y) * RowBytes(bitmap, layout));
+    return "BI /W " + std::to_string(bitmap.width()) + " /H " + std::to_string(bitmap.height()) +
+           " /CS " + ColourSpace(layout, true) + " /BPC " + std::to_string(layout.bits) +
+           " /F /AHx ID\n" + HexOf(samples) + ">\nEI\n";
+}
+
+PdfImage EncodeMaskObject(int width, int height, const std::vector<std::uint8_t>& bits,
+                          Deflater& deflater) {
+    PdfImage image;
+    deflater.Compress(bits, image.data);
+    image.entries = "/Type /XObject /Subtype /Image /Width " + std::to_string(width) + " /Height " +
+                    std::to_string(height) +
+                    " /ImageMask true /BitsPerComponent 1 /Decode [1 0] /Filter /FlateDecode";
+    return image;
+}
+
+} // namespace pixelon
