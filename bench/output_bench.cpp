@@ -1,6 +1,8 @@
 // bench-links: output output_qt Qt6::Gui
 // The printed pages of 1,000 pictures of 128 x 160 (one picture a page at 300 dpi): the page
-// model alone, drawing into a painter that discards everything, and the whole PDF file.
+// model alone, drawing into a painter that discards everything, and the whole PDF file; and
+// one 128 x 160 bitmap encoded as a PDF image, for photo-like noise, smooth gradients and a
+// black-and-white glyph.
 
 #include <benchmark/benchmark.h>
 
@@ -12,6 +14,8 @@
 #include <unistd.h>
 
 #include "core/Portfolio.h"
+#include "output/PdfDocument.h"
+#include "output/PdfImage.h"
 #include "output/PrintPage.h"
 #include "output/qt/PdfPages.h"
 #include "platform/Feedback.h"
@@ -72,6 +76,45 @@ void BM_PageModel(benchmark::State& state) {
                                                      benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_PageModel)->Unit(benchmark::kMillisecond);
+
+enum class Content { Noise, Gradient, Glyph };
+
+Surface bitmapOf(Content content) {
+    Surface s(128, 160);
+    std::mt19937 random(3);
+    for (int y = 0; y < 160; ++y)
+        for (int x = 0; x < 128; ++x) {
+            const int r = int(random() & 31), g = int(random() & 63), b = int(random() & 31);
+            switch (content) {
+            case Content::Noise: // 5-6-5 colours with every bit random
+                s.setPixel(x, y, rgb(r * 255 / 31, g * 255 / 63, b * 255 / 31));
+                break;
+            case Content::Gradient:
+                s.setPixel(x, y, rgb(x * 2, y + (r & 1), (x + y) / 2));
+                break;
+            case Content::Glyph:
+                s.setPixel(x, y, (x / 16 + y / 20) % 3 == 0 ? rgb(0, 0, 0) : rgb(255, 255, 255));
+                break;
+            }
+        }
+    return s;
+}
+
+void BM_PdfImage(benchmark::State& state) {
+    const Surface bitmap = bitmapOf(Content(state.range(0)));
+    Deflater deflater(6, true);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const PdfImage image = EncodeImageObject(bitmap, deflater);
+        bytes = image.data.size();
+        benchmark::DoNotOptimize(image.data.data());
+    }
+    state.counters["image_bytes"] = double(bytes);
+}
+BENCHMARK(BM_PdfImage)
+    ->ArgName("noise_gradient_glyph")
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_PdfWriter(benchmark::State& state) {
     static int argc = 1;

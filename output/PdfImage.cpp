@@ -6,6 +6,7 @@
 #include <span>
 
 #include "output/PdfDocument.h"
+#include "output/RowFilter.h"
 
 namespace pixelon {
 
@@ -124,61 +125,6 @@ void PackRow(const Surface& bitmap, int y, const Layout& layout, const ColourTab
     }
 }
 
-std::uint8_t Paeth(int a, int b, int c) {
-    const int p = a + b - c;
-    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-    return std::uint8_t(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
-}
-
-// How far a filtered byte is from zero, the byte taken as signed.
-inline unsigned Size(int difference) {
-    const int v = std::int8_t(std::uint8_t(difference));
-    return unsigned(v < 0 ? -v : v);
-}
-
-// `row` filtered with PNG filter `filter` (0 none, 1 sub, 2 up, 3 average, 4 Paeth) against
-// `previous`, into `out`.
-void Filter(int filter, const std::uint8_t* row, const std::uint8_t* previous, std::size_t n,
-            std::size_t pixelBytes, std::uint8_t* out) {
-    for (std::size_t i = 0; i < n; ++i) {
-        const int a = i >= pixelBytes ? row[i - pixelBytes] : 0;
-        const int b = previous[i];
-        const int c = i >= pixelBytes ? previous[i - pixelBytes] : 0;
-        const int predicted = filter == 1   ? a
-                              : filter == 2 ? b
-                              : filter == 3 ? (a + b) / 2
-                              : filter == 4 ? Paeth(a, b, c)
-                                            : 0;
-        out[i] = std::uint8_t(row[i] - predicted);
-    }
-}
-
-// Appends `row` PNG-filtered against `previous` (zeros for the first row) with the filter
-// whose output looks smallest (least sum of the bytes taken as signed), as PNG encoders
-// choose.
-void AppendPredicted(std::span<const std::uint8_t> row, std::span<const std::uint8_t> previous,
-                     std::size_t pixelBytes, std::vector<std::uint8_t>& out) {
-    const std::size_t n = row.size();
-    const std::uint8_t* x = row.data();
-    const std::uint8_t* up = previous.data();
-    std::array<unsigned, 5> cost{};
-    for (std::size_t i = 0; i < n; ++i) {
-        const int a = i >= pixelBytes ? x[i - pixelBytes] : 0;
-        const int b = up[i];
-        const int c = i >= pixelBytes ? up[i - pixelBytes] : 0;
-        cost[0] += Size(x[i]);
-        cost[1] += Size(x[i] - a);
-        cost[2] += Size(x[i] - b);
-        cost[3] += Size(x[i] - (a + b) / 2);
-        cost[4] += Size(x[i] - Paeth(a, b, c));
-    }
-    const int best = int(std::min_element(cost.begin(), cost.end()) - cost.begin());
-    const std::size_t start = out.size();
-    out.resize(start + 1 + n);
-    out[start] = std::uint8_t(best);
-    Filter(best, x, up, n, pixelBytes, out.data() + start + 1);
-}
-
 // The samples of the whole bitmap, predicted when the layout asks for it.
 std::vector<std::uint8_t> Samples(const Surface& bitmap, const Layout& layout,
                                   const ColourTable& table) {
@@ -192,9 +138,10 @@ std::vector<std::uint8_t> Samples(const Surface& bitmap, const Layout& layout,
     }
     out.reserve((rowBytes + 1) * std::size_t(bitmap.height()));
     std::vector<std::uint8_t> previous(rowBytes, 0), current(rowBytes);
+    RowFilter filter(std::size_t(layout.components()));
     for (int y = 0; y < bitmap.height(); ++y) {
         PackRow(bitmap, y, layout, table, current.data());
-        AppendPredicted(current, previous, std::size_t(layout.components()), out);
+        filter.Append(current, previous, out);
         previous.swap(current);
     }
     return out;
