@@ -41,7 +41,8 @@ std::string CreationDate() {
 
 } // namespace
 
-Deflater::Deflater(int level, bool runsOnly) : m_stream(new z_stream{}) {
+Deflater::Deflater(int level, bool runsOnly)
+    : m_stream(new z_stream{}), m_level(level), m_runsOnly(runsOnly) {
     if (deflateInit2(m_stream, level, Z_DEFLATED, 15, 8, runsOnly ? Z_RLE : Z_DEFAULT_STRATEGY) !=
         Z_OK) {
         delete m_stream;
@@ -55,7 +56,14 @@ Deflater::~Deflater() {
 }
 
 void Deflater::Compress(std::span<const std::uint8_t> data, std::vector<std::uint8_t>& out) {
+    Compress(data, out, m_runsOnly);
+}
+
+void Deflater::Compress(std::span<const std::uint8_t> data, std::vector<std::uint8_t>& out,
+                        bool runsOnly) {
     deflateReset(m_stream);
+    // Before any input the strategy may change without flushing anything.
+    deflateParams(m_stream, m_level, runsOnly ? Z_RLE : Z_DEFAULT_STRATEGY);
     out.resize(deflateBound(m_stream, uLong(data.size())));
     // zlib counts in 32 bits: larger inputs go in slices.
     m_stream->next_in = const_cast<Bytef*>(data.data());

@@ -22,9 +22,14 @@ public:
 
     // `data` as one zlib stream, in place of what `out` held.
     void Compress(std::span<const std::uint8_t> data, std::vector<std::uint8_t>& out);
+    // The same, looking for runs only or not whatever the deflater was made for.
+    void Compress(std::span<const std::uint8_t> data, std::vector<std::uint8_t>& out,
+                  bool runsOnly);
 
 private:
     z_stream_s* m_stream;
+    int m_level;
+    bool m_runsOnly;
 };
 
 // A PDF file written front to back: each object goes out as it is made, the page tree, the

@@ -116,9 +116,15 @@ void PackRow(const Surface& bitmap, int y, const Layout& layout, const ColourTab
     case ImageKind::Indexed: {
         const int perByte = 8 / layout.bits;
         std::fill(out, out + RowBytes(bitmap, layout), 0);
+        Colour last = InvalidColour; // runs of one colour are looked up once
+        int index = 0;
         for (std::size_t x = 0; x < row.size(); ++x) {
+            if (row[x] != last) {
+                last = row[x];
+                index = table.Find(last);
+            }
             const int shift = 8 - layout.bits * (int(x % std::size_t(perByte)) + 1);
-            out[x / std::size_t(perByte)] |= std::uint8_t(table.Find(row[x]) << shift);
+            out[x / std::size_t(perByte)] |= std::uint8_t(index << shift);
         }
         return;
     }
@@ -195,7 +201,9 @@ PdfImage EncodeImageObject(const Surface& bitmap, Deflater& deflater) {
     const ColourTable table(bitmap);
     const Layout layout = LayoutOf(table);
     PdfImage image;
-    deflater.Compress(Samples(bitmap, layout, table), image.data);
+    // Predicted rows leave few repeated strings, and runs alone are found fastest; palette
+    // samples (glyphs, greys, few colours) repeat whole rows, which only the full search finds.
+    deflater.Compress(Samples(bitmap, layout, table), image.data, layout.predicted());
     image.entries = "/Type /XObject /Subtype /Image /Width " + std::to_string(bitmap.width()) +
                     " /Height " + std::to_string(bitmap.height()) + " /ColorSpace " +
                     ColourSpace(layout, false) + " /BitsPerComponent " +
