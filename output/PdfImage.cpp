@@ -83,12 +83,16 @@ struct Layout {
     bool predicted() const { return kind != ImageKind::Indexed; }
 };
 
-Layout LayoutOf(const ColourTable& table) {
+Layout LayoutOf(const ColourTable& table, const Surface& bitmap) {
     if (!table.Fits())
         return {};
     const std::size_t n = table.Colours().size();
     if (n > 16 && table.AllGrey())
         return {ImageKind::Grey, 8, {}};
+    // A palette of nearly as many colours as pixels costs more than the pixels themselves.
+    const std::size_t pixels = std::size_t(bitmap.width()) * std::size_t(bitmap.height());
+    if (n > 16 && 3 * n + pixels >= 3 * pixels)
+        return {};
     const int bits = n <= 2 ? 1 : n <= 4 ? 2 : n <= 16 ? 4 : 8;
     return {ImageKind::Indexed, bits, table.Colours()};
 }
@@ -199,7 +203,7 @@ std::string PredictorParameters(const Surface& bitmap, const Layout& layout) {
 
 PdfImage EncodeImageObject(const Surface& bitmap, Deflater& deflater) {
     const ColourTable table(bitmap);
-    const Layout layout = LayoutOf(table);
+    const Layout layout = LayoutOf(table, bitmap);
     PdfImage image;
     // Predicted rows leave few repeated strings, and runs alone are found fastest; palette
     // samples (glyphs, greys, few colours) repeat whole rows, which only the full search finds.
@@ -214,10 +218,15 @@ PdfImage EncodeImageObject(const Surface& bitmap, Deflater& deflater) {
 }
 
 std::string EncodeInlineImage(const Surface& bitmap) {
+    // Not even at a bit a pixel: the colours need not be counted.
+    if (std::size_t(bitmap.width()) * std::size_t(bitmap.height()) / 8 > InlineImageLimit)
+        return {};
+    // Many-coloured pictures go inline only when tiny: larger ones compress better on their
+    // own, with their rows predicted.
     const ColourTable table(bitmap);
-    // Inline, the rows are not predicted: the content around them is compressed as a whole.
-    const Layout layout = LayoutOf(table);
-    if (RowBytes(bitmap, layout) * std::size_t(bitmap.height()) > InlineImageLimit)
+    const Layout layout = LayoutOf(table, bitmap);
+    const std::size_t raw = RowBytes(bitmap, layout) * std::size_t(bitmap.height());
+    if (raw > (layout.predicted() ? InlineColourLimit : InlineImageLimit))
         return {};
     std::vector<std::uint8_t> samples(RowBytes(bitmap, layout) * std::size_t(bitmap.height()));
     for (int y = 0; y < bitmap.height(); ++y)

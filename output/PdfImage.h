@@ -20,13 +20,15 @@ struct PdfImage {
 };
 
 // How much raw data an image may have to go inline in the page's content (hexadecimal there,
-// compressed with the content): small pictures then cost no object of their own.
+// compressed with the content): small pictures then cost no object of their own. The first
+// for a palette, the second for grey or RGB samples.
 inline constexpr std::size_t InlineImageLimit = 4096;
+inline constexpr std::size_t InlineColourLimit = 1024;
 
 // The image object of `bitmap`, compressed with `deflater`.
 PdfImage EncodeImageObject(const Surface& bitmap, Deflater& deflater);
 // `bitmap` as an inline image, "BI ... ID ... EI"; only for bitmaps whose raw data is within
-// InlineImageLimit, else empty.
+// the limit of its kind, else empty.
 std::string EncodeInlineImage(const Surface& bitmap);
 
 // A 1-bit mask as an inline image or stencil object: set bits (most significant first, rows
