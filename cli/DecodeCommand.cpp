@@ -27,9 +27,9 @@ namespace {
 constexpr const char* help = R"(Usage: pixelon decode FILE -o OUT.ppm [--frame K]
        pixelon decode --list FILE
 
-Decodes a GIF, JPEG, PNG, BMP or WBMP file into the bitmap an import takes its
-picture from and writes it as binary PPM (P6). The type is chosen as the import
-chooses it: a PNG by its signature, the others by the file name (".gif" or
+Decodes a GIF, JPEG, PNG, BMP or WBMP file whole, with the decoders an import
+uses, and writes it as binary PPM (P6); an import keeps at most its top-left
+1280 x 1024 pixels. The type is chosen as the import chooses it: a PNG by its signature, the others by the file name (".gif" or
 ".id", ".jpg" or ".jpeg", ".bmp", ".wbmp" or ".wbm" anywhere in the name); BMP
 and WBMP are told apart by content.
 
