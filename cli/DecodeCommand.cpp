@@ -31,7 +31,8 @@ Decodes a GIF, JPEG, PNG, BMP or WBMP file whole, with the decoders an import
 uses, and writes it as binary PPM (P6); an import keeps at most its top-left
 1280 x 1024 pixels. The type is chosen as the import chooses it: a PNG by its
 signature, the others by the file name (".gif" or ".id", ".jpg" or ".jpeg",
-".bmp", ".wbmp" or ".wbm" anywhere in the name); BMP and WBMP are told apart by content.
+".bmp", ".wbmp" or ".wbm" anywhere in the name); BMP and WBMP are told apart
+by content.
 
   -o OUT       the PPM file to write
   --frame K    for a GIF, the image to draw (0 = the first); each image is drawn
