@@ -30,10 +30,23 @@ std::vector<std::string> droppedFiles(const QMimeData& data) {
     return paths;
 }
 
+namespace {
+
+std::string NotOpenedText(const std::vector<std::string>& paths) {
+    std::string text = "One portfolio opens at a time: " +
+                       std::filesystem::path(paths.front()).filename().string();
+    if (paths.size() > 1)
+        text += " and " + std::to_string(paths.size() - 1) + " more";
+    return text + (paths.size() > 1 ? " were not opened" : " was not opened");
+}
+
+} // namespace
+
 void openDroppedFiles(CGlyphonApp& app, const std::vector<std::string>& paths) {
     CGlyphonDoc& doc = app.doc();
     std::vector<std::filesystem::path> pictures;
     bool opened = false;
+    std::vector<std::string> notOpened; // portfolios beyond the first: one document at a time
     for (const std::string& path : paths) {
         // A PNG is told by its content, whatever its name; the rest as Open tells them.
         const bool picture =
@@ -41,7 +54,9 @@ void openDroppedFiles(CGlyphonApp& app, const std::vector<std::string>& paths) {
             (PictureFileTypeOf(path) == PictureFileType::Png || !isPortfolioPath(path));
         if (picture) {
             pictures.emplace_back(path);
-        } else if (!opened) {
+        } else if (opened) {
+            notOpened.push_back(path);
+        } else {
             opened = true;
             // As Open: unsaved changes are asked about, then the file loads (or its error shows).
             if (!doc.SaveModified())
@@ -50,6 +65,8 @@ void openDroppedFiles(CGlyphonApp& app, const std::vector<std::string>& paths) {
                 app.view().OnInitialUpdate();
         }
     }
+    if (!notOpened.empty())
+        app.frame().showPrompt(QString::fromStdString(NotOpenedText(notOpened)));
     if (pictures.empty())
         return;
     if (!doc.m_bActive) {

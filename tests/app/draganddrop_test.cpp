@@ -92,6 +92,22 @@ private slots:
         QCOMPARE(QString::fromStdString(app.doc().m_portfolio.m_strName), QString("Theirs"));
     }
 
+    void onlyTheFirstOfSeveralDroppedPortfoliosOpensAndTheRestAreNamed() {
+        AppFixture f;
+        CGlyphonApp& app = f.start(f.writePortfolio("ours.pfo", {1}));
+        const std::string first = f.writePortfolio("first.pfo", {7, 8}, "First");
+        const std::string second = f.writePortfolio("second.pfo", {9}, "Second");
+        const std::string third = f.writePortfolio("third.pfo", {10}, "Third");
+        QVERIFY(drop(app, {first, second}));
+        QCOMPARE(QString::fromStdString(app.doc().m_portfolio.m_strName), QString("First"));
+        QCOMPARE(app.frame().statusPrompt(),
+                 QString("One portfolio opens at a time: second.pfo was not opened"));
+        QVERIFY(drop(app, {third, first, second}));
+        QCOMPARE(QString::fromStdString(app.doc().m_portfolio.m_strName), QString("Third"));
+        QCOMPARE(app.frame().statusPrompt(),
+                 QString("One portfolio opens at a time: first.pfo and 1 more were not opened"));
+    }
+
     void droppedPicturesImportAsImportDoes() {
         AppFixture f;
         CGlyphonApp& app = f.start(f.writePortfolio("set.pfo", {1}));
