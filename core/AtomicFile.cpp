@@ -159,9 +159,12 @@ AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarg
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     // mkostemp opens with O_CREAT | O_EXCL: it never reuses an existing name or follows a link.
+    // Until the file is recorded, a signal to end the program waits, or it would be left.
+    TerminationSignalsHeld held;
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0) {
         const int error = errno;
+        held.Release();
         if (exists && S_ISREG(existing.st_mode) && folderRefused(error)) {
             m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
             if (m_fd < 0)
@@ -182,6 +185,7 @@ AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarg
     m_temporary = name.data();
     // A signal that ends the program before the rename removes the file too.
     m_recorded = RecordTemporaryFile(name.data());
+    held.Release();
     if (exists) {
         // The owner can only be kept by a privileged user; the group by any member of it.
         if (::fchown(m_fd, existing.st_uid, existing.st_gid) != 0)

@@ -5,6 +5,7 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace pixelon {
@@ -55,6 +56,21 @@ int RecordTemporaryFile(const char* path) noexcept {
 void ForgetTemporaryFile(int place) noexcept {
     if (place >= 0 && std::size_t(place) < places.size())
         places[std::size_t(place)].state.store(Free);
+}
+
+TerminationSignalsHeld::TerminationSignalsHeld() noexcept {
+    sigset_t held;
+    sigemptyset(&held);
+    sigaddset(&held, SIGINT);
+    sigaddset(&held, SIGTERM);
+    sigaddset(&held, SIGHUP);
+    m_held = ::pthread_sigmask(SIG_BLOCK, &held, &m_previous) == 0;
+}
+
+void TerminationSignalsHeld::Release() noexcept {
+    if (m_held)
+        ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+    m_held = false;
 }
 
 void RemoveTemporaryFilesOnSignals() noexcept {

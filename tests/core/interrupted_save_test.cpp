@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -116,4 +117,28 @@ TEST(InterruptedSave, ASignalIgnoredWhenTheProgramStartsStaysIgnored) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 7);
     EXPECT_EQ(readText(dir / "f"), "ok");
+}
+
+// A signal that arrives between the hidden file's creation and its recording would leave the
+// file: while it is made, the signals wait, and the waiting one then removes it.
+TEST(InterruptedSave, ASignalWhileTheFileIsMadeWaitsUntilItIsRecorded) {
+    TempDir dir;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        RemoveTemporaryFilesOnSignals();
+        TerminationSignalsHeld held;
+        ::raise(SIGTERM); // held back: the child goes on, and leaves a file it does not record
+        ::close(::open((dir.path() / "went-on").c_str(), O_CREAT | O_WRONLY, 0600));
+        const int fd = ::open((dir.path() / ".f.tmp").c_str(), O_CREAT | O_WRONLY, 0600);
+        RecordTemporaryFile((dir.path() / ".f.tmp").c_str());
+        if (fd < 0)
+            ::_exit(2);
+        held.Release(); // the signal is handled now
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"went-on"});
 }
