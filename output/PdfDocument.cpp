@@ -134,6 +134,10 @@ void PdfDocument::AddPage(std::string_view content, std::string_view resources, 
 }
 
 void PdfDocument::Finish(std::string_view title, std::string_view creator) {
+    // Readers refuse a page tree without pages: a document nothing was drawn in gets one blank
+    // A4 sheet, as a printer would give.
+    if (m_pages.empty())
+        AddPage("", "", 210 / 25.4 * 72, 297 / 25.4 * 72);
     const int info = Reserve();
     WriteObject(info, "<< /Title " + PdfTextString(title) + " /Creator " + PdfTextString(creator) +
                           " /Producer " + PdfTextString(creator) + " /CreationDate " +
