@@ -26,16 +26,19 @@ struct PdfValue {
     enum Kind { Number, Name, Hex, Array, Dict, Keyword } kind = Keyword;
     std::string text; // a name without its slash, a keyword, or a hex string's bytes
     double number = 0;
-    std::vector<PdfValue> items;                          // an array
-    std::vector<std::pair<std::string, PdfValue>> fields; // a dictionary
+    std::vector<PdfValue> items;   // an array
+    std::vector<std::string> keys; // a dictionary's names, and their values
+    std::vector<PdfValue> values;
 
-    const PdfValue* get(std::string_view key) const {
-        for (const auto& [name, value] : fields)
-            if (name == key)
-                return &value;
-        return nullptr;
-    }
+    const PdfValue* get(std::string_view key) const;
 };
+
+inline const PdfValue* PdfValue::get(std::string_view key) const {
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (keys[i] == key)
+            return &values[i];
+    return nullptr;
+}
 
 // What a reader found in an image: its pixels, and how they were stored.
 struct ReadImage {
@@ -143,7 +146,8 @@ public:
             auto item = value(depth + 1);
             if (!item)
                 return false;
-            dict.fields.emplace_back(key->text, std::move(*item));
+            dict.keys.push_back(key->text);
+            dict.values.push_back(std::move(*item));
         }
     }
 
@@ -212,10 +216,10 @@ inline void expandNames(PdfValue& v) {
         v.text = longName(v.text);
     for (PdfValue& item : v.items)
         expandNames(item);
-    for (auto& [key, item] : v.fields) {
+    for (std::string& key : v.keys)
         key = longName(key);
+    for (PdfValue& item : v.values)
         expandNames(item);
-    }
 }
 
 // At most `limit` bytes inflated from one zlib stream; nothing when the stream is damaged,
