@@ -1,11 +1,12 @@
 // fuzz-links: output platform
-// Turns bytes into a small bitmap and writes it as a PDF image object and as an inline image:
-// a reader written from the file format must give back every pixel, in both forms.
+// Turns bytes into a small bitmap and writes it as a PDF image object, as an inline image and
+// as a stencil mask: a reader written from the file format must give back every pixel.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "output/PdfDocument.h"
 #include "output/PdfImage.h"
@@ -65,5 +66,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!back || !(back->pixels == bitmap))
             fail("inline image", bitmap);
     }
+
+    // The same bytes as a stencil mask of the bitmap's size: black where a bit is set.
+    const std::size_t rowBytes = (std::size_t(width) + 7) / 8;
+    std::vector<std::uint8_t> bits(rowBytes * std::size_t(height));
+    for (std::uint8_t& b : bits)
+        b = next();
+    const PdfImage mask = EncodeMaskObject(width, height, bits, deflater);
+    const auto stencil = test::ReadImageObject(mask.entries, mask.data);
+    if (!stencil)
+        fail("mask", bitmap);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool set =
+                bits[std::size_t(y) * rowBytes + std::size_t(x) / 8] & (0x80 >> (x % 8));
+            if (stencil->pixels.pixel(x, y) != (set ? rgb(0, 0, 0) : rgb(255, 255, 255)))
+                fail("mask", bitmap);
+        }
     return 0;
 }
