@@ -102,7 +102,8 @@ std::unique_ptr<CPicture> pictureOfValues(int id, int width, int height, int val
         for (int x = 0; x < width; ++x) {
             const int i = (y * width + x) % values;
             // Neighbouring values differ in every channel.
-            picture->SetPixel(x, y, std::uint16_t(values == 65536 ? i * 40503 % 65536 : i * 257));
+            picture->SetPixel(
+                x, y, std::uint16_t(values == 65536 ? unsigned(i) * 40503u : unsigned(i) * 257u));
         }
     return picture;
 }
