@@ -28,11 +28,13 @@ std::string CreationDate() {
     if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
         char* end = nullptr;
         const long long value = std::strtoll(epoch, &end, 10);
-        if (end != epoch && *end == '\0' && value >= 0)
+        // A date has four digits for the year: later ones are not taken.
+        if (end != epoch && *end == '\0' && value >= 0 && value <= 253'402'300'799LL)
             now = std::time_t(value);
     }
     std::tm utc{};
-    gmtime_r(&now, &utc);
+    if (!gmtime_r(&now, &utc) || utc.tm_year + 1900 > 9999 || utc.tm_year + 1900 < 0)
+        return "(D:19700101000000Z)";
     char text[80];
     std::snprintf(text, sizeof text, "(D:%04d%02d%02d%02d%02d%02dZ)", utc.tm_year + 1900,
                   utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);

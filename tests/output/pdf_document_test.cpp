@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -376,6 +377,47 @@ TEST_F(PdfFiles, LargeStreamsGoStraightToTheSinkAndKeepTheOffsetsRight) {
     const std::optional<Surface> image = test::readPpm(dir / "img.ppm");
     ASSERT_TRUE(image);
     EXPECT_TRUE(*image == noise);
+}
+
+// The creation date of a document finished with SOURCE_DATE_EPOCH set to `epoch` (unset when
+// null); the variable is put back as it was.
+std::string creationDate(const char* epoch, Bytes* pdf = nullptr) {
+    const char* before = std::getenv("SOURCE_DATE_EPOCH");
+    const std::string saved = before ? before : "";
+    if (epoch)
+        setenv("SOURCE_DATE_EPOCH", epoch, 1);
+    else
+        unsetenv("SOURCE_DATE_EPOCH");
+    Bytes bytes;
+    PdfDocument document(collectInto(bytes));
+    document.Finish("Date", "Pixelon");
+    if (before)
+        setenv("SOURCE_DATE_EPOCH", saved.c_str(), 1);
+    else
+        unsetenv("SOURCE_DATE_EPOCH");
+    if (pdf)
+        *pdf = bytes;
+    std::smatch m;
+    const std::string all = text(bytes);
+    return std::regex_search(all, m, std::regex("/CreationDate \\(D:([^)]*)Z\\)")) ? m[1].str()
+                                                                                   : "";
+}
+
+TEST(PdfDates, SourceDateEpochMakesTheSameFileTwiceWhileItIsAFourDigitYear) {
+    Bytes first, second;
+    EXPECT_EQ(creationDate("86400", &first), "19700102000000");
+    creationDate("86400", &second);
+    EXPECT_TRUE(first == second);
+    EXPECT_EQ(creationDate("0"), "19700101000000");
+    EXPECT_EQ(creationDate("253402300799"), "99991231235959");
+    // Later years, negative and malformed values and none at all give the time now, always as
+    // fourteen digits.
+    const std::regex now("20[0-9]{12}");
+    for (const char* epoch : std::initializer_list<const char*>{"253402300800", "99999999999999999",
+                                                                "-5", "12abc", "", nullptr}) {
+        SCOPED_TRACE(epoch ? epoch : "unset");
+        EXPECT_TRUE(std::regex_match(creationDate(epoch), now));
+    }
 }
 
 TEST_F(PdfFiles, ASinkThatFailsStopsTheDocumentWithItsError) {
