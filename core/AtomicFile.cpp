@@ -2,8 +2,10 @@
 #include "core/WriteFully.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <pthread.h>
 #include <pwd.h>
 #include <string>
 #include <sys/stat.h>
@@ -17,6 +19,26 @@
 namespace pixelon {
 
 namespace {
+
+// Holds back the signals that remove temporary files (a pending one is delivered when this
+// ends), for the few steps between a file's creation and its record.
+class EndingSignalsHeld {
+public:
+    EndingSignalsHeld() {
+        sigset_t ending;
+        sigemptyset(&ending);
+        sigaddset(&ending, SIGINT);
+        sigaddset(&ending, SIGTERM);
+        sigaddset(&ending, SIGHUP);
+        pthread_sigmask(SIG_BLOCK, &ending, &m_previous);
+    }
+    ~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+private:
+    sigset_t m_previous;
+};
 
 [[noreturn]] void fail(int error) {
     throw EFileError(error);
@@ -159,9 +181,17 @@ AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarg
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     // mkostemp opens with O_CREAT | O_EXCL: it never reuses an existing name or follows a link.
-    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+    // A signal that ends the program before the rename removes the file too; it waits while the
+    // file is created and recorded, or it could come in between and leave the file behind.
+    int error = 0;
+    {
+        const EndingSignalsHeld held;
+        m_fd = ::mkostemp(name.data(), O_CLOEXEC);
+        error = errno;
+        if (m_fd >= 0)
+            m_recorded = RecordTemporaryFile(name.data());
+    }
     if (m_fd < 0) {
-        const int error = errno;
         if (exists && S_ISREG(existing.st_mode) && folderRefused(error)) {
             m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
             if (m_fd < 0)
@@ -180,8 +210,6 @@ AtomicFile::AtomicFile(const std::filesystem::path& path) : m_target(resolveTarg
         fail(error == ENOENT ? ENOTDIR : error);
     }
     m_temporary = name.data();
-    // A signal that ends the program before the rename removes the file too.
-    m_recorded = RecordTemporaryFile(name.data());
     if (exists) {
         // The owner can only be kept by a privileged user; the group by any member of it.
         if (::fchown(m_fd, existing.st_uid, existing.st_gid) != 0)
