@@ -29,11 +29,13 @@ std::string CreationDate() {
     if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
         char* end = nullptr;
         const long long value = std::strtoll(epoch, &end, 10);
-        if (end != epoch && *end == '\0' && value >= 0)
+        // A date has four digits for the year: later ones are not taken.
+        if (end != epoch && *end == '\0' && value >= 0 && value <= 253'402'300'799LL)
             now = std::time_t(value);
     }
     std::tm utc{};
-    gmtime_r(&now, &utc);
+    if (!gmtime_r(&now, &utc) || utc.tm_year + 1900 > 9999 || utc.tm_year + 1900 < 0)
+        return "(D:19700101000000Z)";
     char text[80];
     std::snprintf(text, sizeof text, "(D:%04d%02d%02d%02d%02d%02dZ)", utc.tm_year + 1900,
                   utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
@@ -143,6 +145,10 @@ void PdfDocument::AddPage(std::string_view content, std::string_view resources, 
 }
 
 void PdfDocument::Finish(std::string_view title, std::string_view creator) {
+    // Readers refuse a page tree without pages: a document nothing was drawn in gets one blank
+    // A4 sheet, as a printer would give.
+    if (m_pages.empty())
+        AddPage("", "", 210 / 25.4 * 72, 297 / 25.4 * 72);
     const int info = Reserve();
     WriteObject(info, "<< /Title " + PdfTextString(title) + " /Creator " + PdfTextString(creator) +
                           " /Producer " + PdfTextString(creator) + " /CreationDate " +
