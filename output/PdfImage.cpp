@@ -87,6 +87,8 @@ Layout LayoutOf(const ColourTable& table, const Surface& bitmap) {
     if (!table.Fits())
         return {};
     const std::size_t n = table.Colours().size();
+    if (n == 0) // no pixels: a palette still needs a colour
+        return {ImageKind::Indexed, 1, {rgb(255, 255, 255)}};
     if (n > 16 && table.AllGrey())
         return {ImageKind::Grey, 8, {}};
     // A palette of nearly as many colours as pixels costs more than the pixels themselves.

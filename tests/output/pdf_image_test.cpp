@@ -227,3 +227,10 @@ TEST(PdfImage, OneDeflaterServesManyImagesOfEverySize) {
 
 } // namespace
 } // namespace pixelon
+
+TEST(PdfImage, AnEmptyBitmapStillNamesAValidPalette) {
+    Deflater deflater(6, true);
+    const PdfImage image = EncodeImageObject(Surface(0, 5), deflater);
+    EXPECT_NE(image.entries.find("/Indexed /DeviceRGB 0 <ffffff>"), std::string::npos)
+        << image.entries;
+}
