@@ -225,8 +225,6 @@ TEST(PdfImage, OneDeflaterServesManyImagesOfEverySize) {
     }
 }
 
-} // namespace
-} // namespace pixelon
 
 TEST(PdfImage, AnEmptyBitmapStillNamesAValidPalette) {
     Deflater deflater(6, true);
@@ -234,3 +232,6 @@ TEST(PdfImage, AnEmptyBitmapStillNamesAValidPalette) {
     EXPECT_NE(image.entries.find("/Indexed /DeviceRGB 0 <ffffff>"), std::string::npos)
         << image.entries;
 }
+
+} // namespace
+} // namespace pixelon
