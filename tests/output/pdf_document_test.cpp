@@ -112,7 +112,7 @@ std::vector<Placed> bitmapsOfEveryLayout() {
         {bitmapOf(3, 11, 5), "index", 4, true, 4, {}},
         {bitmapOf(15, 15, 17), "index", 8, true, 4, {}},
         {bitmapOf(21, 9, 20, true), "gray", 8, true, 4, {}},
-        {bitmapOf(30, 20, 600), "rgb", 8, true, 4, {}},
+        {bitmapOf(20, 15, 600), "rgb", 8, true, 4, {}},
         {bitmapOf(80, 70, 5000), "rgb", 8, false, 2, {}},
         {bitmapOf(90, 80, 40, true), "gray", 8, false, 2, {}},
         {bitmapOf(250, 150, 2), "index", 1, false, 2, {}},

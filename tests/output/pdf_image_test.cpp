@@ -82,18 +82,24 @@ TEST(PdfImage, PalettesTakeTheFewestBitsTheirColoursNeed) {
         int bits;
     } cases[] = {{1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 4}, {16, 4}, {17, 8}, {256, 8}};
     for (const auto& c : cases)
-        expectRoundTrip(mixed(19, 17, coloursOf(c.colours)), "Indexed", c.bits, true);
-    // 257 colours are direct colour.
+        expectRoundTrip(mixed(40, 30, coloursOf(c.colours)), "Indexed", c.bits, true);
+    // 257 colours are direct colour, inline only up to 1024 bytes.
+    expectRoundTrip(mixed(40, 30, coloursOf(257)), "DeviceRGB", 8, false);
     expectRoundTrip(mixed(19, 17, coloursOf(257)), "DeviceRGB", 8, true);
+    // A palette as large as the pixels costs more than they do: 256 colours in 323 pixels.
+    expectRoundTrip(mixed(19, 17, coloursOf(256)), "DeviceRGB", 8, true);
 }
 
 TEST(PdfImage, RowsThatEndInsideAByteAreReadBackWhole) {
     for (const int width : {1, 3, 7, 9, 15, 17})
         for (const int colours : {2, 3, 5, 17, 300}) {
-            const std::string space = colours > 256 ? "DeviceRGB" : "Indexed";
-            const int bits = colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
             // Tall enough to hold every colour.
             const int height = (colours + width - 1) / width + 2;
+            // More than 16 colours take a palette only when it costs less than the pixels.
+            const bool direct =
+                colours > 256 || (colours > 16 && 3 * colours >= 2 * width * height);
+            const std::string space = direct ? "DeviceRGB" : "Indexed";
+            const int bits = colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
             expectRoundTrip(mixed(width, height, coloursOf(colours)), space, bits, true);
         }
     // One row and one column.
@@ -136,7 +142,7 @@ TEST(PdfImage, EveryRowFilterIsUndoneExactly) {
         EXPECT_EQ(image->colourSpace, space);
         EXPECT_TRUE(image->pixels == s);
         used |= image->filtersUsed;
-        if (s.width() * s.height() * 3 <= int(InlineImageLimit)) {
+        if (s.width() * s.height() * 3 <= int(InlineColourLimit)) {
             const auto inlined = viaInline(s);
             ASSERT_TRUE(inlined);
             EXPECT_TRUE(inlined->pixels == s);
@@ -175,8 +181,9 @@ TEST(PdfImage, InlineImagesStopAtTheirLimitCountingPaddedRows) {
     expectRoundTrip(mixed(9, 2049, two), "Indexed", 1, false);
     expectRoundTrip(mixed(64, 64, seventeen), "Indexed", 8, true);
     expectRoundTrip(mixed(64, 65, seventeen), "Indexed", 8, false);
-    expectRoundTrip(mixed(1, 1365, coloursOf(300)), "DeviceRGB", 8, true); // 4,095 bytes
-    expectRoundTrip(mixed(1, 1366, coloursOf(300)), "DeviceRGB", 8, false);
+    // Direct colour goes inline up to 1024 bytes.
+    expectRoundTrip(mixed(1, 341, coloursOf(300)), "DeviceRGB", 8, true); // 1,023 bytes
+    expectRoundTrip(mixed(1, 342, coloursOf(300)), "DeviceRGB", 8, false);
 }
 
 TEST(PdfImage, ColoursFirstSeenLateStillCount) {
@@ -224,7 +231,6 @@ TEST(PdfImage, OneDeflaterServesManyImagesOfEverySize) {
         EXPECT_TRUE(read->pixels == s);
     }
 }
-
 
 TEST(PdfImage, AnEmptyBitmapStillNamesAValidPalette) {
     Deflater deflater(6, true);
