@@ -36,6 +36,11 @@ extern "C" void removeAndEnd(int signal) {
     std::raise(signal);
 }
 
+// Does nothing: with a handler in place, a write past the file size limit fails with EFBIG
+// instead of ending the program. Unlike an ignored signal, a handler is not passed on to the
+// programs this one starts.
+extern "C" void ignoreFileSizeLimit(int) {}
+
 } // namespace
 
 int RecordTemporaryFile(const char* path) noexcept {
@@ -86,6 +91,16 @@ void RemoveTemporaryFilesOnSignals() noexcept {
         sigaddset(&action.sa_mask, SIGTERM);
         sigaddset(&action.sa_mask, SIGHUP);
         ::sigaction(signal, &action, nullptr);
+    }
+    // Past the size limit (ulimit -f), SIGXFSZ would end the program in the middle of a save
+    // and leave its hidden file; the write fails instead, as on a full disk, and the save
+    // removes its file and reports it.
+    struct sigaction current {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+        struct sigaction action {};
+        action.sa_handler = ignoreFileSizeLimit;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGXFSZ, &action, nullptr);
     }
 }
 

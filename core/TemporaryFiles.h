@@ -32,7 +32,8 @@ private:
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the recorded files and then end the program as they
 // would have. A signal ignored when this is called (a program started under nohup) stays
-// ignored.
+// ignored. A write beyond the file size limit (ulimit -f) then fails with EFBIG, as on a full
+// disk, instead of ending the program with SIGXFSZ and leaving the hidden file.
 void RemoveTemporaryFilesOnSignals() noexcept;
 
 } // namespace pixelon

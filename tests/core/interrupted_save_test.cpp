@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -141,4 +142,33 @@ TEST(InterruptedSave, ASignalWhileTheFileIsMadeWaitsUntilItIsRecorded) {
     ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"went-on"});
+}
+
+TEST(InterruptedSave, AFileBeyondTheSizeLimitFailsTheSaveInsteadOfEndingTheProgram) {
+    // With ulimit -f the kernel sends SIGXFSZ on the write that crosses the limit; the save
+    // must fail as on a full disk, remove its hidden file and keep the previous one.
+    TempDir dir;
+    writeText(dir / "f", "old");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        RemoveTemporaryFilesOnSignals();
+        int error = 0;
+        try {
+            AtomicFile file(dir / "f");
+            const std::vector<std::uint8_t> bytes(10000, 'x');
+            file.write(bytes);
+            file.commit();
+        } catch (const EFileError& e) {
+            error = e.Errno();
+        }
+        ::_exit(error == EFBIG ? 7 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 7) << "the write reports EFBIG";
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"f"});
+    EXPECT_EQ(readText(dir / "f"), "old");
 }
