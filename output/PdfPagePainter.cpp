@@ -99,7 +99,7 @@ void PdfPagePainter::drawText(const PageRect& box, std::string_view text, TextAl
                      " Tf 1 0 0 -1 " + Number(left) + " " + Number(baseline) + " Tm " +
                      PdfLiteral(*encoded) + " Tj ET\n";
     } else {
-        DrawMask(left, box.top, m_rasterizer->render(m_font, text));
+        DrawTextMask(left, box.top, text);
     }
     if (m_font.underline) {
         const double y = baseline + UnderlineOffsetEm * EmSize();
@@ -108,18 +108,32 @@ void PdfPagePainter::drawText(const PageRect& box, std::string_view text, TextAl
     }
 }
 
-void PdfPagePainter::DrawMask(double left, double top, const TextMask& mask) {
-    const std::size_t rowBytes = (std::size_t(std::max(0, mask.width)) + 7) / 8;
-    if (mask.width <= 0 || mask.height <= 0 ||
-        mask.bits.size() < rowBytes * std::size_t(mask.height))
-        return;
-    const int object = m_document.Reserve();
-    const PdfImage image =
-        EncodeMaskObject(mask.width, mask.height, mask.bits, m_document.Compressor());
-    m_document.WriteStream(object, image.entries, image.data);
-    UseObject(object);
-    PlaceImage({left, top, left + mask.width, top + mask.height},
-               "/Im" + std::to_string(object) + " Do\n");
+void PdfPagePainter::DrawTextMask(double left, double top, std::string_view text) {
+    // A handful of texts repeat from page to page; a bound keeps any other use small.
+    constexpr std::size_t MaxMasks = 64;
+    std::string key = m_font.family + '\0' + Number(m_font.height) + '\0' +
+                      std::to_string(m_font.weight) + '\0' + std::string(text);
+    auto found = m_masks.find(key);
+    if (found == m_masks.end()) {
+        const TextMask mask = m_rasterizer->render(m_font, text);
+        const std::size_t rowBytes = (std::size_t(std::max(0, mask.width)) + 7) / 8;
+        if (mask.width <= 0 || mask.height <= 0 ||
+            mask.bits.size() < rowBytes * std::size_t(mask.height))
+            return;
+        MaskObject made{m_document.Reserve(), mask.width, mask.height};
+        const PdfImage image =
+            EncodeMaskObject(mask.width, mask.height, mask.bits, m_document.Compressor());
+        m_document.WriteStream(made.object, image.entries, image.data);
+        if (m_masks.size() >= MaxMasks)
+            m_masks.clear();
+        found = m_masks.emplace(std::move(key), made).first;
+    }
+    const MaskObject& mask = found->second;
+    // A page names each of its objects once.
+    const std::string name = "/Im" + std::to_string(mask.object);
+    if (m_resources.find(name + " ") == std::string::npos)
+        UseObject(mask.object);
+    PlaceImage({left, top, left + mask.width, top + mask.height}, name + " Do\n");
 }
 
 void PdfPagePainter::drawBitmap(const PageRect& target, const Surface& bitmap) {

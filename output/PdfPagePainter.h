@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,7 +62,7 @@ private:
     // `text` in the standard fonts' encoding; characters they lack become "?" when there is no
     // rasterizer, or nothing is returned when there is.
     std::optional<std::string> Encode(std::string_view text) const;
-    void DrawMask(double left, double top, const TextMask& mask);
+    void DrawTextMask(double left, double top, std::string_view text);
     void PlaceImage(const PageRect& target, std::string_view image);
     void UseObject(int number);
 
@@ -72,6 +73,14 @@ private:
     bool m_pageOpen = false;
     std::string m_content;
     std::string m_resources; // the page's images, "/Im<n> <n> 0 R" each
+    // Text drawn as masks, by font and text: the title and notes repeat on every page, and
+    // each page then refers to the one mask object instead of drawing and storing it again.
+    struct MaskObject {
+        int object = 0;
+        int width = 0;
+        int height = 0;
+    };
+    std::map<std::string, MaskObject> m_masks;
 };
 
 } // namespace pixelon
