@@ -55,6 +55,10 @@ bool PdfFile::Begin(int dotsPerInch, const std::string& title, Feedback& feedbac
     return true;
 }
 
+bool PdfFile::Failed() const {
+    return m_open && m_open->error != 0;
+}
+
 PagePainter& PdfFile::NextPage() {
     m_open->painter.StartPage();
     m_firstPage = false;

@@ -23,6 +23,9 @@ public:
     // `dotsPerInch`. False (after telling the user) when the file cannot be made.
     bool Begin(int dotsPerInch, const std::string& title, Feedback& feedback);
     bool IsOpen() const { return m_open != nullptr; }
+    // A write has failed (a full disk, say): the pages that follow would be lost, so the caller
+    // stops drawing them; Finish tells the user why.
+    bool Failed() const;
     // Where the next page is drawn; a new sheet after the first. Only while open.
     PagePainter& NextPage();
     // Ends the document and puts it in place of the target. False (after telling the user)

@@ -58,6 +58,8 @@ bool WritePortfolioPdf(const CPortfolio& portfolio, const std::filesystem::path&
             progress.Close();
             return false;
         }
+        if (pdf.Failed())
+            break; // Finish tells why
     }
     progress.Close();
     return pdf.Finish(feedback);

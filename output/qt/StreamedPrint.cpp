@@ -56,8 +56,11 @@ bool PrintPortfolioFile(const std::filesystem::path& portfolioPath, CPortfolio& 
                 return false;
         }
         feedback.progress().SetText("Page " + std::to_string(page));
+        // Once a write has failed (a full disk) the pages that follow are lost: the print
+        // stops there rather than reading and drawing the rest for nothing.
         return DrawPrintedPage(pdf.NextPage(), pages.Metrics(), drawnHeading, page, placed, header,
-                               options, feedback);
+                               options, feedback) &&
+               !pdf.Failed();
     });
 
     Restart restart = Restart::None;
@@ -80,6 +83,8 @@ bool PrintPortfolioFile(const std::filesystem::path& portfolioPath, CPortfolio& 
             return !pageFailed;
         },
         "Printing...");
+    if (pdf.Failed())
+        return pdf.Finish(feedback); // tells why the file could not be written
     if (!read && restart == Restart::None)
         return false; // the reader or the page told the user
     if (read && pages.PagesDone() > 0 && HeadingOf(folio) != drawnHeading)
@@ -92,7 +97,9 @@ bool PrintPortfolioFile(const std::filesystem::path& portfolioPath, CPortfolio& 
     }
     if (!duplicates.empty())
         feedback.message(DuplicateIdsText(duplicates, folio.m_strName), MessageIcon::Exclamation);
-    return pages.Finish() && pdf.Finish(feedback);
+    if (!pages.Finish() && !pdf.Failed())
+        return false; // the page told the user
+    return pdf.Finish(feedback);
 }
 
 } // namespace pixelon

@@ -235,5 +235,35 @@ TEST_F(StreamedPrint, NotesAfterThePicturesAndDuplicateIdsAreTheWholeFilesToo) {
     EXPECT_NE(page.find("Early note Late note"), std::string::npos) << page;
 }
 
+TEST_F(StreamedPrint, AWriteThatFailsEndsThePrintThereAndSaysWhy) {
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    // Noisy pictures, one a page: the first megabyte of the PDF is written after a few dozen
+    // pages, and fails. The fault in the last picture is never reached when the print stops
+    // at the failed write, as it should; reading on would report it instead of the full disk.
+    CPortfolio portfolio;
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 80; ++i) {
+        auto picture = test::solidPicture(i, 128, 160, rgb(0, 0, 0));
+        for (int y = 0; y < 160; ++y)
+            for (int x = 0; x < 128; ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                picture->SetPixel(x, y, std::uint16_t(seed >> 16));
+            }
+        portfolio.m_pictures.push_back(std::move(picture));
+    }
+    save(portfolio, "noisy.pfo");
+    std::string file = text(readBytes(dir / "noisy.pfo"));
+    const std::size_t last = file.rfind("\n004F\r\n");
+    ASSERT_NE(last, std::string::npos);
+    file.insert(last + 1, "1"); // ID 1004F: beyond 16 bits
+    test::writeBytes(dir / "noisy.pfo", {file.begin(), file.end()});
+
+    EXPECT_EQ(pixelon("print " + p("noisy.pfo") + " -o /dev/full"), 1);
+    const std::string said = errors();
+    EXPECT_NE(said.find("The disk is full."), std::string::npos) << said;
+    EXPECT_EQ(said.find("outside 0000 to FFFF"), std::string::npos) << said;
+}
+
 } // namespace
 } // namespace pixelon
