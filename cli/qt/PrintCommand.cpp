@@ -1,6 +1,7 @@
 // pixelon print: the printed pages of a portfolio, written as a PDF file.
 
 #include <cstdio>
+#include <filesystem>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -74,6 +75,10 @@ int runPrintWithQt(std::span<const std::string> args) {
     const int resolution = parsed.integer("--resolution", 0);
     if (resolution < 0 || resolution > 2)
         throw UsageError("--resolution must be 0, 1 or 2");
+    // The PDF would replace the portfolio it is printed from.
+    std::error_code same;
+    if (std::filesystem::equivalent(parsed.positional()[0], out, same))
+        throw UsageError("-o names the portfolio being printed: " + out);
 #ifdef PIXELON_HAVE_QTGUI
 #ifdef __GLIBC__
     // Every page's pictures and the PDF engine's page buffer are freed and made again for the

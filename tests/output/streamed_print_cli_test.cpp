@@ -164,6 +164,23 @@ TEST_F(StreamedPrint, AFaultLateInTheFileIsReportedAsReadingDoesAndLeavesNoPdf) 
     EXPECT_FALSE(std::filesystem::exists(dir / "out" / "new.pdf"));
 }
 
+// A PDF written over the portfolio it is printed from would destroy it: by its own name, or
+// through a link to it.
+TEST_F(StreamedPrint, AnOutputThatIsThePortfolioItselfIsRefused) {
+    CPortfolio portfolio;
+    portfolio.m_pictures.push_back(test::solidPicture(1, 8, 8, rgb(0, 0, 0)));
+    save(portfolio, "self.pfo");
+    const std::vector<std::uint8_t> before = readBytes(dir / "self.pfo");
+    std::filesystem::create_symlink(dir / "self.pfo", dir / "link.pdf");
+    for (const std::string out : {"self.pfo", "link.pdf", "./self.pfo"}) {
+        SCOPED_TRACE(out);
+        EXPECT_EQ(pixelon("print " + p("self.pfo") + " -o " + p(out)), 1);
+        EXPECT_NE(errors().find("-o names the portfolio being printed"), std::string::npos)
+            << errors();
+        EXPECT_EQ(readBytes(dir / "self.pfo"), before);
+    }
+}
+
 // The pages stream into a hidden file beside the PDF for as long as the print runs: Ctrl+C or
 // kill meanwhile must leave the previous PDF and no hidden file.
 TEST_F(StreamedPrint, AnInterruptedPrintLeavesThePreviousPdfAndNoHiddenFile) {
