@@ -137,12 +137,12 @@ void PackRow(const Surface& bitmap, int y, const Layout& layout, const ColourTab
     }
 }
 
-// The samples of the whole bitmap, predicted when the layout asks for it.
+// The samples of the whole bitmap, predicted when `predict` is set.
 std::vector<std::uint8_t> Samples(const Surface& bitmap, const Layout& layout,
-                                  const ColourTable& table) {
+                                  const ColourTable& table, bool predict) {
     const std::size_t rowBytes = RowBytes(bitmap, layout);
     std::vector<std::uint8_t> out;
-    if (!layout.predicted()) {
+    if (!predict) {
         out.resize(rowBytes * std::size_t(bitmap.height()));
         for (int y = 0; y < bitmap.height(); ++y)
             PackRow(bitmap, y, layout, table, out.data() + std::size_t(y) * rowBytes);
@@ -201,17 +201,20 @@ std::string PredictorParameters(const Surface& bitmap, const Layout& layout) {
            " /BitsPerComponent 8 /Columns " + std::to_string(bitmap.width()) + " >>";
 }
 
-} // namespace
+// The start of every image object's dictionary.
+std::string ImageObjectHead(int width, int height) {
+    return "/Type /XObject /Subtype /Image /Width " + std::to_string(width) + " /Height " +
+           std::to_string(height);
+}
 
-PdfImage EncodeImageObject(const Surface& bitmap, Deflater& deflater) {
-    const ColourTable table(bitmap);
-    const Layout layout = LayoutOf(table, bitmap);
+PdfImage ImageObject(const Surface& bitmap, const ColourTable& table, const Layout& layout,
+                     Deflater& deflater) {
     PdfImage image;
     // Predicted rows leave few repeated strings, and runs alone are found fastest; palette
     // samples (glyphs, greys, few colours) repeat whole rows, which only the full search finds.
-    deflater.Compress(Samples(bitmap, layout, table), image.data, layout.predicted());
-    image.entries = "/Type /XObject /Subtype /Image /Width " + std::to_string(bitmap.width()) +
-                    " /Height " + std::to_string(bitmap.height()) + " /ColorSpace " +
+    deflater.Compress(Samples(bitmap, layout, table, layout.predicted()), image.data,
+                      layout.predicted());
+    image.entries = ImageObjectHead(bitmap.width(), bitmap.height()) + " /ColorSpace " +
                     ColourSpace(layout, false) + " /BitsPerComponent " +
                     std::to_string(layout.bits) + " /Filter /FlateDecode";
     if (layout.predicted())
@@ -219,32 +222,53 @@ PdfImage EncodeImageObject(const Surface& bitmap, Deflater& deflater) {
     return image;
 }
 
-std::string EncodeInlineImage(const Surface& bitmap) {
-    // Not even at a bit a pixel: the colours need not be counted.
-    if (std::size_t(bitmap.width()) * std::size_t(bitmap.height()) / 8 > InlineImageLimit)
-        return {};
-    // Many-coloured pictures go inline only when tiny: larger ones compress better on their
-    // own, with their rows predicted.
-    const ColourTable table(bitmap);
-    const Layout layout = LayoutOf(table, bitmap);
+// The inline image, or empty when the raw samples pass the limit of their kind: many-coloured
+// pictures go inline only when tiny, as larger ones compress better on their own with their
+// rows predicted.
+std::string InlineImage(const Surface& bitmap, const ColourTable& table, const Layout& layout) {
     const std::size_t raw = RowBytes(bitmap, layout) * std::size_t(bitmap.height());
     if (raw > (layout.predicted() ? InlineColourLimit : InlineImageLimit))
         return {};
-    std::vector<std::uint8_t> samples(RowBytes(bitmap, layout) * std::size_t(bitmap.height()));
-    for (int y = 0; y < bitmap.height(); ++y)
-        PackRow(bitmap, y, layout, table,
-                samples.data() + std::size_t(y) * RowBytes(bitmap, layout));
     return "BI /W " + std::to_string(bitmap.width()) + " /H " + std::to_string(bitmap.height()) +
            " /CS " + ColourSpace(layout, true) + " /BPC " + std::to_string(layout.bits) +
-           " /F /AHx ID\n" + HexOf(samples) + ">\nEI\n";
+           " /F /AHx ID\n" + HexOf(Samples(bitmap, layout, table, false)) + ">\nEI\n";
+}
+
+// Not even at a bit a pixel would the bitmap go inline: its colours need not be counted for it.
+bool TooLargeToInline(const Surface& bitmap) {
+    return std::size_t(bitmap.width()) * std::size_t(bitmap.height()) / 8 > InlineImageLimit;
+}
+
+} // namespace
+
+PdfImage EncodeImageObject(const Surface& bitmap, Deflater& deflater) {
+    const ColourTable table(bitmap);
+    return ImageObject(bitmap, table, LayoutOf(table, bitmap), deflater);
+}
+
+std::string EncodeInlineImage(const Surface& bitmap) {
+    if (TooLargeToInline(bitmap))
+        return {};
+    const ColourTable table(bitmap);
+    return InlineImage(bitmap, table, LayoutOf(table, bitmap));
+}
+
+EncodedBitmap EncodeBitmap(const Surface& bitmap, Deflater& deflater) {
+    const ColourTable table(bitmap);
+    const Layout layout = LayoutOf(table, bitmap);
+    EncodedBitmap encoded;
+    if (!TooLargeToInline(bitmap))
+        encoded.inlineImage = InlineImage(bitmap, table, layout);
+    if (encoded.inlineImage.empty())
+        encoded.object = ImageObject(bitmap, table, layout, deflater);
+    return encoded;
 }
 
 PdfImage EncodeMaskObject(int width, int height, const std::vector<std::uint8_t>& bits,
                           Deflater& deflater) {
     PdfImage image;
     deflater.Compress(bits, image.data);
-    image.entries = "/Type /XObject /Subtype /Image /Width " + std::to_string(width) + " /Height " +
-                    std::to_string(height) +
+    image.entries = ImageObjectHead(width, height) +
                     " /ImageMask true /BitsPerComponent 1 /Decode [1 0] /Filter /FlateDecode";
     return image;
 }

@@ -31,8 +31,15 @@ PdfImage EncodeImageObject(const Surface& bitmap, Deflater& deflater);
 // the limit of its kind, else empty.
 std::string EncodeInlineImage(const Surface& bitmap);
 
-// A 1-bit mask as an inline image or stencil object: set bits (most significant first, rows
-// padded to whole bytes) are painted in the current colour.
+// `bitmap` inline when it may be, else as an image object; its colours counted once.
+struct EncodedBitmap {
+    std::string inlineImage; // empty when the bitmap is an object
+    PdfImage object;
+};
+EncodedBitmap EncodeBitmap(const Surface& bitmap, Deflater& deflater);
+
+// A 1-bit mask as a stencil image object: set bits (most significant first, rows padded to
+// whole bytes) are painted in the current colour.
 PdfImage EncodeMaskObject(int width, int height, const std::vector<std::uint8_t>& bits,
                           Deflater& deflater);
 

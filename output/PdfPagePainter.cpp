@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/Utf8.h"
 #include "output/PdfDocument.h"
 #include "output/PdfImage.h"
 #include "output/PdfText.h"
@@ -16,6 +15,10 @@ constexpr double SheetWidthMm = 210;
 constexpr double SheetHeightMm = 297;
 constexpr double PointsPerInch = 72;
 constexpr double MmPerInch = 25.4;
+constexpr double SheetWidthInches = SheetWidthMm / MmPerInch;
+constexpr double SheetHeightInches = SheetHeightMm / MmPerInch;
+constexpr double SheetWidthPt = SheetWidthInches * PointsPerInch;
+constexpr double SheetHeightPt = SheetHeightInches * PointsPerInch;
 
 // The line metrics of Helvetica's common metric-compatible faces, in ems: a line from its top
 // to its bottom is their sum, and the page asks for fonts by that height.
@@ -23,10 +26,6 @@ constexpr double AscentEm = 0.905;
 constexpr double DescentEm = 0.212;
 constexpr double UnderlineOffsetEm = 0.106;
 constexpr double UnderlineThicknessEm = 0.073;
-
-std::string Number(double value) {
-    return PdfNumber(value);
-}
 
 } // namespace
 
@@ -36,12 +35,10 @@ PdfPagePainter::PdfPagePainter(PdfDocument& document, int dotsPerInch, TextRaste
 void PdfPagePainter::StartPage() {
     EndPage();
     m_pageOpen = true;
-    m_content.clear();
-    m_resources.clear();
     // Page units are device pixels, y downwards from the top of the sheet.
     const double k = PointsPerInch / m_dotsPerInch;
-    m_content = "q " + Number(k) + " 0 0 " + Number(-k) + " 0 " +
-                Number(SheetHeightMm / MmPerInch * PointsPerInch) + " cm 1 w 0 g 0 G\n";
+    m_content = "q " + PdfNumber(k) + " 0 0 " + PdfNumber(-k) + " 0 " + PdfNumber(SheetHeightPt) +
+                " cm 1 w 0 g 0 G\n";
 }
 
 void PdfPagePainter::EndPage() {
@@ -51,8 +48,7 @@ void PdfPagePainter::EndPage() {
     m_content += "Q\n";
     const std::string resources =
         m_resources.empty() ? std::string() : "/XObject << " + m_resources + ">>";
-    m_document.AddPage(m_content, resources, SheetWidthMm / MmPerInch * PointsPerInch,
-                       SheetHeightMm / MmPerInch * PointsPerInch);
+    m_document.AddPage(m_content, resources, SheetWidthPt, SheetHeightPt);
     m_content.clear();
     m_resources.clear();
 }
@@ -71,47 +67,48 @@ double PdfPagePainter::Ascent() const {
 }
 
 std::optional<std::string> PdfPagePainter::Encode(std::string_view text) const {
-    if (auto encoded = WinAnsiText(text))
-        return encoded;
     if (m_rasterizer)
-        return std::nullopt;
-    std::string out;
-    for (const char32_t cp : decodeUtf8(text))
-        out += (cp >= 0x20 && cp <= 0x7E) || (cp >= 0xA0 && cp <= 0xFF) ? char(cp) : '?';
-    return out;
+        return WinAnsiText(text);
+    return WinAnsiTextReplacing(text, '?');
+}
+
+double PdfPagePainter::WidthOf(std::string_view text, const std::optional<std::string>& encoded) {
+    if (encoded)
+        return HelveticaAdvance(*encoded, m_font.weight >= 600) * EmSize() / 1000;
+    return m_rasterizer->textWidth(m_font, text);
 }
 
 double PdfPagePainter::textWidth(std::string_view text) {
-    if (const auto encoded = Encode(text))
-        return HelveticaAdvance(*encoded, m_font.weight >= 600) * EmSize() / 1000;
-    return m_rasterizer->textWidth(m_font, text);
+    return WidthOf(text, Encode(text));
 }
 
 void PdfPagePainter::drawText(const PageRect& box, std::string_view text, TextAlign align) {
     if (!m_pageOpen || text.empty())
         return;
-    const double width = textWidth(text);
+    const std::optional<std::string> encoded = Encode(text);
+    const double width = WidthOf(text, encoded);
     const double left =
         align == TextAlign::Centre ? box.left + (box.width() - width) / 2 : box.left;
     const double baseline = box.top + Ascent();
-    if (const auto encoded = Encode(text)) {
-        m_content += "BT /" + std::string(m_font.weight >= 600 ? "F2 " : "F1 ") + Number(EmSize()) +
-                     " Tf 1 0 0 -1 " + Number(left) + " " + Number(baseline) + " Tm " +
-                     PdfLiteral(*encoded) + " Tj ET\n";
+    if (encoded) {
+        m_content += "BT /" + std::string(m_font.weight >= 600 ? "F2 " : "F1 ") +
+                     PdfNumber(EmSize()) + " Tf 1 0 0 -1 " + PdfNumber(left) + " " +
+                     PdfNumber(baseline) + " Tm " + PdfLiteral(*encoded) + " Tj ET\n";
     } else {
         DrawTextMask(left, box.top, text);
     }
     if (m_font.underline) {
         const double y = baseline + UnderlineOffsetEm * EmSize();
-        m_content += "q " + Number(UnderlineThicknessEm * EmSize()) + " w " + Number(left) + " " +
-                     Number(y) + " m " + Number(left + width) + " " + Number(y) + " l S Q\n";
+        m_content += "q " + PdfNumber(UnderlineThicknessEm * EmSize()) + " w " + PdfNumber(left) +
+                     " " + PdfNumber(y) + " m " + PdfNumber(left + width) + " " + PdfNumber(y) +
+                     " l S Q\n";
     }
 }
 
 void PdfPagePainter::DrawTextMask(double left, double top, std::string_view text) {
     // A handful of texts repeat from page to page; a bound keeps any other use small.
     constexpr std::size_t MaxMasks = 64;
-    std::string key = m_font.family + '\0' + Number(m_font.height) + '\0' +
+    std::string key = m_font.family + '\0' + PdfNumber(m_font.height) + '\0' +
                       std::to_string(m_font.weight) + '\0' + std::string(text);
     auto found = m_masks.find(key);
     if (found == m_masks.end()) {
@@ -139,22 +136,21 @@ void PdfPagePainter::DrawTextMask(double left, double top, std::string_view text
 void PdfPagePainter::drawBitmap(const PageRect& target, const Surface& bitmap) {
     if (!m_pageOpen || bitmap.empty())
         return;
-    std::string image = EncodeInlineImage(bitmap);
-    if (image.empty()) {
+    EncodedBitmap encoded = EncodeBitmap(bitmap, m_document.Compressor());
+    if (encoded.inlineImage.empty()) {
         const int object = m_document.Reserve();
-        const PdfImage encoded = EncodeImageObject(bitmap, m_document.Compressor());
-        m_document.WriteStream(object, encoded.entries, encoded.data);
+        m_document.WriteStream(object, encoded.object.entries, encoded.object.data);
         UseObject(object);
-        image = "/Im" + std::to_string(object) + " Do\n";
+        encoded.inlineImage = "/Im" + std::to_string(object) + " Do\n";
     }
-    PlaceImage(target, image);
+    PlaceImage(target, encoded.inlineImage);
 }
 
 void PdfPagePainter::PlaceImage(const PageRect& target, std::string_view image) {
     // An image fills the unit square, its first row at the top: the square is stretched onto
     // the target, flipped, since page units run downwards.
-    m_content += "q " + Number(target.width()) + " 0 0 " + Number(-target.height()) + " " +
-                 Number(target.left) + " " + Number(target.bottom) + " cm\n";
+    m_content += "q " + PdfNumber(target.width()) + " 0 0 " + PdfNumber(-target.height()) + " " +
+                 PdfNumber(target.left) + " " + PdfNumber(target.bottom) + " cm\n";
     m_content += image;
     m_content += "Q\n";
 }
@@ -166,12 +162,12 @@ void PdfPagePainter::UseObject(int number) {
 void PdfPagePainter::drawLine(double x1, double y1, double x2, double y2) {
     if (!m_pageOpen)
         return;
-    m_content += Number(x1) + " " + Number(y1) + " m " + Number(x2) + " " + Number(y2) + " l S\n";
+    m_content += PdfNumber(x1) + " " + PdfNumber(y1) + " m " + PdfNumber(x2) + " " + PdfNumber(y2) +
+                 " l S\n";
 }
 
 PageRect PdfPagePainter::visibleArea() const {
-    return {0, 0, SheetWidthMm / MmPerInch * m_dotsPerInch,
-            SheetHeightMm / MmPerInch * m_dotsPerInch};
+    return {0, 0, SheetWidthInches * m_dotsPerInch, SheetHeightInches * m_dotsPerInch};
 }
 
 } // namespace pixelon

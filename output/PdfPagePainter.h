@@ -62,6 +62,8 @@ private:
     // `text` in the standard fonts' encoding; characters they lack become "?" when there is no
     // rasterizer, or nothing is returned when there is.
     std::optional<std::string> Encode(std::string_view text) const;
+    // The advance of `text`, from its encoding when the standard fonts show it.
+    double WidthOf(std::string_view text, const std::optional<std::string>& encoded);
     void DrawTextMask(double left, double top, std::string_view text);
     void PlaceImage(const PageRect& target, std::string_view image);
     void UseObject(int number);

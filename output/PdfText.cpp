@@ -20,15 +20,32 @@ int WidthIndex(unsigned char code) {
 
 } // namespace
 
-std::optional<std::string> WinAnsiText(std::string_view utf8) {
+namespace {
+
+// The text in WinAnsi, each character the fonts lack replaced by `missing`, or nothing at the
+// first such character when `missing` is 0.
+std::optional<std::string> Encoded(std::string_view utf8, char missing) {
     std::string out;
     out.reserve(utf8.size());
     for (const char32_t cp : decodeUtf8(utf8)) {
-        if (cp > 0xFF || WidthIndex(static_cast<unsigned char>(cp)) < 0)
+        if (cp <= 0xFF && WidthIndex(static_cast<unsigned char>(cp)) >= 0)
+            out.push_back(static_cast<char>(cp));
+        else if (missing)
+            out.push_back(missing);
+        else
             return std::nullopt;
-        out.push_back(static_cast<char>(cp));
     }
     return out;
+}
+
+} // namespace
+
+std::optional<std::string> WinAnsiText(std::string_view utf8) {
+    return Encoded(utf8, 0);
+}
+
+std::string WinAnsiTextReplacing(std::string_view utf8, char missing) {
+    return *Encoded(utf8, missing);
 }
 
 int HelveticaAdvance(std::string_view winAnsi, bool bold) {

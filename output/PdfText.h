@@ -17,6 +17,8 @@ extern const std::array<std::uint16_t, 191> HelveticaBoldWidths;
 // at their own codes), or nothing when a character is not among them. Malformed bytes stand for
 // themselves, as Latin-1.
 std::optional<std::string> WinAnsiText(std::string_view utf8);
+// The same with every character the fonts lack shown as `missing` (not 0).
+std::string WinAnsiTextReplacing(std::string_view utf8, char missing);
 
 // The advance of WinAnsi-encoded `text` in thousandths of an em.
 int HelveticaAdvance(std::string_view winAnsi, bool bold);
