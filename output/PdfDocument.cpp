@@ -42,6 +42,11 @@ std::string CreationDate() {
     return text;
 }
 
+// An indirect reference to object `number`.
+std::string Reference(int number) {
+    return std::to_string(number) + " 0 R";
+}
+
 } // namespace
 
 Deflater::Deflater(int level, bool runsOnly)
@@ -137,10 +142,11 @@ void PdfDocument::AddPage(std::string_view content, std::string_view resources, 
         {reinterpret_cast<const std::uint8_t*>(content.data()), content.size()}, m_compressed);
     WriteStream(contentObject, "/Filter /FlateDecode", m_compressed);
     const int page = Reserve();
-    WriteObject(page, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + PdfNumber(widthPt) + " " +
-                          PdfNumber(heightPt) + "] /Resources << /Font << /F1 3 0 R /F2 4 0 R >> " +
-                          std::string(resources) + " >> /Contents " +
-                          std::to_string(contentObject) + " 0 R >>");
+    WriteObject(page, "<< /Type /Page /Parent " + Reference(PagesObject) + " /MediaBox [0 0 " +
+                          PdfNumber(widthPt) + " " + PdfNumber(heightPt) +
+                          "] /Resources << /Font << /F1 " + Reference(HelveticaObject) + " /F2 " +
+                          Reference(HelveticaBoldObject) + " >> " + std::string(resources) +
+                          " >> /Contents " + Reference(contentObject) + " >>");
     m_pages.push_back(page);
 }
 
@@ -162,7 +168,7 @@ void PdfDocument::Finish(std::string_view title, std::string_view creator) {
         Put(" 0 R ");
     }
     Put("] >>\nendobj\n");
-    WriteObject(CatalogObject, "<< /Type /Catalog /Pages 2 0 R >>");
+    WriteObject(CatalogObject, "<< /Type /Catalog /Pages " + Reference(PagesObject) + " >>");
 
     const std::uint64_t xref = m_offset;
     // The cross-reference table has ten digits for an offset.
@@ -175,8 +181,9 @@ void PdfDocument::Finish(std::string_view title, std::string_view creator) {
                       static_cast<unsigned long long>(m_offsets[n]));
         Put(entry);
     }
-    Put("trailer\n<< /Size " + std::to_string(m_offsets.size()) + " /Root 1 0 R /Info " +
-        std::to_string(info) + " 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n");
+    Put("trailer\n<< /Size " + std::to_string(m_offsets.size()) + " /Root " +
+        Reference(CatalogObject) + " /Info " + Reference(info) + " >>\nstartxref\n" +
+        std::to_string(xref) + "\n%%EOF\n");
     Flush();
 }
 

@@ -19,19 +19,22 @@ QString ToQString(std::string_view text) {
 // A line never needs more: a page is 7,016 units tall at 600 dpi and 10,525 at 900.
 constexpr int MaxSide = 16384;
 
+// The font at one pixel a page unit, without its underline: the page draws that itself, as
+// for the standard fonts.
+QFont PlainFont(const PageFont& font) {
+    PageFont plain = font;
+    plain.underline = false;
+    return QtFontFor(plain, nullptr, 1);
+}
+
 } // namespace
 
 double QtTextRasterizer::textWidth(const PageFont& font, std::string_view text) {
-    PageFont plain = font;
-    plain.underline = false;
-    return QFontMetricsF(QtFontFor(plain, nullptr, 1)).horizontalAdvance(ToQString(text));
+    return QFontMetricsF(PlainFont(font)).horizontalAdvance(ToQString(text));
 }
 
 TextMask QtTextRasterizer::render(const PageFont& font, std::string_view text) {
-    // The underline is drawn by the page itself, as for the standard fonts.
-    PageFont plain = font;
-    plain.underline = false;
-    const QFont qfont = QtFontFor(plain, nullptr, 1);
+    const QFont qfont = PlainFont(font);
     const QFontMetricsF metrics(qfont);
     const QString line = ToQString(text);
     const QRectF ink = metrics.boundingRect(line);
