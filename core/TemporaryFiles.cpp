@@ -41,6 +41,17 @@ extern "C" void removeAndEnd(int signal) {
 // programs this one starts.
 extern "C" void ignoreFileSizeLimit(int) {}
 
+// The signals that end the program and remove the recorded files first.
+constexpr int TerminationSignalList[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t TerminationSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : TerminationSignalList)
+        sigaddset(&set, signal);
+    return set;
+}
+
 } // namespace
 
 int RecordTemporaryFile(const char* path) noexcept {
@@ -64,11 +75,7 @@ void ForgetTemporaryFile(int place) noexcept {
 }
 
 TerminationSignalsHeld::TerminationSignalsHeld() noexcept {
-    sigset_t held;
-    sigemptyset(&held);
-    sigaddset(&held, SIGINT);
-    sigaddset(&held, SIGTERM);
-    sigaddset(&held, SIGHUP);
+    const sigset_t held = TerminationSignals();
     m_held = ::pthread_sigmask(SIG_BLOCK, &held, &m_previous) == 0;
 }
 
@@ -79,17 +86,14 @@ void TerminationSignalsHeld::Release() noexcept {
 }
 
 void RemoveTemporaryFilesOnSignals() noexcept {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : TerminationSignalList) {
         struct sigaction current {};
         if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
             continue;
         struct sigaction action {};
         action.sa_handler = removeAndEnd;
-        sigemptyset(&action.sa_mask);
         // Another of these signals during the removal waits; it would only end the program.
-        sigaddset(&action.sa_mask, SIGINT);
-        sigaddset(&action.sa_mask, SIGTERM);
-        sigaddset(&action.sa_mask, SIGHUP);
+        action.sa_mask = TerminationSignals();
         ::sigaction(signal, &action, nullptr);
     }
     // Past the size limit (ulimit -f), SIGXFSZ would end the program in the middle of a save
