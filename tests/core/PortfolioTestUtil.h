@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -49,6 +50,16 @@ inline void writeText(const std::filesystem::path& path, const std::string& text
 }
 
 // Joins lines with the given line end (the reader accepts LF and CR LF).
+// The names in a folder, sorted: a test sees that nothing but the expected files is left (no
+// temporary file).
+inline std::vector<std::string> namesIn(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 inline std::string lines(const std::vector<std::string>& list, const char* end = "\n") {
     std::string text;
     for (const auto& l : list)

@@ -22,14 +22,6 @@ void save(const fs::path& path, const std::string& text) {
     AtomicFile::writeAll(path, bytesOf(text));
 }
 
-std::vector<std::string> namesIn(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 mode_t modeOf(const fs::path& path) {
     struct stat info {};
     ::stat(path.c_str(), &info);

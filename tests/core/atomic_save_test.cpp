@@ -26,15 +26,6 @@ CPortfolio bigPortfolio(int pictures) {
     return folio;
 }
 
-// Nothing but the expected files is left in the folder (no temporary file).
-std::vector<std::string> namesIn(const std::filesystem::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 const std::string oldFile = "//\r\nFONTTABLE Old\r\nBEGIN\r\nEND\r\n";
 
 } // namespace

@@ -19,14 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> namesIn(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Starts `count` saves to files in `dir` in a child that has the handlers installed and ends
 // it with `signal` while they are half written. The child's wait status.
 int interruptedSaves(const fs::path& dir, int count, int signal) {
